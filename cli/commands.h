@@ -1,0 +1,16 @@
+// The subcommands of wrenfield-cli. Each takes the arguments after its own name
+// and returns the process's exit status; messages go to stdout and stderr.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace wrenfield::cli {
+
+using Args = std::vector<std::string>;
+
+int RunImgCommand(const Args& args);      // img list|add|extract|del ...
+int RunReadCommand(const Args& args);     // read MODDIR [--fields FILE]
+int RunInstallCommand(const Args& args);  // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR
+
+}  // namespace wrenfield::cli

@@ -1,0 +1,44 @@
+// wrenfield-cli: the archive library, the mod folder reader and the installer
+// from the command line.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "commands.h"
+
+namespace {
+
+void PrintUsage() {
+  std::fputs(
+      "usage:\n"
+      "  wrenfield-cli img list ARCHIVE\n"
+      "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
+      "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
+      "  wrenfield-cli img del ARCHIVE NAME\n"
+      "  wrenfield-cli read MODDIR [--fields FILE]\n"
+      "  wrenfield-cli install GAMEDIR FIELDS\n"
+      "  wrenfield-cli install GAMEDIR --mod MODDIR\n",
+      stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace wrenfield::cli;
+  if (argc < 2) {
+    PrintUsage();
+    return 2;
+  }
+  const std::string command = argv[1];
+  const Args args(argv + 2, argv + argc);
+  try {
+    if (command == "img") return RunImgCommand(args);
+    if (command == "read") return RunReadCommand(args);
+    if (command == "install") return RunInstallCommand(args);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "wrenfield-cli: %s\n", e.what());
+    return 1;
+  }
+  PrintUsage();
+  return 2;
+}

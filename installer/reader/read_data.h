@@ -1,0 +1,16 @@
+// The mod folder reader: fills the install fields from a mod folder's read-me,
+// model, texture and additional files.
+#pragma once
+
+#include <string>
+
+#include "install_fields.h"
+
+namespace wrenfield {
+
+// Scans the mod folder (code page 1251 text as typed) and updates fields and
+// replacedHandlingId in place; what the scan does not find keeps its value.
+// Throws Error when the read-me exists but cannot be read.
+void ReadData(const std::string& folder, TInstallFields& fields, std::string& replacedHandlingId);
+
+}  // namespace wrenfield
