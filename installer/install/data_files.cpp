@@ -1,0 +1,71 @@
+#include "data_files.h"
+
+#include "error.h"
+#include "file_system.h"
+#include "game_paths.h"
+#include "install_messages.h"
+
+namespace wrenfield {
+namespace {
+
+struct DataFileRow {
+  const char* name;
+  const char* backupName;
+  const char* noMatchMessage;
+};
+
+const DataFileRow& RowOf(DataFile file) {
+  static const DataFileRow kRows[] = {
+      {"carcols.dat", "carcols_Backup.dat", install_messages::kCarcolsNoMatch},
+      {"handling.cfg", "handling_Backup.cfg", install_messages::kHandlingNoMatch},
+      {"vehicles.ide", "vehicles_Backup.ide", install_messages::kVehiclesNoMatch},
+      {"carmods.dat", "carmods_Backup.dat", install_messages::kCarmodsNoMatch},
+  };
+  return kRows[static_cast<int>(file)];
+}
+
+}  // namespace
+
+std::string DataFilePath(const std::string& gameDir, DataFile file) {
+  return GamePath(gameDir, {"data", RowOf(file).name});
+}
+
+std::string BackupFilePath(const std::string& gameDir, DataFile file) {
+  return GamePath(gameDir, {"data", RowOf(file).backupName});
+}
+
+const char* NoMatchMessage(DataFile file) { return RowOf(file).noMatchMessage; }
+
+void BackupDataFiles(const std::string& gameDir) {
+  for (const DataFile file : kAllDataFiles) {
+    const std::string data = DataFilePath(gameDir, file);
+    const std::string backup = BackupFilePath(gameDir, file);
+    // Without its data file there is nothing to keep; without a backup of an
+    // existing file the stock lines could be lost for good, so that stops here.
+    if (!CopyFileOver(data, backup) && FileExists(data)) {
+      throw Error(std::string(install_messages::kBackupFailedPrefix) + FullPath(backup) + "'");
+    }
+  }
+}
+
+PatchedDataFile PrepareDataFilePatch(const std::string& gameDir, DataFile file,
+                                     const std::string& replacement, const std::string& key) {
+  PatchedDataFile patch;
+  patch.path = FullPath(DataFilePath(gameDir, file));
+  patch.lines = SplitLines(ReadFileBytes(patch.path));
+  if (ReplaceMatchingLines(patch.lines, key, replacement) == 0) {
+    throw Error(NoMatchMessage(file));
+  }
+  return patch;
+}
+
+void WriteDataFilePatch(const PatchedDataFile& patch) {
+  WriteFileReplacing(patch.path, JoinLinesCrLf(patch.lines));
+}
+
+void PatchDataFile(const std::string& gameDir, DataFile file, const std::string& replacement,
+                   const std::string& key) {
+  WriteDataFilePatch(PrepareDataFilePatch(gameDir, file, replacement, key));
+}
+
+}  // namespace wrenfield

@@ -1,0 +1,39 @@
+// Data file lines: splitting a file into lines, the keys that pick the line a
+// mod replaces, whole-name matching, and writing the lines back with CR LF.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wrenfield {
+
+using Lines = std::vector<std::string>;
+
+// Splits at CR LF, lone LF and lone CR. Text after the last break is a line
+// when not empty; an empty line between two breaks is kept; NUL bytes stay in
+// their line. An empty text gives no lines.
+Lines SplitLines(std::string_view text);
+
+// Every line followed by CR LF, the last one included.
+std::string JoinLinesCrLf(const Lines& lines);
+
+// The field's text up to its first ",", untrimmed; empty when there is no ","
+// (or it comes first).
+std::string CommaKey(std::string_view field);
+
+// The field's first three characters, or the whole field when shorter.
+std::string IdKey(std::string_view field);
+
+// True when line begins with key as a whole name: the key is not empty, the
+// line starts with it byte for byte, and, when the key ends in a name
+// character, the line does not go on with another name character there.
+bool BeginsWithName(std::string_view line, std::string_view key);
+
+// Puts replacement in place of every line that begins with key as a whole
+// name; returns how many lines were replaced.
+std::size_t ReplaceMatchingLines(Lines& lines, std::string_view key,
+                                 const std::string& replacement);
+
+}  // namespace wrenfield
