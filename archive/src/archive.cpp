@@ -1,0 +1,326 @@
+#include "archive.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "torvane.h"
+
+namespace torvane {
+
+namespace {
+
+// All data passes through this one buffer of whole sectors. Several sectors per
+// system call rather than one keep a copy close to the speed of a plain copy;
+// what lands on disk is the same as one sector at a time would write.
+constexpr std::size_t kTransferSectors = 32;
+constexpr std::size_t kTransferSize = kTransferSectors * kSectorSize;
+constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
+alignas(64) unsigned char g_transfer[kTransferSize];
+
+// The entry name of a path: the part after its last separator; empty when the
+// path holds no separator.
+const char* NameFromPath(const char* path) {
+  if (path == nullptr) return "";
+  const char* last = std::strrchr(path, kPathSeparator);
+  return last ? last + 1 : "";
+}
+
+bool Overlaps(std::uint64_t begin, std::uint64_t end, std::uint64_t other_begin,
+              std::uint64_t other_end) {
+  return begin < other_end && other_begin < end;
+}
+
+}  // namespace
+
+int Archive::Open(const char* path) {
+  if (state_ != State::kClosed) return TORVANE_ALREADY_OPEN;
+  // From here on the library counts as open, whatever the outcome.
+  state_ = State::kUnusable;
+  if (!file_.Open(path, File::Mode::kReadWriteExisting)) return TORVANE_CANNOT_OPEN;
+
+  unsigned char header[kHeaderSize];
+  std::size_t got = 0;
+  if (!file_.ReadAt(0, header, sizeof header, &got)) return TORVANE_IO_ERROR;
+  if (got < sizeof kMagic || std::memcmp(header, kMagic, sizeof kMagic) != 0) {
+    return TORVANE_NOT_IMG;
+  }
+  if (!MeasureLength()) return TORVANE_IO_ERROR;
+  if (got < kHeaderSize) return TORVANE_BAD_ARCHIVE;
+  const std::int32_t count = GetI32(header + kCountOffset);
+  // A directory longer than the whole file cannot be real; refusing it also
+  // bounds the memory the directory takes by the file's length.
+  if (count < 0 || kRecordSize * static_cast<std::uint64_t>(count) > length_) {
+    return TORVANE_BAD_ARCHIVE;
+  }
+  if (!ReadDirectory(static_cast<std::uint64_t>(count), true)) return TORVANE_IO_ERROR;
+  state_ = State::kUsable;
+  return TORVANE_OK;
+}
+
+void Archive::Close() {
+  file_.Close();
+  std::vector<Entry>().swap(directory_);
+  length_ = 0;
+  state_ = State::kClosed;
+}
+
+int Archive::Add(const char* path, const char* name, bool replace) {
+  if (state_ != State::kUsable) return TORVANE_NOT_OPEN;
+  if (name == nullptr) name = NameFromPath(path);
+  const std::size_t length = std::strlen(name);
+  if (length > kMaxNameLength) return TORVANE_NAME_TOO_LONG;
+
+  File source;
+  if (!source.Open(path, File::Mode::kReadExisting)) return TORVANE_CANNOT_OPEN;
+  std::size_t target = kNotFound;
+  for (std::size_t i = 0; i < directory_.size(); ++i) {
+    if (!directory_[i].NameEquals(name, length)) continue;
+    if (!replace) return TORVANE_EXISTS;
+    target = i;  // the last match is replaced
+  }
+  std::uint64_t bytes = 0;
+  if (!source.Size(&bytes) || SectorsFor(bytes) > kMaxSectors) return TORVANE_IO_ERROR;
+
+  const int status = target == kNotFound ? AddEntry(source, bytes, name, length)
+                                         : ReplaceEntry(source, bytes, target, name, length);
+  if (status != TORVANE_OK) MeasureLength();
+  return status;
+}
+
+int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target, const char* name,
+                          std::size_t length) {
+  std::uint64_t position = directory_[target].DataBegin();
+  if (!FitsInPlace(target, bytes) && !PrepareAppend(DirectoryEnd(directory_.size()), &position)) {
+    return TORVANE_IO_ERROR;
+  }
+  std::uint32_t sectors = 0;
+  if (!CopyIn(source, bytes, position, &sectors)) return TORVANE_IO_ERROR;
+  source.Close();
+  if (!MeasureLength()) return TORVANE_IO_ERROR;
+
+  const Entry record =
+      MakeEntry(static_cast<std::uint32_t>(position / kSectorSize), sectors, name, length);
+  if (!WriteRecord(target, record)) return TORVANE_IO_ERROR;
+  directory_[target] = record;
+  return TORVANE_OK;
+}
+
+int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::size_t length) {
+  const std::uint64_t count = directory_.size();
+  if (count >= 0x7FFFFFFF) return TORVANE_IO_ERROR;
+  // The new record goes into the slot just past the directory. Every entry whose
+  // data begins no later than that slot's end is moved to the archive's end;
+  // first make sure each of them can be read whole.
+  const std::uint64_t new_end = DirectoryEnd(count + 1);
+  for (const Entry& entry : directory_) {
+    if (entry.DataBegin() <= new_end && !InsideArchive(entry)) return TORVANE_IO_ERROR;
+  }
+
+  std::uint64_t position = 0;
+  std::uint32_t sectors = 0;
+  if (!PrepareAppend(new_end, &position) || !CopyIn(source, bytes, position, &sectors)) {
+    return TORVANE_IO_ERROR;
+  }
+  source.Close();
+  if (!MeasureLength()) return TORVANE_IO_ERROR;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (directory_[i].DataBegin() <= new_end && !MoveToEnd(i, new_end)) return TORVANE_IO_ERROR;
+  }
+
+  const Entry record =
+      MakeEntry(static_cast<std::uint32_t>(position / kSectorSize), sectors, name, length);
+  if (!WriteRecord(count, record) || !WriteCount(count + 1) || !ReadDirectory(count + 1, false)) {
+    return TORVANE_IO_ERROR;
+  }
+  return TORVANE_OK;
+}
+
+int Archive::Delete(const char* name) {
+  if (state_ != State::kUsable) return TORVANE_NOT_OPEN;
+  const std::size_t index = FindFirst(name);
+  if (index == kNotFound) return TORVANE_DELETED;
+
+  // Every later record one slot lower, then zero bytes over the former last
+  // slot, written from the directory in memory (which equals the file's).
+  const std::size_t count = directory_.size();
+  std::size_t slot = index;
+  while (slot < count) {
+    const std::size_t batch = std::min(kRecordsPerTransfer, count - slot);
+    for (std::size_t k = 0; k < batch; ++k) {
+      unsigned char* bytes = g_transfer + k * kRecordSize;
+      if (slot + k + 1 < count) {
+        EncodeEntry(directory_[slot + k + 1], bytes);
+      } else {
+        std::memset(bytes, 0, kRecordSize);
+      }
+    }
+    if (!file_.WriteAt(SlotPosition(slot), g_transfer, batch * kRecordSize)) break;
+    slot += batch;
+  }
+  if (slot < count || !WriteCount(count - 1) || !ReadDirectory(count - 1, false)) {
+    MeasureLength();
+    return TORVANE_IO_ERROR;
+  }
+  MeasureLength();
+  return TORVANE_DELETED;
+}
+
+int Archive::Extract(const char* name, const char* path) {
+  if (state_ != State::kUsable) return TORVANE_NOT_OPEN;
+  const std::size_t index = FindFirst(name);
+  if (index == kNotFound) return TORVANE_OK;
+  const Entry& entry = directory_[index];
+  // An entry whose sectors run past the archive's end cannot be extracted whole.
+  if (!InsideArchive(entry)) return TORVANE_IO_ERROR;
+  File output;
+  if (!output.Open(path, File::Mode::kReadWriteCreate)) return TORVANE_CANNOT_OPEN;
+  return CopyOut(entry, output) ? TORVANE_OK : TORVANE_IO_ERROR;
+}
+
+std::size_t Archive::FindFirst(const char* name) const {
+  if (name == nullptr) return kNotFound;
+  const std::size_t length = std::strlen(name);
+  for (std::size_t i = 0; i < directory_.size(); ++i) {
+    if (directory_[i].NameEquals(name, length)) return i;
+  }
+  return kNotFound;
+}
+
+// In place only when the allotment holds the file and the sectors to be written
+// hold neither the header and directory nor any other entry's data: archives
+// from elsewhere may carry sizes that overlap neighbours or offsets inside the
+// directory.
+bool Archive::FitsInPlace(std::size_t target, std::uint64_t bytes) const {
+  const Entry& entry = directory_[target];
+  if (std::uint64_t{entry.size} * kSectorSize < bytes) return false;
+  const std::uint64_t begin = entry.DataBegin();
+  const std::uint64_t end = begin + AlignToSector(bytes);
+  if (begin == end) return true;
+  if (Overlaps(begin, end, 0, DirectoryEnd(directory_.size()))) return false;
+  for (std::size_t i = 0; i < directory_.size(); ++i) {
+    const Entry& other = directory_[i];
+    if (i != target && Overlaps(begin, end, other.DataBegin(), other.DataEnd())) return false;
+  }
+  return true;
+}
+
+bool Archive::PrepareAppend(std::uint64_t directory_end, std::uint64_t* position) {
+  const std::uint64_t at = std::max(AlignToSector(length_), AlignToSector(directory_end));
+  if (at / kSectorSize > kMaxSectors) return false;
+  if (at > length_ && !WriteZeros(length_, at)) return false;
+  *position = at;
+  return true;
+}
+
+bool Archive::ReadDirectory(std::uint64_t count, bool allow_short) {
+  directory_.assign(static_cast<std::size_t>(count), Entry{});
+  std::size_t done = 0;
+  while (done < directory_.size()) {
+    const std::size_t batch = std::min(kRecordsPerTransfer, directory_.size() - done);
+    const std::size_t want = batch * kRecordSize;
+    std::size_t got = 0;
+    if (!file_.ReadAt(SlotPosition(done), g_transfer, want, &got)) return false;
+    if (got < want && !allow_short) return false;
+    // Records the file does not supply stay zero.
+    std::memset(g_transfer + got, 0, want - got);
+    for (std::size_t k = 0; k < batch; ++k) {
+      directory_[done + k] = DecodeEntry(g_transfer + k * kRecordSize);
+    }
+    done += batch;
+    if (got < want) break;
+  }
+  return true;
+}
+
+bool Archive::WriteRecord(std::size_t slot, const Entry& entry) {
+  unsigned char bytes[kRecordSize];
+  EncodeEntry(entry, bytes);
+  return file_.WriteAt(SlotPosition(slot), bytes, sizeof bytes);
+}
+
+bool Archive::WriteCount(std::uint64_t count) {
+  unsigned char bytes[4];
+  PutU32(bytes, static_cast<std::uint32_t>(count));
+  return file_.WriteAt(kCountOffset, bytes, sizeof bytes);
+}
+
+bool Archive::WriteZeros(std::uint64_t from, std::uint64_t to) {
+  std::memset(g_transfer, 0, kTransferSize);
+  while (from < to) {
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, to - from));
+    if (!file_.WriteAt(from, g_transfer, n)) return false;
+    from += n;
+  }
+  return true;
+}
+
+// Copies the first `bytes` bytes of source to `position`, the last sector padded
+// with zero bytes. *sectors: how many sectors were written.
+bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position,
+                     std::uint32_t* sectors) {
+  std::uint64_t read = 0;
+  std::uint32_t written = 0;
+  while (read < bytes) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, bytes - read));
+    std::size_t got = 0;
+    if (!source.ReadAt(read, g_transfer, want, &got)) return false;
+    if (got == 0) break;
+    const std::size_t padded = static_cast<std::size_t>(AlignToSector(got));
+    std::memset(g_transfer + got, 0, padded - got);
+    if (!file_.WriteAt(position, g_transfer, padded)) return false;
+    position += padded;
+    read += got;
+    written += static_cast<std::uint32_t>(padded / kSectorSize);
+    if (got < want) break;  // the file ended early
+  }
+  *sectors = written;
+  return true;
+}
+
+bool Archive::MoveToEnd(std::size_t index, std::uint64_t directory_end) {
+  std::uint64_t position = 0;
+  Entry& entry = directory_[index];
+  if (!PrepareAppend(directory_end, &position) ||
+      !CopySectors(entry.DataBegin(), position, entry.size)) {
+    return false;
+  }
+  unsigned char field[4];
+  PutU32(field, static_cast<std::uint32_t>(position / kSectorSize));
+  if (!file_.WriteAt(SlotPosition(index), field, sizeof field)) return false;
+  entry.offset = static_cast<std::uint32_t>(position / kSectorSize);
+  return MeasureLength();
+}
+
+bool Archive::CopySectors(std::uint64_t from, std::uint64_t to, std::uint32_t sectors) {
+  std::uint64_t left = std::uint64_t{sectors} * kSectorSize;
+  while (left > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, left));
+    std::size_t got = 0;
+    if (!file_.ReadAt(from, g_transfer, n, &got) || got != n) return false;
+    if (!file_.WriteAt(to, g_transfer, n)) return false;
+    from += n;
+    to += n;
+    left -= n;
+  }
+  return true;
+}
+
+bool Archive::CopyOut(const Entry& entry, File& output) {
+  std::uint64_t from = entry.DataBegin();
+  std::uint64_t to = 0;
+  std::uint64_t left = std::uint64_t{entry.size} * kSectorSize;
+  while (left > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, left));
+    std::size_t got = 0;
+    if (!file_.ReadAt(from, g_transfer, n, &got) || got != n) return false;
+    if (!output.WriteAt(to, g_transfer, n)) return false;
+    from += n;
+    to += n;
+    left -= n;
+  }
+  return true;
+}
+
+}  // namespace torvane

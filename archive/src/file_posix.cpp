@@ -1,0 +1,96 @@
+// POSIX files. Exclusive use is an exclusive, non-blocking flock on the open file
+// description: it conflicts with every other description of the same file,
+// whether opened by this process or another, unlike a process-owned fcntl lock.
+// Every file is locked before it is read or emptied.
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "file.h"
+
+namespace torvane {
+
+const char kPathSeparator = '/';
+
+namespace {
+
+int OpenFlags(File::Mode mode) {
+  switch (mode) {
+    case File::Mode::kReadWriteExisting:
+      return O_RDWR;
+    case File::Mode::kReadExisting:
+      return O_RDONLY;
+    case File::Mode::kReadWriteCreate:
+      // Not O_TRUNC: the file is emptied only after the lock is ours.
+      return O_RDWR | O_CREAT;
+  }
+  return O_RDONLY;
+}
+
+bool IsDirectory(int fd) {
+  struct stat info;
+  return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+bool File::Open(const char* path, Mode mode) {
+  Close();
+  if (path == nullptr) return false;
+  int fd;
+  do fd = ::open(path, OpenFlags(mode) | O_CLOEXEC, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  handle_ = fd;
+  if (IsDirectory(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+      (mode == Mode::kReadWriteCreate && ::ftruncate(fd, 0) != 0)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+void File::Close() {
+  if (handle_ == kNoHandle) return;
+  ::close(static_cast<int>(handle_));  // also drops the lock
+  handle_ = kNoHandle;
+}
+
+bool File::Size(std::uint64_t* size) const {
+  struct stat info;
+  if (::fstat(static_cast<int>(handle_), &info) != 0) return false;
+  *size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+bool File::ReadAt(std::uint64_t pos, void* buffer, std::size_t n, std::size_t* got) {
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t r =
+        ::pread(static_cast<int>(handle_), bytes + done, n - done, static_cast<off_t>(pos + done));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return false;
+    if (r == 0) break;
+    done += static_cast<std::size_t>(r);
+  }
+  *got = done;
+  return true;
+}
+
+bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t w =
+        ::pwrite(static_cast<int>(handle_), bytes + done, n - done, static_cast<off_t>(pos + done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    done += static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+}  // namespace torvane
