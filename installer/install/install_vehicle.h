@@ -11,13 +11,19 @@ namespace wrenfield {
 class InstallProgress {
  public:
   virtual ~InstallProgress() = default;
-  virtual void ArchiveOpened() = 0;  // lock the review controls
-  virtual void Installed() = 0;      // show the success message; returns when it is closed
+  virtual void ArchiveOpened() = 0;  // the archive is open: lock the review controls
+  virtual void Installed() = 0;      // archive closed, all done: show the success
+                                     // message; returns when it is closed
   virtual void Ended() = 0;          // unlock the review controls (success or failure)
 };
 
-// Installs the mod into the game folder. On failure the archive is closed and
-// Ended() has been called (when ArchiveOpened() was) before Error is thrown.
+// Installs the mod into the game folder: archive opened, every foreseeable
+// failure checked, backups, data file patches, model, texture and checked
+// additional files put into the archive, archive closed. Calls ArchiveOpened()
+// once the archive is open, then on success Installed() and Ended(); on a
+// failure after the open, closes the archive and calls Ended() before Error is
+// thrown. A failure before the open (no game folder, archive not opened) calls
+// nothing.
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
                     const std::string& replacedHandlingId, InstallProgress& progress);
 
