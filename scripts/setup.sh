@@ -48,6 +48,34 @@ ensure_mingw_gtest() {
   rm -rf "$build"
 }
 
+# libjpeg-turbo for the 32-bit Windows build (the window's banner), built statically from
+# Debian's source package. Its CMake needs an explicit install prefix when cross-compiling.
+ensure_mingw_libjpeg() {
+  local prefix="$deps/i686-w64-mingw32"
+  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  local list=/etc/apt/sources.list.d/wrenfield-src.sources
+  if [ ! -f "$list" ]; then
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
+      'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+      as_root tee "$list" >/dev/null
+    as_root apt-get update -q
+  fi
+  echo "setup: building libjpeg-turbo for MinGW"
+  local work
+  work=$(mktemp -d)
+  (cd "$work" && apt-get source -q libjpeg-turbo >/dev/null)
+  local src
+  src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
+  [ -n "$src" ] || { echo "setup: libjpeg-turbo source was not fetched" >&2; exit 1; }
+  cmake -S "$src" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF >/dev/null
+  cmake --build "$work/build" -j 2 >/dev/null
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work"
+}
+
 # A 32-bit Wine prefix, created once without the Mono and Gecko prompts.
 ensure_wine_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
@@ -60,5 +88,6 @@ ensure_wine_prefix() {
 mkdir -p "$deps" 2>/dev/null || as_root mkdir -p "$deps"
 ensure_packages
 ensure_mingw_gtest
+ensure_mingw_libjpeg
 ensure_wine_prefix
 echo "setup: done"

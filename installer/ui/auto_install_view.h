@@ -1,0 +1,51 @@
+// What the window logic needs from a window: a small pure-virtual view, so the
+// logic runs the same on Windows and in native tests with a fake view. All text
+// is code page 1251; the view converts for display.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "install_fields.h"
+
+namespace wrenfield {
+
+// The edits whose texts the logic reads and writes.
+enum class TEditField { GTASADir, VehicleDir, handling, vehicles, carcols, carmods, DFF, TXD };
+
+class TAutoInstallView {
+ public:
+  virtual ~TAutoInstallView() = default;
+
+  virtual std::string GetText(TEditField field) const = 0;
+  virtual void SetText(TEditField field, const std::string& text) = 0;
+  // The check-list of additional files: item texts with their check marks.
+  virtual std::vector<TAdvItem> GetAdvItems() const = 0;
+  virtual void SetAdvItems(const std::vector<TAdvItem>& items) = 0;
+
+  // Enables or disables the 18 review controls together.
+  virtual void SetReviewEnabled(bool enabled) = 0;
+  // Keyboard focus: the mod folder edit, or the review group (Tab goes on to `handling`).
+  virtual void FocusVehicleDir() = 0;
+  virtual void FocusReviewGroup() = 0;
+
+  // Modal boxes owned by the window, captioned with the application title.
+  virtual void ShowError(const std::string& message) = 0;
+  virtual void ShowInfo(const std::string& message) = 0;
+
+  // The folder dialog; true with the chosen folder in `folder` when confirmed,
+  // false (folder untouched) when cancelled or when it cannot be shown.
+  virtual bool SelectFolder(const std::string& prompt, std::string& folder) = 0;
+  // The open-file dialog with a "description|pattern" filter and a title;
+  // `fileName` is the starting file in and the confirmed full path out.
+  virtual bool OpenFile(const std::string& filter, const std::string& title,
+                        std::string& fileName) = 0;
+
+  // Opens a web address or document with its default handler; never reports.
+  virtual void OpenLink(const std::string& target) = 0;
+  // The link label's colour: blue while the mouse is over it, navy otherwise.
+  virtual void HighlightLink() = 0;
+  virtual void UnhighlightLink() = 0;
+};
+
+}  // namespace wrenfield
