@@ -1,0 +1,335 @@
+#include "install_vehicle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "data_files.h"
+#include "demo_game.h"
+#include "file_system.h"
+#include "install_messages.h"
+#include "install_test_support.h"
+#include "line_replace.h"
+#include "torvane.h"
+
+namespace wrenfield {
+namespace {
+
+using testing::DemoInstall;
+using testing::ExtractEntry;
+using testing::ReadAll;
+using testing::RecordingProgress;
+using testing::TreeSnapshot;
+using testing::WriteAll;
+namespace msg = install_messages;
+
+// The bytes an entry holds after a file was put in: the file padded with zero
+// bytes to whole sectors.
+std::string AsEntry(std::string bytes) {
+  bytes.append((2048 - bytes.size() % 2048) % 2048, '\0');
+  return bytes;
+}
+
+// The data file as it should be after the installation: every line that
+// begins with the key as a whole name replaced, CR LF throughout.
+std::string Patched(const std::string& original, const std::string& key,
+                    const std::string& replacement) {
+  Lines lines = SplitLines(original);
+  for (auto& line : lines) {
+    if (line.compare(0, key.size(), key) == 0 &&
+        (line.size() == key.size() || line[key.size()] == ',' || line[key.size()] == ' ' ||
+         line[key.size()] == '\t')) {
+      line = replacement;
+    }
+  }
+  return JoinLinesCrLf(lines);
+}
+
+std::string CopyOfArchive(const DemoInstall& demo) {
+  const std::string copy = demo.dir / "gta3-before.img";
+  WriteAll(copy, ReadAll(demo.archive()));
+  return copy;
+}
+
+bool Exists(const std::string& path) { return testing::Exists(path); }
+
+std::string DataKey(const char* name) { return std::string("data") + kPathSeparator + name; }
+
+TEST(InstallVehicle, InstallsTheDemoModAndTouchesNoOtherVehicle) {
+  DemoInstall demo;
+  const auto before = TreeSnapshot(demo.game);
+  const std::string archiveBefore = CopyOfArchive(demo);
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(progress.events, "OIE");
+
+  const auto after = TreeSnapshot(demo.game);
+  const auto file = [&](const char* name) { return after.at(DataKey(name)); };
+  const auto old = [&](const char* name) { return before.at(DataKey(name)); };
+  EXPECT_EQ(file("carcols.dat"), Patched(old("carcols.dat"), "monster", DemoCarcolsLine()));
+  EXPECT_EQ(file("carmods.dat"), Patched(old("carmods.dat"), "monster", DemoCarmodsLine()));
+  EXPECT_EQ(file("vehicles.ide"), Patched(old("vehicles.ide"), "444", DemoVehiclesLine()));
+  EXPECT_EQ(file("handling.cfg"), Patched(old("handling.cfg"), "MONSTER", DemoHandlingLine()));
+  EXPECT_NE(file("carcols.dat"), old("carcols.dat"));
+  // The lines of monstera and monsterb, whose names begin with monster, stay.
+  EXPECT_NE(file("carcols.dat").find("\r\nmonstera, "), std::string::npos);
+  EXPECT_NE(file("carmods.dat").find("\r\nmonsterb, "), std::string::npos);
+
+  EXPECT_EQ(file("carcols_Backup.dat"), old("carcols.dat"));
+  EXPECT_EQ(file("handling_Backup.cfg"), old("handling.cfg"));
+  EXPECT_EQ(file("vehicles_Backup.ide"), old("vehicles.ide"));
+  EXPECT_EQ(file("carmods_Backup.dat"), old("carmods.dat"));
+
+  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.txd"), AsEntry(ReadAll(demo.fields.TXD)));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "monstera.dff"),
+            ExtractEntry(archiveBefore, "monstera.dff"));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "landstal.txd"),
+            ExtractEntry(archiveBefore, "landstal.txd"));
+}
+
+// Runs the installation after setup and expects the message, the callbacks
+// and not one byte changed in the game folder.
+void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
+                            const std::string& message, const std::string& events) {
+  DemoInstall demo;
+  setup(demo);
+  const auto before = TreeSnapshot(demo.dir.path());
+  RecordingProgress progress;
+  EXPECT_EQ(Install(demo, progress), message);
+  EXPECT_EQ(progress.events, events);
+  EXPECT_TRUE(TreeSnapshot(demo.dir.path()) == before) << "the game folder changed";
+  // The archive was released: Torvane is closed and the file can be taken again.
+  const int reopened = IMGOpen(demo.archive().c_str());
+  IMGClose();
+  EXPECT_NE(reopened, TORVANE_ALREADY_OPEN);
+  if (Exists(demo.archive())) EXPECT_NE(reopened, TORVANE_CANNOT_OPEN);
+}
+
+TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.game.clear(); }, msg::kNoGameFolder, "");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir / "nowhere"; },
+                         msg::kArchiveOpenFailed, "");
+  ExpectRefusedUnchanged([](DemoInstall& d) { std::remove(d.archive().c_str()); },
+                         msg::kArchiveOpenFailed, "");
+  ExpectRefusedUnchanged([](DemoInstall& d) { WriteAll(d.archive(), "VER1\0\0\0\0"); },
+                         msg::kArchiveOpenFailed, "");
+}
+
+TEST(InstallVehicle, LineThatCannotBeReplacedFailsBeforeAnythingIsWritten) {
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "nosuchcar, 1,1"; },
+                         msg::kCarcolsNoMatch, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "monster 1 1"; },
+                         msg::kCarcolsNoMatch, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "   "; }, msg::kCarcolsNoMatch,
+                         "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.replacedHandlingId.clear(); },
+                         msg::kHandlingNoMatch, "OE");
+  // The handling line is that of another vehicle than the one being replaced.
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.handling = "BUS\t1.0\t2.0"; },
+                         msg::kHandlingNoMatch, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.replacedHandlingId = "MONSTE"; },
+                         msg::kHandlingNoMatch, "OE");
+  ExpectRefusedUnchanged(
+      [](DemoInstall& d) {
+        d.replacedHandlingId = "NOSUCHID";
+        d.fields.handling = "NOSUCHID\t1.0";
+      },
+      msg::kHandlingNoMatch, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.vehicles = "44, monster"; },
+                         msg::kVehiclesNoMatch, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carmods = "Monster, nto_b_l"; },
+                         msg::kCarmodsNoMatch, "OE");
+}
+
+TEST(InstallVehicle, UnreadableDataFileFailsWithItsOpenErrorBeforeAnythingIsWritten) {
+  const auto expectOpenError = [](const std::string& message) {
+    return message.find("carmods.dat': ") != std::string::npos;
+  };
+  for (int folder = 0; folder < 2; ++folder) {
+    DemoInstall demo;
+    std::remove(demo.data("carmods.dat").c_str());
+    if (folder) testing::MakeDir(demo.data("carmods.dat"));
+    const auto before = TreeSnapshot(demo.dir.path());
+    RecordingProgress progress;
+    const std::string message = Install(demo, progress);
+    EXPECT_TRUE(expectOpenError(message)) << message;
+    EXPECT_NE(message.find(FullPath(demo.data("carmods.dat"))), std::string::npos) << message;
+    EXPECT_EQ(progress.events, "OE");
+    EXPECT_TRUE(TreeSnapshot(demo.dir.path()) == before);
+  }
+}
+
+TEST(InstallVehicle, ModelAndTextureAreCheckedBeforeAnythingIsWritten) {
+  const std::string notice = "\xD4\xE0\xE9\xEB \xEC\xEE\xE4\xE5\xEB\xE8";  // Файл модели
+  ExpectRefusedUnchanged([&](DemoInstall& d) { d.fields.DFF = notice; }, msg::kModelNotFound, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF = d.mod; }, msg::kModelNotFound, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF += ".gone"; }, msg::kModelNotFound,
+                         "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.TXD = ""; }, msg::kTextureNotFound, "OE");
+  // 24 characters: too long for an entry name.
+  ExpectRefusedUnchanged(
+      [](DemoInstall& d) {
+        d.fields.DFF = JoinPath(d.mod, "a_name_of_24_chars_x.dff");
+        WriteAll(d.fields.DFF, "model");
+      },
+      msg::kModelReplaceFailed, "OE");
+  ExpectRefusedUnchanged(
+      [](DemoInstall& d) {
+        d.fields.TXD = JoinPath(d.mod, "a_name_of_24_chars_x.txd");
+        WriteAll(d.fields.TXD, "texture");
+      },
+      msg::kTextureReplaceFailed, "OE");
+  // The model is checked first.
+  ExpectRefusedUnchanged(
+      [](DemoInstall& d) {
+        d.fields.DFF.clear();
+        d.fields.TXD.clear();
+      },
+      msg::kModelNotFound, "OE");
+}
+
+TEST(InstallVehicle, NameOfTwentyThreeCharactersIsStoredUnderItself) {
+  DemoInstall demo;
+  const std::string name = "a_name_of_23_chars_.dff";
+  ASSERT_EQ(name.size(), 23u);
+  demo.fields.DFF = JoinPath(demo.mod, name);
+  WriteAll(demo.fields.DFF, "model bytes");
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(ExtractEntry(demo.archive(), name), AsEntry("model bytes"));
+}
+
+TEST(InstallVehicle, EmptyFieldsLeaveDataFilesAloneWhileBackupsRefresh) {
+  DemoInstall demo;
+  // An LF file would come back with CR LF if it were rewritten.
+  WriteAll(demo.data("carcols.dat"), "car\nmonster, 1,1\n");
+  WriteAll(demo.data("carcols_Backup.dat"), "stale backup");
+  demo.fields.handling.clear();
+  demo.fields.vehicles.clear();
+  demo.fields.carcols.clear();
+  demo.fields.carmods.clear();
+  demo.replacedHandlingId.clear();
+  const auto before = TreeSnapshot(demo.game);
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  const auto after = TreeSnapshot(demo.game);
+  for (const char* name : {"carcols.dat", "handling.cfg", "vehicles.ide", "carmods.dat"}) {
+    EXPECT_EQ(after.at(DataKey(name)), before.at(DataKey(name))) << name;
+  }
+  EXPECT_EQ(after.at(DataKey("carcols_Backup.dat")), "car\nmonster, 1,1\n");
+  EXPECT_EQ(after.at(DataKey("carmods_Backup.dat")), before.at(DataKey("carmods.dat")));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
+}
+
+TEST(InstallVehicle, SecondInstallationBacksUpWhatTheFirstLeft) {
+  DemoInstall demo;
+  const std::string stock = ReadAll(demo.data("carcols.dat"));
+  RecordingProgress first;
+  ASSERT_EQ(Install(demo, first), "");
+  const std::string afterFirst = ReadAll(demo.data("carcols.dat"));
+  demo.fields.carcols = "monster, 3,3";
+  RecordingProgress second;
+  ASSERT_EQ(Install(demo, second), "");
+  EXPECT_EQ(ReadAll(demo.data("carcols_Backup.dat")), afterFirst);
+  EXPECT_NE(afterFirst, stock);
+  EXPECT_EQ(ReadAll(demo.data("carcols.dat")), Patched(stock, "monster", "monster, 3,3"));
+}
+
+TEST(InstallVehicle, AdditionalFilesCheckedAndPresentAreAddedInListOrder) {
+  DemoInstall demo;
+  const auto file = [&](const std::string& name, const std::string& bytes) {
+    WriteAll(JoinPath(demo.mod, name), bytes);
+    return JoinPath(demo.mod, name);
+  };
+  demo.fields.Adv = {
+      {file("wheels.dff", "wheels"), true},
+      {file("unchecked.txd", "unchecked"), false},
+      {JoinPath(demo.mod, "gone.dff"), true},
+      {demo.mod, true},                                  // a folder counts as no file
+      {file("a_name_of_24_chars_x.txd", "long"), true},  // refused by the archive
+      {file("monster.dff", "again"), true},  // replaces the model just added (same path)
+      {file("extra.txd", "extra"), true},
+  };
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(ExtractEntry(demo.archive(), "wheels.dff"), AsEntry("wheels"));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "extra.txd"), AsEntry("extra"));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("again"));
+  EXPECT_EQ(ExtractEntry(demo.archive(), "unchecked.txd"), "<none>");
+  EXPECT_EQ(ExtractEntry(demo.archive(), "gone.dff"), "<none>");
+}
+
+// Checks, from inside the callbacks, that the archive is closed when the
+// success message is shown and when the controls are enabled again.
+class ArchiveStateProgress : public RecordingProgress {
+ public:
+  explicit ArchiveStateProgress(std::string archive) : archive_(std::move(archive)) {}
+  void Installed() override {
+    RecordingProgress::Installed();
+    events += Probe();
+  }
+  void Ended() override {
+    RecordingProgress::Ended();
+    events += Probe();
+  }
+
+ private:
+  std::string Probe() const {
+    const bool free = IMGOpen(archive_.c_str()) == TORVANE_OK;
+    IMGClose();
+    return free ? "(closed)" : "(held)";
+  }
+  std::string archive_;
+};
+
+TEST(InstallVehicle, ArchiveIsClosedBeforeSuccessAndEndAreReported) {
+  DemoInstall demo;
+  ArchiveStateProgress progress(demo.archive());
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(progress.events, "OI(closed)E(closed)");
+
+  DemoInstall failing;
+  failing.fields.TXD.clear();
+  ArchiveStateProgress failed(failing.archive());
+  EXPECT_EQ(Install(failing, failed), msg::kTextureNotFound);
+  EXPECT_EQ(failed.events, "OE(closed)");
+}
+
+TEST(InstallVehicle, BackupThatCannotBeWrittenStopsBeforeAnyDataFileChanges) {
+  DemoInstall demo;
+  testing::MakeDir(demo.data("vehicles_Backup.ide"));
+  const auto before = TreeSnapshot(demo.dir.path());
+  RecordingProgress progress;
+  EXPECT_EQ(Install(demo, progress), std::string(msg::kBackupFailedPrefix) +
+                                         FullPath(demo.data("vehicles_Backup.ide")) + "'");
+  EXPECT_EQ(progress.events, "OE");
+  auto after = TreeSnapshot(demo.dir.path());
+  const std::string game = std::string("game") + kPathSeparator;
+  EXPECT_EQ(after[game + DataKey("carcols_Backup.dat")], before.at(game + DataKey("carcols.dat")));
+  after.erase(game + DataKey("carcols_Backup.dat"));
+  after.erase(game + DataKey("handling_Backup.cfg"));
+  EXPECT_TRUE(after == before) << "more than the first two backups changed";
+}
+
+TEST(InstallVehicle, DataFileThatCannotBeReplacedKeepsItsBytes) {
+  DemoInstall demo;
+  const std::string handling = demo.data("handling.cfg");
+  testing::MakeDir(handling + ".wrenfield-" + std::to_string(testing::ProcessId()) + ".tmp");
+  const std::string stockHandling = ReadAll(handling);
+  const std::string stockCarcols = ReadAll(demo.data("carcols.dat"));
+  RecordingProgress progress;
+  const std::string message = Install(demo, progress);
+  EXPECT_NE(message.find("'" + FullPath(handling) + "': "), std::string::npos) << message;
+  EXPECT_EQ(progress.events, "OE");
+  EXPECT_EQ(ReadAll(handling), stockHandling);
+  EXPECT_EQ(ReadAll(demo.data("handling_Backup.cfg")), stockHandling);
+  // carcols.dat comes first and stays patched; nothing reached the archive.
+  EXPECT_EQ(ReadAll(demo.data("carcols.dat")), Patched(stockCarcols, "monster", DemoCarcolsLine()));
+  EXPECT_EQ(ReadAll(demo.data("vehicles_Backup.ide")), ReadAll(demo.data("vehicles.ide")));
+  EXPECT_NE(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
+}
+
+}  // namespace
+}  // namespace wrenfield
