@@ -1,12 +1,114 @@
+// wrenfield-cli install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR: runs the
+// installation with reviewed fields (the JSON `read` prints) or with what the
+// reader finds in a mod folder, and reports as the window would.
 #include <cstdio>
+#include <string>
 
 #include "commands.h"
+#include "error.h"
+#include "fields_json.h"
+#include "file_system.h"
+#include "install_messages.h"
+#include "install_vehicle.h"
+#include "read_data.h"
+#include "text_encoding.h"
 
 namespace wrenfield::cli {
+namespace {
 
-int RunInstallCommand(const Args&) {
-  std::fputs("wrenfield-cli: 'install' is not available in this build\n", stderr);
+int Usage() {
+  std::fputs(
+      "usage: wrenfield-cli install GAMEDIR FIELDS\n"
+      "       wrenfield-cli install GAMEDIR --mod MODDIR\n",
+      stderr);
   return 2;
+}
+
+// The message as the window's error box shows it: a "." is added when the
+// last character sorts after "." in the code page.
+std::string AsShown(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+int Fail(const std::string& cp1251Message) {
+  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(AsShown(cp1251Message)).c_str());
+  return 1;
+}
+
+// The window has no success box here: the message goes to stdout.
+class ConsoleProgress : public InstallProgress {
+ public:
+  void ArchiveOpened() override {}
+  void Installed() override {
+    std::printf("%s\n", Cp1251ToUtf8(install_messages::kInstalled).c_str());
+    std::fflush(stdout);
+  }
+  void Ended() override {}
+};
+
+// A single-line edit of the window cannot hold a line break or a NUL byte, and
+// such a line would split into several lines of a data file.
+bool HoldsLineBreakOrNul(const std::string& text) {
+  return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+// The name of the first field that cannot be installed as it stands, or "".
+std::string FirstUnfitField(const TInstallFields& fields, const std::string& replacedHandlingId) {
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"handling", &fields.handling},
+      {"vehicles", &fields.vehicles},
+      {"carcols", &fields.carcols},
+      {"carmods", &fields.carmods},
+      {"DFF", &fields.DFF},
+      {"TXD", &fields.TXD},
+      {"ReplacedHandlingId", &replacedHandlingId}};
+  for (const auto& [name, text] : texts) {
+    if (HoldsLineBreakOrNul(*text)) return name;
+  }
+  for (const TAdvItem& item : fields.Adv) {
+    if (HoldsLineBreakOrNul(item.path)) return "Adv";
+  }
+  return "";
+}
+
+}  // namespace
+
+int RunInstallCommand(const Args& args) {
+  const bool fromMod = args.size() == 3 && args[1] == "--mod";
+  if (!fromMod && (args.size() != 2 || args[1].rfind("--", 0) == 0)) return Usage();
+  const std::string& gameDir = args[0];
+
+  TInstallFields fields;
+  std::string replacedHandlingId;
+  try {
+    if (fromMod) {
+      ReadData(args[2], fields, replacedHandlingId);
+    } else {
+      fields = ParseFieldsJson(ReadFileBytes(args[1]), replacedHandlingId);
+      const std::string unfit = FirstUnfitField(fields, replacedHandlingId);
+      if (!unfit.empty()) {
+        std::fprintf(stderr,
+                     "wrenfield-cli: the field \"%s\" holds a line break or a NUL byte; "
+                     "nothing was installed\n",
+                     unfit.c_str());
+        return 1;
+      }
+    }
+  } catch (const Error& e) {
+    return Fail(e.message());
+  } catch (const FieldsJsonError& e) {
+    std::fprintf(stderr, "wrenfield-cli: %s; nothing was installed\n", e.what());
+    return 1;
+  }
+
+  ConsoleProgress progress;
+  try {
+    InstallVehicle(gameDir, fields, replacedHandlingId, progress);
+  } catch (const Error& e) {
+    return Fail(e.message());
+  }
+  return 0;
 }
 
 }  // namespace wrenfield::cli

@@ -17,7 +17,8 @@ void PrintUsage() {
       "  wrenfield-cli img del ARCHIVE NAME\n"
       "  wrenfield-cli read MODDIR [--fields FILE]\n"
       "  wrenfield-cli install GAMEDIR FIELDS\n"
-      "  wrenfield-cli install GAMEDIR --mod MODDIR\n",
+      "  wrenfield-cli install GAMEDIR --mod MODDIR\n"
+      "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]\n",
       stderr);
 }
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     if (command == "img") return RunImgCommand(args);
     if (command == "read") return RunReadCommand(args);
     if (command == "install") return RunInstallCommand(args);
+    if (command == "demo") return RunDemoCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "wrenfield-cli: %s\n", e.what());
     return 1;
