@@ -196,9 +196,9 @@ void WriteDemoArchive(const std::string& path, const DemoGameOptions& options) {
   DemoFile file(path);
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::uint64_t offset = firstSector + share * i;
-    // Small archives give entries one to three sectors of their own bytes;
-    // large ones an equal share of which only the first sector is written.
-    const std::uint64_t size = options.archiveSize > 0 ? share : 1 + i % 3;
+    // Small archives give every entry three sectors of its own bytes; large
+    // ones an equal share of which only the first sector is written.
+    const std::uint64_t size = share;
     const std::size_t record = 8 + kRecordSize * i;
     PutLe32(head, record, static_cast<std::uint32_t>(offset));
     PutLe32(head, record + 4, static_cast<std::uint32_t>(size));

@@ -41,6 +41,14 @@ ScratchDir::~ScratchDir() {
 
 std::string ScratchDir::operator/(const std::string& name) const { return JoinPath(path_, name); }
 
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
+                                       << " were expected; first difference at byte " << at;
+}
+
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -2,6 +2,8 @@
 // and writes, a demo game with its mod, and a recording progress.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -24,6 +26,10 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// Equal bytes; on a difference, the sizes and the first differing offset
+// (binary contents are not printed).
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 
 std::string ReadAll(const std::string& path);  // empty when the file is missing
 void WriteAll(const std::string& path, const std::string& bytes);

@@ -20,6 +20,7 @@ using testing::DemoInstall;
 using testing::ExtractEntry;
 using testing::ReadAll;
 using testing::RecordingProgress;
+using testing::SameBytes;
 using testing::TreeSnapshot;
 using testing::WriteAll;
 namespace msg = install_messages;
@@ -67,26 +68,32 @@ TEST(InstallVehicle, InstallsTheDemoModAndTouchesNoOtherVehicle) {
   const auto after = TreeSnapshot(demo.game);
   const auto file = [&](const char* name) { return after.at(DataKey(name)); };
   const auto old = [&](const char* name) { return before.at(DataKey(name)); };
-  EXPECT_EQ(file("carcols.dat"), Patched(old("carcols.dat"), "monster", DemoCarcolsLine()));
-  EXPECT_EQ(file("carmods.dat"), Patched(old("carmods.dat"), "monster", DemoCarmodsLine()));
-  EXPECT_EQ(file("vehicles.ide"), Patched(old("vehicles.ide"), "444", DemoVehiclesLine()));
-  EXPECT_EQ(file("handling.cfg"), Patched(old("handling.cfg"), "MONSTER", DemoHandlingLine()));
-  EXPECT_NE(file("carcols.dat"), old("carcols.dat"));
+  EXPECT_TRUE(
+      SameBytes(file("carcols.dat"), Patched(old("carcols.dat"), "monster", DemoCarcolsLine())));
+  EXPECT_TRUE(
+      SameBytes(file("carmods.dat"), Patched(old("carmods.dat"), "monster", DemoCarmodsLine())));
+  EXPECT_TRUE(
+      SameBytes(file("vehicles.ide"), Patched(old("vehicles.ide"), "444", DemoVehiclesLine())));
+  EXPECT_TRUE(
+      SameBytes(file("handling.cfg"), Patched(old("handling.cfg"), "MONSTER", DemoHandlingLine())));
+  EXPECT_FALSE(SameBytes(file("carcols.dat"), old("carcols.dat")));
   // The lines of monstera and monsterb, whose names begin with monster, stay.
   EXPECT_NE(file("carcols.dat").find("\r\nmonstera, "), std::string::npos);
   EXPECT_NE(file("carmods.dat").find("\r\nmonsterb, "), std::string::npos);
 
-  EXPECT_EQ(file("carcols_Backup.dat"), old("carcols.dat"));
-  EXPECT_EQ(file("handling_Backup.cfg"), old("handling.cfg"));
-  EXPECT_EQ(file("vehicles_Backup.ide"), old("vehicles.ide"));
-  EXPECT_EQ(file("carmods_Backup.dat"), old("carmods.dat"));
+  EXPECT_TRUE(SameBytes(file("carcols_Backup.dat"), old("carcols.dat")));
+  EXPECT_TRUE(SameBytes(file("handling_Backup.cfg"), old("handling.cfg")));
+  EXPECT_TRUE(SameBytes(file("vehicles_Backup.ide"), old("vehicles.ide")));
+  EXPECT_TRUE(SameBytes(file("carmods_Backup.dat"), old("carmods.dat")));
 
-  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.txd"), AsEntry(ReadAll(demo.fields.TXD)));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "monstera.dff"),
-            ExtractEntry(archiveBefore, "monstera.dff"));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "landstal.txd"),
-            ExtractEntry(archiveBefore, "landstal.txd"));
+  EXPECT_TRUE(
+      SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF))));
+  EXPECT_TRUE(
+      SameBytes(ExtractEntry(demo.archive(), "monster.txd"), AsEntry(ReadAll(demo.fields.TXD))));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monstera.dff"),
+                        ExtractEntry(archiveBefore, "monstera.dff")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "landstal.txd"),
+                        ExtractEntry(archiveBefore, "landstal.txd")));
 }
 
 // Runs the installation after setup and expects the message, the callbacks
@@ -198,7 +205,7 @@ TEST(InstallVehicle, NameOfTwentyThreeCharactersIsStoredUnderItself) {
   WriteAll(demo.fields.DFF, "model bytes");
   RecordingProgress progress;
   ASSERT_EQ(Install(demo, progress), "");
-  EXPECT_EQ(ExtractEntry(demo.archive(), name), AsEntry("model bytes"));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), name), AsEntry("model bytes")));
 }
 
 TEST(InstallVehicle, EmptyFieldsLeaveDataFilesAloneWhileBackupsRefresh) {
@@ -216,11 +223,13 @@ TEST(InstallVehicle, EmptyFieldsLeaveDataFilesAloneWhileBackupsRefresh) {
   ASSERT_EQ(Install(demo, progress), "");
   const auto after = TreeSnapshot(demo.game);
   for (const char* name : {"carcols.dat", "handling.cfg", "vehicles.ide", "carmods.dat"}) {
-    EXPECT_EQ(after.at(DataKey(name)), before.at(DataKey(name))) << name;
+    EXPECT_TRUE(SameBytes(after.at(DataKey(name)), before.at(DataKey(name)))) << name;
   }
-  EXPECT_EQ(after.at(DataKey("carcols_Backup.dat")), "car\nmonster, 1,1\n");
-  EXPECT_EQ(after.at(DataKey("carmods_Backup.dat")), before.at(DataKey("carmods.dat")));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
+  EXPECT_TRUE(SameBytes(after.at(DataKey("carcols_Backup.dat")), "car\nmonster, 1,1\n"));
+  EXPECT_TRUE(
+      SameBytes(after.at(DataKey("carmods_Backup.dat")), before.at(DataKey("carmods.dat"))));
+  EXPECT_TRUE(
+      SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF))));
 }
 
 TEST(InstallVehicle, SecondInstallationBacksUpWhatTheFirstLeft) {
@@ -232,9 +241,10 @@ TEST(InstallVehicle, SecondInstallationBacksUpWhatTheFirstLeft) {
   demo.fields.carcols = "monster, 3,3";
   RecordingProgress second;
   ASSERT_EQ(Install(demo, second), "");
-  EXPECT_EQ(ReadAll(demo.data("carcols_Backup.dat")), afterFirst);
+  EXPECT_TRUE(SameBytes(ReadAll(demo.data("carcols_Backup.dat")), afterFirst));
   EXPECT_NE(afterFirst, stock);
-  EXPECT_EQ(ReadAll(demo.data("carcols.dat")), Patched(stock, "monster", "monster, 3,3"));
+  EXPECT_TRUE(
+      SameBytes(ReadAll(demo.data("carcols.dat")), Patched(stock, "monster", "monster, 3,3")));
 }
 
 TEST(InstallVehicle, AdditionalFilesCheckedAndPresentAreAddedInListOrder) {
@@ -254,11 +264,11 @@ TEST(InstallVehicle, AdditionalFilesCheckedAndPresentAreAddedInListOrder) {
   };
   RecordingProgress progress;
   ASSERT_EQ(Install(demo, progress), "");
-  EXPECT_EQ(ExtractEntry(demo.archive(), "wheels.dff"), AsEntry("wheels"));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "extra.txd"), AsEntry("extra"));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("again"));
-  EXPECT_EQ(ExtractEntry(demo.archive(), "unchecked.txd"), "<none>");
-  EXPECT_EQ(ExtractEntry(demo.archive(), "gone.dff"), "<none>");
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "wheels.dff"), AsEntry("wheels")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "extra.txd"), AsEntry("extra")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("again")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "unchecked.txd"), "<none>"));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "gone.dff"), "<none>"));
 }
 
 // Checks, from inside the callbacks, that the archive is closed when the
@@ -307,7 +317,8 @@ TEST(InstallVehicle, BackupThatCannotBeWrittenStopsBeforeAnyDataFileChanges) {
   EXPECT_EQ(progress.events, "OE");
   auto after = TreeSnapshot(demo.dir.path());
   const std::string game = std::string("game") + kPathSeparator;
-  EXPECT_EQ(after[game + DataKey("carcols_Backup.dat")], before.at(game + DataKey("carcols.dat")));
+  EXPECT_TRUE(SameBytes(after[game + DataKey("carcols_Backup.dat")],
+                        before.at(game + DataKey("carcols.dat"))));
   after.erase(game + DataKey("carcols_Backup.dat"));
   after.erase(game + DataKey("handling_Backup.cfg"));
   EXPECT_TRUE(after == before) << "more than the first two backups changed";
@@ -323,12 +334,15 @@ TEST(InstallVehicle, DataFileThatCannotBeReplacedKeepsItsBytes) {
   const std::string message = Install(demo, progress);
   EXPECT_NE(message.find("'" + FullPath(handling) + "': "), std::string::npos) << message;
   EXPECT_EQ(progress.events, "OE");
-  EXPECT_EQ(ReadAll(handling), stockHandling);
-  EXPECT_EQ(ReadAll(demo.data("handling_Backup.cfg")), stockHandling);
+  EXPECT_TRUE(SameBytes(ReadAll(handling), stockHandling));
+  EXPECT_TRUE(SameBytes(ReadAll(demo.data("handling_Backup.cfg")), stockHandling));
   // carcols.dat comes first and stays patched; nothing reached the archive.
-  EXPECT_EQ(ReadAll(demo.data("carcols.dat")), Patched(stockCarcols, "monster", DemoCarcolsLine()));
-  EXPECT_EQ(ReadAll(demo.data("vehicles_Backup.ide")), ReadAll(demo.data("vehicles.ide")));
-  EXPECT_NE(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
+  EXPECT_TRUE(SameBytes(ReadAll(demo.data("carcols.dat")),
+                        Patched(stockCarcols, "monster", DemoCarcolsLine())));
+  EXPECT_TRUE(
+      SameBytes(ReadAll(demo.data("vehicles_Backup.ide")), ReadAll(demo.data("vehicles.ide"))));
+  EXPECT_FALSE(
+      SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF))));
 }
 
 }  // namespace
