@@ -40,8 +40,9 @@ enum {
 };
 
 /* Opens the archive at path for exclusive use and reads its directory.
- * Returns 0, 1, 2, 4 or 14. After any result but 1 the library counts as open:
- * call IMGClose before the next IMGOpen. */
+ * Returns 0, 1, 2, 4, 14 or 16 (16 also when memory for the directory is
+ * lacking). After any result but 1 the library counts as open: call IMGClose
+ * before the next IMGOpen. */
 TORVANE_API int TORVANE_CALL IMGOpen(const char* path);
 
 /* Releases the archive (if one is held) and its directory. Writes nothing.
@@ -49,7 +50,8 @@ TORVANE_API int TORVANE_CALL IMGOpen(const char* path);
 TORVANE_API void TORVANE_CALL IMGClose(void);
 
 /* Copies the file at path into the archive as entry name (or, when name is null,
- * the part of path after its last separator). replace: only the lowest 8 bits
+ * the part of path after its last separator, '\\' on Windows and '/' elsewhere;
+ * empty when path has none). replace: only the lowest 8 bits
  * count; nonzero lets the entry replace one of the same name.
  * Returns 0, 2, 6, 8, 12 or 16. */
 TORVANE_API int TORVANE_CALL IMGAddFile(const char* path, const char* name, int replace);
