@@ -111,7 +111,9 @@ void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
   const int reopened = IMGOpen(demo.archive().c_str());
   IMGClose();
   EXPECT_NE(reopened, TORVANE_ALREADY_OPEN);
-  if (Exists(demo.archive())) EXPECT_NE(reopened, TORVANE_CANNOT_OPEN);
+  if (Exists(demo.archive())) {
+    EXPECT_NE(reopened, TORVANE_CANNOT_OPEN);
+  }
 }
 
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
