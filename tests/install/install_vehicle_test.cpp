@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include "data_files.h"
@@ -209,6 +210,36 @@ TEST(InstallVehicle, NameOfTwentyThreeCharactersIsStoredUnderItself) {
   ASSERT_EQ(Install(demo, progress), "");
   EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), name), AsEntry("model bytes")));
 }
+
+TEST(InstallVehicle, RelativePathsAreStoredUnderTheFilesOwnName) {
+  DemoInstall demo;
+  WriteAll(demo.fields.DFF, "relative model");
+  WriteAll(demo.fields.TXD, "relative texture");
+  const auto saved = std::filesystem::current_path();
+  std::filesystem::current_path(demo.mod);
+  demo.fields.DFF = "monster.dff";
+  demo.fields.TXD = std::string(".") + kPathSeparator + "monster.txd";
+  RecordingProgress progress;
+  const std::string message = Install(demo, progress);
+  std::filesystem::current_path(saved);
+  ASSERT_EQ(message, "");
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("relative model")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.txd"), AsEntry("relative texture")));
+  EXPECT_EQ(ExtractEntry(demo.archive(), ""), "<none>");
+}
+
+#ifdef _WIN32
+TEST(InstallVehicle, ForwardSlashesInAWindowsPathStillGiveTheFilesOwnName) {
+  DemoInstall demo;
+  WriteAll(demo.fields.DFF, "slashed model");
+  for (char& c : demo.fields.DFF) {
+    if (c == '\\') c = '/';
+  }
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("slashed model")));
+}
+#endif
 
 TEST(InstallVehicle, EmptyFieldsLeaveDataFilesAloneWhileBackupsRefresh) {
   DemoInstall demo;
