@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix mingw-w64-tools
-  wine wine32:i386 xvfb x11-apps imagemagick
+  wine wine32:i386 fonts-wine xvfb x11-apps imagemagick
   dpkg-dev nasm
 )
 
@@ -85,9 +85,19 @@ ensure_wine_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] || { echo "setup: Wine prefix was not created" >&2; exit 1; }
 }
 
+# Wine's own fonts (Tahoma, MS Sans Serif) copied into the prefix, where this Wine
+# build looks for them, so the window's Russian text has its fonts.
+ensure_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$fonts/tahoma.ttf" ] && return 0
+  [ -d /usr/share/wine/fonts ] || return 0
+  mkdir -p "$fonts" && cp -n /usr/share/wine/fonts/* "$fonts/"
+}
+
 mkdir -p "$deps" 2>/dev/null || as_root mkdir -p "$deps"
 ensure_packages
 ensure_mingw_gtest
 ensure_mingw_libjpeg
 ensure_wine_prefix
+ensure_wine_fonts
 echo "setup: done"

@@ -31,9 +31,8 @@ inline constexpr char kUnableToWrite[] = "Unable to write to ";
 inline constexpr char kAuthorPage[] = "www.odrun.example";
 // Перейти на сайт (the link label's tooltip)
 inline constexpr char kLinkTooltip[] = "\xCF\xE5\xF0\xE5\xE9\xF2\xE8 \xED\xE0 \xF1\xE0\xE9\xF2";
-// © Odrun, 2026. Все права защищены.
-inline constexpr char kCredits[] =
-    "\xA9 Odrun, 2026. \xC2\xF1\xE5 \xEF\xF0\xE0\xE2\xE0 \xE7\xE0\xF9\xE8\xF9\xE5\xED\xFB.";
+// Автор: Odrun, 2026 (the credits line)
+inline constexpr char kCredits[] = "\xC0\xE2\xF2\xEE\xF0: Odrun, 2026";
 
 // Транспорт
 inline constexpr char kReviewGroup[] = "\xD2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2";

@@ -1,0 +1,53 @@
+#include "extra_win.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "error.h"
+#include "text_win.h"
+
+namespace wrenfield::Extra {
+namespace {
+
+constexpr wchar_t kColourProperty[] = L"WrenfieldLinkColour";
+
+void SetLinkColour(HWND label, COLORREF colour) {
+  wchar_t className[16] = {};
+  GetClassNameW(label, className, 16);
+  if (lstrcmpiW(className, L"Static") != 0) throw Error("Invalid class typecast");
+  // The colour is kept with the label; the parent paints with it.
+  SetPropW(label, kColourProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(colour) + 1));
+  InvalidateRect(label, nullptr, TRUE);
+}
+
+}  // namespace
+
+void SelectFolder(HWND owner, const std::string& prompt, std::string& result) {
+  wchar_t displayName[MAX_PATH + 1] = {};
+  const std::wstring title = WideFromCp1251(prompt);
+  BROWSEINFOW info = {};
+  info.hwndOwner = owner;
+  info.pszDisplayName = displayName;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+  if (item == nullptr) return;  // cancelled, or the dialog could not be shown
+  wchar_t path[MAX_PATH + 1] = {};
+  if (SHGetPathFromIDListW(item, path)) result = Cp1251FromWide(path);
+  CoTaskMemFree(item);
+}
+
+void OpenLink(const std::string& target) {
+  ShellExecuteW(nullptr, L"open", WideFromCp1251(target).c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+void HighlightLink(HWND label) { SetLinkColour(label, kLinkBlue); }
+
+void UnhighlightLink(HWND label) { SetLinkColour(label, kLinkNavy); }
+
+COLORREF LinkColour(HWND label) {
+  const UINT_PTR stored = reinterpret_cast<UINT_PTR>(GetPropW(label, kColourProperty));
+  return stored == 0 ? kLinkNavy : static_cast<COLORREF>(stored - 1);
+}
+
+}  // namespace wrenfield::Extra

@@ -1,0 +1,30 @@
+// Extra: the small shell services of the main window (folder dialog, opening a
+// link, the link label's two colours). Text is code page 1251.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace wrenfield::Extra {
+
+inline constexpr COLORREF kLinkBlue = RGB(0, 0, 255);  // 0xFF0000
+inline constexpr COLORREF kLinkNavy = RGB(0, 0, 128);  // 0x800000
+
+// The folder dialog (file-system folders only); `result` becomes the chosen
+// folder when confirmed and is left untouched when cancelled or not shown.
+void SelectFolder(HWND owner, const std::string& prompt, std::string& result);
+
+// Opens a web address or document with its default handler; the shell's answer
+// is not examined.
+void OpenLink(const std::string& target);
+
+// Set the link label's text colour (blue / navy) and repaint it. They take
+// labels only: any other control raises Error.
+void HighlightLink(HWND label);
+void UnhighlightLink(HWND label);
+
+// The label's current link colour (navy until highlighted).
+COLORREF LinkColour(HWND label);
+
+}  // namespace wrenfield::Extra

@@ -1,0 +1,122 @@
+// The Win32 view of the main window: creates the window and its controls and
+// turns window messages into calls on TAutoInstallForm.
+#pragma once
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "auto_install_form.h"
+#include "auto_install_view.h"
+#include "banner_win.h"
+#include "shell_dialogs_win.h"
+
+namespace wrenfield {
+
+// Control identifiers, unique in the whole window.
+enum TControlId : int {
+  kImage1 = 100,
+  kBevel1,
+  kLabel11,
+  kLabel12,
+  kGroupBox1 = 110,  // the framed groups (panels that hold their controls)
+  kGroupBox2,
+  kGroupBox3,
+  kLabel2 = 120,
+  kLabel3,
+  kLabel4,
+  kLabel5,
+  kLabel6,
+  kLabel7,
+  kLabel8,
+  kLabel9,
+  kSpeedButton1,
+  kSpeedButton2,
+  kHandling = 140,
+  kVehicles,
+  kCarcols,
+  kCarmods,
+  kDFF,
+  kTXD,
+  kAdv,
+  kInstallBtn,
+  kDirBrowseBtn = 160,
+  kGTASADir,
+  kVehicleDir,
+  kVehDirBrowseBtn,
+};
+
+class TMainWindow : public TAutoInstallView {
+ public:
+  // Registers the window classes, creates the application window (task bar
+  // title) and the main window with every control, not yet shown.
+  TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, TFormServices services);
+  ~TMainWindow() override;
+  TMainWindow(const TMainWindow&) = delete;
+  TMainWindow& operator=(const TMainWindow&) = delete;
+
+  // Shows the window (which runs FormCreate) and runs the event loop until it closes.
+  int Run();
+  void Show();
+  // The event loop's handling of one message (keyboard navigation included).
+  void Dispatch(MSG& message);
+
+  HWND handle() const { return window_; }
+  HWND applicationWindow() const { return application_; }
+  // Any control by its identifier.
+  HWND Control(int id) const;
+  const TBanner& banner() const { return banner_; }
+  int Scale(int pixels) const;
+
+  std::string GetText(TEditField field) const override;
+  void SetText(TEditField field, const std::string& text) override;
+  std::vector<TAdvItem> GetAdvItems() const override;
+  void SetAdvItems(const std::vector<TAdvItem>& items) override;
+  void SetReviewEnabled(bool enabled) override;
+  void FocusVehicleDir() override;
+  void FocusReviewGroup() override;
+  void ShowError(const std::string& message) override;
+  void ShowInfo(const std::string& message) override;
+  bool SelectFolder(const std::string& prompt, std::string& folder) override;
+  bool OpenFile(const std::string& filter, const std::string& title,
+                std::string& fileName) override;
+  void OpenLink(const std::string& target) override;
+  void HighlightLink() override;
+  void UnhighlightLink() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ApplicationProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK ModFolderEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+  void OnActivate(bool active);
+  void CreateControls();
+  void SetUpInstallButtonPicture();
+  HWND ControlOf(TEditField field) const;
+
+  HINSTANCE instance_;
+  TShellDialogs& dialogs_;
+  TBanner banner_;
+  int dpi_ = 96;
+  HWND application_ = nullptr;
+  HWND window_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HWND savedFocus_ = nullptr;
+  HFONT defaultFont_ = nullptr;
+  HFONT creditsFont_ = nullptr;
+  HFONT linkFont_ = nullptr;
+  HIMAGELIST installPicture_ = nullptr;
+  HBITMAP installBitmap_ = nullptr;
+  bool linkHot_ = false;
+  std::vector<std::pair<int, HWND>> controls_;
+  std::unique_ptr<TAutoInstallForm> form_;
+};
+
+}  // namespace wrenfield

@@ -1,0 +1,38 @@
+// The modal boxes and shell dialogs the Win32 view shows. Wrenfield.exe uses
+// the system's; the window's test program puts recorders in their place.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace wrenfield {
+
+class TShellDialogs {
+ public:
+  virtual ~TShellDialogs() = default;
+  // A modal message box; `type` as for MessageBoxW (icon and buttons).
+  virtual void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                          UINT type) = 0;
+  // Code page 1251 text; see TAutoInstallView for the contracts.
+  virtual bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) = 0;
+  virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
+                        std::string& fileName) = 0;
+  virtual void OpenLink(const std::string& target) = 0;
+};
+
+// The system's message box, folder and file dialogs and shell.
+class TSystemShellDialogs : public TShellDialogs {
+ public:
+  void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                  UINT type) override;
+  bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) override;
+  bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
+                std::string& fileName) override;
+  void OpenLink(const std::string& target) override;
+};
+
+// "description|pattern|..." as the double-zero-terminated list the file dialog takes.
+std::wstring FileDialogFilter(const std::string& filter);
+
+}  // namespace wrenfield
