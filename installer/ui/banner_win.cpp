@@ -1,10 +1,12 @@
 #include "banner_win.h"
 
-#include <jpeglib.h>
-
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs FILE declared first
 #include <utility>
+
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
 
 namespace wrenfield {
 namespace {
