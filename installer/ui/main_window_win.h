@@ -2,8 +2,9 @@
 // turns window messages into calls on TAutoInstallForm.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include <memory>
 #include <string>

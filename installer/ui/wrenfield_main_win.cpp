@@ -1,8 +1,9 @@
 // Wrenfield.exe: the one window on the system's dialogs, reader and installer.
 // The program takes no command line and reads no environment variable.
+#include <windows.h>
+// after windows.h
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include "main_window_win.h"
 
