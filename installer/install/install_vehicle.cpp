@@ -14,16 +14,15 @@
 namespace wrenfield {
 namespace {
 
-// A model or texture file that exists and can be stored under its own name.
-struct ModFile {
-  std::string fullPath;
-};
-
-ModFile CheckModFile(const std::string& path, const char* notFound, const char* replaceFailed) {
+// The full path of a model or texture file that exists and can be stored
+// under its own name. Torvane names the entry after the text following the
+// path's last separator, so a relative path must not reach it.
+std::string CheckedModFile(const std::string& path, const char* notFound,
+                           const char* replaceFailed) {
   if (!FileExists(path)) throw Error(notFound);
-  ModFile file{FullPath(path)};
-  if (!IsValidEntryName(EntryNameOf(file.fullPath))) throw Error(replaceFailed);
-  return file;
+  std::string fullPath = FullPath(path);
+  if (!IsValidEntryName(EntryNameOf(fullPath))) throw Error(replaceFailed);
+  return fullPath;
 }
 
 // The handling line is found by the replaced vehicle's identifier; the field
@@ -78,18 +77,18 @@ void AddAdditionalFiles(ArchiveSession& archive, const std::vector<TAdvItem>& it
 void InstallIntoArchive(ArchiveSession& archive, const std::string& gameDir,
                         const TInstallFields& fields, const std::string& replacedHandlingId) {
   const auto patches = PrepareDataFilePatches(gameDir, fields, replacedHandlingId);
-  const ModFile model = CheckModFile(fields.DFF, install_messages::kModelNotFound,
-                                     install_messages::kModelReplaceFailed);
-  const ModFile texture = CheckModFile(fields.TXD, install_messages::kTextureNotFound,
-                                       install_messages::kTextureReplaceFailed);
+  const std::string model = CheckedModFile(fields.DFF, install_messages::kModelNotFound,
+                                           install_messages::kModelReplaceFailed);
+  const std::string texture = CheckedModFile(fields.TXD, install_messages::kTextureNotFound,
+                                             install_messages::kTextureReplaceFailed);
 
   BackupDataFiles(gameDir);
   for (const auto& patch : patches) WriteDataFilePatch(patch);
 
-  if (archive.AddReplacing(model.fullPath) != TORVANE_OK) {
+  if (archive.AddReplacing(model) != TORVANE_OK) {
     throw Error(install_messages::kModelReplaceFailed);
   }
-  if (archive.AddReplacing(texture.fullPath) != TORVANE_OK) {
+  if (archive.AddReplacing(texture) != TORVANE_OK) {
     throw Error(install_messages::kTextureReplaceFailed);
   }
   AddAdditionalFiles(archive, fields.Adv);
