@@ -1,10 +1,11 @@
 #include "demo_game.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "file_system.h"
 #include "game_paths.h"
 #include "stock_tables.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
