@@ -176,7 +176,12 @@ class DemoFile {
   }
 
  private:
-  [[noreturn]] void Fail() { throw Error(CreateFileErrorMessage(FullPath(path_), "write failed")); }
+  [[noreturn]] void Fail() {
+    const std::string reason = std::strerror(errno);
+    std::string converted;
+    throw Error(CreateFileErrorMessage(FullPath(path_),
+                                       Utf8ToCp1251Lossy(reason, converted) ? converted : reason));
+  }
   std::string path_;
   std::ofstream out_;
 };
