@@ -45,7 +45,7 @@ constexpr DWORD kPanel = kChild | WS_CLIPCHILDREN;
 // in their tab positions, then the controls that never take the focus.
 const TControlSpec kLayout[] = {
     {kImage1, 0, L"Static", "", kChild | SS_OWNERDRAW, 0, 0, 0, 597, 63, TFont::Default},
-    {kBevel1, 0, L"Static", "", kChild | SS_ETCHEDHORZ, 0, 0, 63, 597, 10, TFont::Default},
+    {kBevel1, 0, L"Static", "", kChild | SS_OWNERDRAW, 0, 0, 63, 597, 10, TFont::Default},
     {kLabel11, 0, L"Static", ui_texts::kCredits, kLabel | WS_DISABLED, 0, 8, 513, 207, 13,
      TFont::Credits},
     {kLabel12, 0, L"Static", ui_texts::kAuthorPage, kLabel | SS_NOTIFY, 0, 475, 513, 101, 13,
@@ -438,7 +438,8 @@ void TMainWindow::UnhighlightLink() { Extra::UnhighlightLink(Control(kLabel12));
 // ---- messages ----
 
 void TMainWindow::OnCommand(int id, int code) {
-  if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
+  if (code != BN_CLICKED) return;             // STN_CLICKED has the same value
+  if (!IsWindowEnabled(Control(id))) return;  // a locked control never acts
   switch (id) {
     case kDirBrowseBtn:
       form_->DirBrowseBtnClick();
@@ -489,6 +490,11 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item.CtlID == kImage1) banner_.Draw(item.hDC, item.rcItem);
       if (item.CtlID == kAdv) DrawCheckListItem(item);
+      if (item.CtlID == kBevel1) {  // an etched line along the top edge only
+        RECT line = item.rcItem;
+        FillRect(item.hDC, &line, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(item.hDC, &line, EDGE_ETCHED, BF_TOP);
+      }
       return TRUE;
     }
     case WM_CTLCOLORSTATIC:

@@ -1,0 +1,454 @@
+// The real main window under Windows (or Wine with a display), driven by
+// messages: layout, tab order, the locked and open review controls, the link
+// label, lastdir.ini at close, and a whole installation into a demo game.
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "demo_game.h"
+#include "main_window_win.h"
+#include "text_win.h"
+#include "ui_texts.h"
+
+namespace wrenfield {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RecordedBox {
+  std::wstring text, caption;
+  UINT type;
+  bool installButtonEnabled;  // the review controls' state while the box is up
+};
+
+// Dialogs that answer from queues and remember what was shown.
+class RecordingDialogs : public TShellDialogs {
+ public:
+  void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                  UINT type) override {
+    boxes.push_back({text, caption, type, installButton && IsWindowEnabled(installButton)});
+    owners.push_back(owner);
+  }
+  bool SelectFolder(HWND, const std::string& prompt, std::string& folder) override {
+    prompts.push_back(prompt);
+    if (folders.empty()) return false;
+    folder = folders.front();
+    folders.pop_front();
+    return !folder.empty();
+  }
+  bool OpenFile(HWND, const std::string& filter, const std::string& title,
+                std::string& fileName) override {
+    filters.push_back(filter + " / " + title);
+    if (files.empty()) return false;
+    fileName = files.front();
+    files.pop_front();
+    return true;
+  }
+  void OpenLink(const std::string& target) override { links.push_back(target); }
+
+  HWND installButton = nullptr;
+  std::vector<RecordedBox> boxes;
+  std::vector<HWND> owners;
+  std::deque<std::string> folders, files;  // an empty folder reply cancels
+  std::vector<std::string> prompts, filters, links;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    folder_ = (fs::temp_directory_path() / ("wrenfield-gui-" + std::to_string(random()))).string();
+    fs::create_directories(folder_);
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    previousDirectory_ = previous;
+    SetCurrentDirectoryA(folder_.c_str());
+    window_ =
+        std::make_unique<TMainWindow>(GetModuleHandleW(nullptr), dialogs_, DefaultFormServices());
+    if (!IsWindow(window_->handle())) GTEST_SKIP() << "no display to create windows on";
+    dialogs_.installButton = Control(kInstallBtn);
+  }
+
+  void TearDown() override {
+    window_.reset();
+    Pump();
+    SetCurrentDirectoryA(previousDirectory_.c_str());
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  void ShowWindowAndSettle() {
+    window_->Show();
+    SetForegroundWindow(window_->handle());
+    Pump();
+  }
+
+  // Handles what is waiting in the queue, as the event loop would.
+  void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+      if (message.message != WM_QUIT && window_) window_->Dispatch(message);
+  }
+
+  void PressKey(HWND target, WPARAM key) {
+    MSG message = {target, WM_KEYDOWN, key, 1, 0, {}};
+    window_->Dispatch(message);
+    Pump();
+  }
+
+  HWND Control(int id) const { return window_->Control(id); }
+  void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+
+  std::string Text(int id) const {
+    wchar_t text[1024] = {};
+    GetWindowTextW(Control(id), text, 1024);
+    return Cp1251FromWide(text);
+  }
+
+  // The control's outer rectangle in its parent's client coordinates.
+  RECT PlaceOf(HWND control) const {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+  }
+
+  std::string folder_, previousDirectory_;
+  RecordingDialogs dialogs_;
+  std::unique_ptr<TMainWindow> window_;
+};
+
+constexpr int kReview[] = {kLabel2,   kLabel3,   kLabel4,    kLabel5,       kLabel6,
+                           kLabel7,   kLabel8,   kLabel9,    kSpeedButton1, kSpeedButton2,
+                           kHandling, kVehicles, kCarcols,   kCarmods,      kDFF,
+                           kTXD,      kAdv,      kInstallBtn};
+
+struct Expected {
+  int id, parent;    // parent 0: the window
+  const char* text;  // nullptr: not checked (pictures, lines, edits start empty)
+  int left, top, width, height;
+};
+
+// The window's layout at 96 dots per inch.
+const Expected kExpected[] = {
+    {kImage1, 0, nullptr, 0, 0, 597, 63},
+    {kBevel1, 0, nullptr, 0, 63, 597, 10},
+    {kLabel11, 0, nullptr, 8, 513, 207, 13},
+    {kLabel12, 0, "www.odrun.example", 475, 513, 101, 13},
+    {kGroupBox1, 0, "\xD2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2", 8, 176, 569, 329},  // Транспорт
+    {kLabel2, kGroupBox1,
+     "\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 \xE2\xF1\xE5 \xEF\xF0\xEE\xF7\xE8\xF2\xE0\xED\xFB\xE5 "
+     "\xE4\xE0\xED\xED\xFB\xE5, \xEF\xEE\xF1\xEB\xE5 \xF7\xE5\xE3\xEE \xED\xE0\xE6\xEC\xE8\xF2\xE5 "
+     "\xEA\xED\xEE\xEF\xEA\xF3 \"\xD3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
+     "\xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\"",
+     57, 24, 455, 13},
+    {kLabel3, kGroupBox1, "handling.cfg", 16, 48, 58, 13},
+    {kLabel4, kGroupBox1, "vehicles.ide", 16, 70, 56, 13},
+    {kLabel5, kGroupBox1, "carcols.dat", 16, 92, 52, 13},
+    {kLabel6, kGroupBox1, "carmods.dat", 16, 114, 58, 13},
+    {kLabel7, kGroupBox1, "DFF", 16, 144, 20, 13},
+    {kLabel8, kGroupBox1, "TXD", 16, 168, 22, 13},
+    {kLabel9, kGroupBox1,
+     "\xC4\xEE\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC\xED\xFB\xE5 \xF4\xE0\xE9\xEB\xFB:", 16, 192, 128,
+     13},
+    {kSpeedButton1, kGroupBox1, "\xCE\xE1\xE7\xEE\xF0...", 496, 139, 57, 23},
+    {kSpeedButton2, kGroupBox1, "\xCE\xE1\xE7\xEE\xF0...", 496, 163, 57, 23},
+    {kHandling, kGroupBox1, "", 80, 44, 473, 21},
+    {kVehicles, kGroupBox1, "", 80, 66, 473, 21},
+    {kCarcols, kGroupBox1, "", 80, 88, 473, 21},
+    {kCarmods, kGroupBox1, "", 80, 110, 473, 21},
+    {kDFF, kGroupBox1, "", 40, 140, 449, 21},
+    {kTXD, kGroupBox1, "", 40, 164, 449, 21},
+    {kAdv, kGroupBox1, nullptr, 16, 208, 537, 81},
+    {kInstallBtn, kGroupBox1,
+     "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC \xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2", 208, 296, 153,
+     25},
+    {kGroupBox2, 0, "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 \xE8\xE3\xF0\xEE\xE9", 8, 72,
+     569, 49},
+    {kDirBrowseBtn, kGroupBox2, "\xCE\xE1\xE7\xEE\xF0..", 486, 16, 75, 25},
+    {kGTASADir, kGroupBox2, "", 8, 18, 473, 21},
+    {kGroupBox3, 0,
+     "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 "
+     "\xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\xEE\xEC",
+     8, 124, 569, 49},
+    {kVehicleDir, kGroupBox3, "", 8, 18, 473, 21},
+    {kVehDirBrowseBtn, kGroupBox3, "\xCE\xE1\xE7\xEE\xF0...", 486, 16, 75, 25},
+};
+
+TEST_F(MainWindowTest, EveryControlHasItsTextPlaceAndSize) {
+  for (const Expected& expected : kExpected) {
+    SCOPED_TRACE("control " + std::to_string(expected.id));
+    HWND control = Control(expected.id);
+    ASSERT_TRUE(IsWindow(control));
+    EXPECT_EQ(GetParent(control),
+              expected.parent == 0 ? window_->handle() : Control(expected.parent));
+    if (expected.text) EXPECT_EQ(Text(expected.id), expected.text);
+    const RECT place = PlaceOf(control);
+    EXPECT_EQ(place.left, window_->Scale(expected.left));
+    EXPECT_EQ(place.top, window_->Scale(expected.top));
+    EXPECT_EQ(place.right - place.left, window_->Scale(expected.width));
+    EXPECT_EQ(place.bottom - place.top, window_->Scale(expected.height));
+  }
+  // Russian reaches the window as Unicode whatever the system's code page.
+  wchar_t caption[64] = {};
+  GetWindowTextW(Control(kGroupBox1), caption, 64);
+  EXPECT_EQ(std::wstring(caption), L"\x0422\x0440\x0430\x043D\x0441\x043F\x043E\x0440\x0442");
+}
+
+TEST_F(MainWindowTest, WindowIsFixedCentredAndCarriesBothTitles) {
+  ShowWindowAndSettle();
+  wchar_t title[64] = {};
+  GetWindowTextW(window_->handle(), title, 64);
+  EXPECT_EQ(std::wstring(title), L"Wrenfield by Odrun");
+  GetWindowTextW(window_->applicationWindow(), title, 64);
+  EXPECT_EQ(std::wstring(title), L"Wrenfield");
+  EXPECT_EQ(GetWindow(window_->handle(), GW_OWNER), window_->applicationWindow());
+
+  RECT client;
+  GetClientRect(window_->handle(), &client);
+  EXPECT_EQ(client.right, window_->Scale(595));
+  EXPECT_EQ(client.bottom, window_->Scale(533));
+  const LONG style = GetWindowLongW(window_->handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+
+  RECT outer;
+  GetWindowRect(window_->handle(), &outer);
+  const int desktopCentreX =
+      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2;
+  const int desktopCentreY =
+      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2;
+  EXPECT_LE(std::abs((outer.left + outer.right) / 2 - desktopCentreX), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) / 2 - desktopCentreY), 1);
+
+  EXPECT_EQ(window_->banner().width(), 597);  // the JPEG resource decoded
+  EXPECT_EQ(window_->banner().height(), 63);
+}
+
+TEST_F(MainWindowTest, ReviewControlsStartLockedAndOpenOnEnterInAnExistingFolder) {
+  ShowWindowAndSettle();
+  for (const int id : kReview) EXPECT_FALSE(IsWindowEnabled(Control(id))) << id;
+  for (const int id : {kGroupBox1, kGroupBox2, kGroupBox3, kDirBrowseBtn, kGTASADir, kVehicleDir,
+                       kVehDirBrowseBtn, kLabel12, kImage1})
+    EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
+  EXPECT_FALSE(IsWindowEnabled(Control(kLabel11)));  // the credits line is drawn greyed
+
+  SetWindowTextW(Control(kVehicleDir), WideFromCp1251(folder_ + "\\missing").c_str());
+  PressKey(Control(kVehicleDir), VK_RETURN);
+  for (const int id : kReview) EXPECT_FALSE(IsWindowEnabled(Control(id))) << id;
+
+  SetWindowTextW(Control(kVehicleDir), WideFromCp1251(folder_).c_str());
+  SetFocus(Control(kVehicleDir));
+  PressKey(Control(kVehicleDir), VK_RETURN);
+  for (const int id : kReview) EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
+  EXPECT_EQ(GetFocus(), Control(kGroupBox1));
+  EXPECT_EQ(Text(kHandling), "");  // Enter does not read the folder
+  PressKey(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), Control(kHandling));
+}
+
+TEST_F(MainWindowTest, TabOrderRunsThroughReviewThenGameThenModFolder) {
+  ShowWindowAndSettle();
+  window_->SetReviewEnabled(true);
+  const int order[] = {
+      kHandling,     kVehicles, kCarcols,    kCarmods,         kDFF,     kTXD, kAdv, kInstallBtn,
+      kDirBrowseBtn, kGTASADir, kVehicleDir, kVehDirBrowseBtn, kHandling};
+  SetFocus(Control(order[0]));
+  for (size_t i = 1; i < std::size(order); ++i) {
+    PressKey(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(order[i])) << "after " << order[i - 1];
+  }
+  // Locked, the review frame is passed over.
+  window_->SetReviewEnabled(false);
+  SetFocus(Control(kVehDirBrowseBtn));
+  PressKey(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), Control(kDirBrowseBtn));
+}
+
+TEST_F(MainWindowTest, LinkLabelIsNavyUnderlinedAndTurnsBlueUnderTheMouse) {
+  ShowWindowAndSettle();
+  HWND label = Control(kLabel12);
+  HDC dc = CreateCompatibleDC(nullptr);
+  auto paintedColour = [&] {
+    SendMessageW(window_->handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(label));
+    return GetTextColor(dc);
+  };
+  EXPECT_EQ(paintedColour(), RGB(0, 0, 128));
+  for (int i = 0; i < 2; ++i) {
+    SendMessageW(label, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(paintedColour(), RGB(0, 0, 255));
+    SendMessageW(label, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(paintedColour(), RGB(0, 0, 128));
+  }
+  DeleteDC(dc);
+
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
+  EXPECT_TRUE(font.lfUnderline);
+
+  SendMessageW(window_->handle(), WM_COMMAND, MAKEWPARAM(kLabel12, STN_CLICKED),
+               reinterpret_cast<LPARAM>(label));
+  EXPECT_EQ(dialogs_.links, std::vector<std::string>{"www.odrun.example"});
+  EXPECT_TRUE(dialogs_.boxes.empty());
+}
+
+TEST_F(MainWindowTest, InstallButtonPictureLeavesItsPurpleOut) {
+  BUTTON_IMAGELIST picture = {};
+  ASSERT_TRUE(
+      SendMessageW(Control(kInstallBtn), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&picture)));
+  int width = 0, height = 0;
+  ImageList_GetIconSize(picture.himl, &width, &height);
+  EXPECT_EQ(width, 16);
+  EXPECT_EQ(height, 16);
+  // Drawn on white: the purple corner shows white, the arrow's green stays.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, 16, 16);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  RECT all = {0, 0, 16, 16};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ImageList_Draw(picture.himl, 0, dc, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(GetPixel(dc, 0, 15), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255));
+  const COLORREF arrow = GetPixel(dc, 7, 4);
+  EXPECT_GT(GetGValue(arrow), GetRValue(arrow) + 40);
+  SelectObject(dc, old);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_F(MainWindowTest, StoredFolderIsShownAndTheClosingFolderIsStored) {
+  {
+    std::ofstream(folder_ + "\\lastdir.ini", std::ios::binary)
+        << "[Other]\r\nKeep=1\r\n[SALastDir]\r\nValue=C:\\Games\\Old GTA\r\n";
+  }
+  ShowWindowAndSettle();
+  EXPECT_EQ(Text(kGTASADir), "C:\\Games\\Old GTA");
+  EXPECT_EQ(GetFocus(), Control(kVehicleDir));
+
+  const std::string russian = "D:\\\xC8\xE3\xF0\xFB\\GTA";  // D:\Игры\GTA
+  SetWindowTextW(Control(kGTASADir), WideFromCp1251(russian).c_str());
+  SendMessageW(window_->handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(window_->handle()));
+  EXPECT_EQ(ReadAll(folder_ + "\\lastdir.ini"),
+            "[Other]\r\nKeep=1\r\n[SALastDir]\r\nValue=" + russian + "\r\n");
+  EXPECT_TRUE(dialogs_.boxes.empty());
+}
+
+TEST_F(MainWindowTest, UnwritableSettingIsReportedAndTheWindowStillCloses) {
+  ShowWindowAndSettle();
+  EXPECT_EQ(Text(kGTASADir), "");
+  fs::create_directory(folder_ + "\\lastdir.ini");
+  SendMessageW(window_->handle(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(dialogs_.boxes.size(), 1u);
+  char directory[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, directory);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text),
+            "Unable to write to " + std::string(directory) + "\\lastdir.ini.");
+  EXPECT_EQ(dialogs_.boxes[0].caption, L"Wrenfield");
+  EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_FALSE(IsWindow(window_->handle()));
+}
+
+TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
+  const std::string game = folder_ + "\\game", mod = folder_ + "\\mod";
+  WriteDemoGame(game);
+  WriteDemoMod(mod);
+  const auto archiveBefore = ReadAll(game + "\\models\\gta3.img");
+  ShowWindowAndSettle();
+
+  Click(kInstallBtn);  // locked: nothing happens
+  EXPECT_TRUE(dialogs_.boxes.empty());
+
+  dialogs_.folders = {game, mod};
+  Click(kDirBrowseBtn);
+  EXPECT_EQ(Text(kGTASADir), game);
+  Click(kVehDirBrowseBtn);
+  EXPECT_EQ(Text(kVehicleDir), mod);
+  EXPECT_EQ(Text(kDFF), mod + "\\monster.dff");
+  EXPECT_EQ(Text(kTXD), mod + "\\monster.txd");
+  EXPECT_EQ(Text(kVehicles), DemoVehiclesLine());
+  EXPECT_EQ(Text(kCarcols), DemoCarcolsLine());
+  for (const int id : kReview) EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
+
+  Click(kInstallBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), 1u) << Cp1251FromWide(dialogs_.boxes[0].text);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), ui_texts::kInstalled);
+  EXPECT_EQ(dialogs_.boxes[0].caption, L"Wrenfield");
+  EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+  EXPECT_EQ(dialogs_.owners[0], window_->handle());
+  EXPECT_FALSE(dialogs_.boxes[0].installButtonEnabled);  // locked while the box is up
+  EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
+  EXPECT_NE(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
+  EXPECT_NE(ReadAll(game + "\\data\\carcols.dat").find(DemoCarcolsLine()), std::string::npos);
+}
+
+TEST_F(MainWindowTest, InstallWithoutGameFolderShowsTheErrorWithoutDot) {
+  ShowWindowAndSettle();
+  window_->SetReviewEnabled(true);
+  Click(kInstallBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), 1u);
+  // Укажите папку с GTA: San Andreas! (ends in "!": no "." added)
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text),
+            "\xD3\xEA\xE0\xE6\xE8\xF2\xE5 \xEF\xE0\xEF\xEA\xF3 \xF1 GTA: San Andreas!");
+  EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
+}
+
+TEST_F(MainWindowTest, FlatButtonsOpenTheFileDialogWithoutTakingFocus) {
+  ShowWindowAndSettle();
+  window_->SetReviewEnabled(true);
+  SetFocus(Control(kCarcols));
+  dialogs_.files = {"C:\\mods\\car.dff"};
+  HWND button = Control(kSpeedButton1);
+  SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetFocus(), Control(kCarcols));
+  EXPECT_EQ(Text(kDFF), "C:\\mods\\car.dff");
+  ASSERT_EQ(dialogs_.filters.size(), 1u);
+  EXPECT_EQ(dialogs_.filters[0],
+            std::string(ui_texts::kModelFilter) + " / " + ui_texts::kOpenDialogTitle);
+  Click(kSpeedButton2);  // cancelled
+  EXPECT_EQ(Text(kTXD), "");
+  EXPECT_EQ(FileDialogFilter("a (*.x)|*.x"), std::wstring(L"a (*.x)\0*.x\0\0", 13));
+}
+
+TEST_F(MainWindowTest, CheckListKeepsPathsAndMarksAndSpaceToggles) {
+  ShowWindowAndSettle();
+  window_->SetReviewEnabled(true);
+  const std::vector<TAdvItem> items = {{"C:\\\xCC\xEE\xE4\\wheel.dff", true},
+                                       {"C:\\mod\\wheel.txd", false}};
+  window_->SetAdvItems(items);
+  auto got = window_->GetAdvItems();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].path, items[0].path);
+  EXPECT_TRUE(got[0].checked);
+  EXPECT_FALSE(got[1].checked);
+  HWND list = Control(kAdv);
+  SetFocus(list);
+  SendMessageW(list, LB_SETCURSEL, 1, 0);
+  SendMessageW(list, WM_CHAR, L' ', 0);
+  EXPECT_TRUE(window_->GetAdvItems()[1].checked);
+  EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), window_->Scale(13));
+}
+
+}  // namespace
+}  // namespace wrenfield
