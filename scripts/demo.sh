@@ -31,3 +31,37 @@ diff <(tr -d '\r' < "$work/game/data/carcols_Backup.dat") <(tr -d '\r' < "$work/
 "$cli" img extract "$work/game/models/gta3.img" monster.dff "$work/monster.out"
 cmp -n "$(stat -c %s "$work/mod/monster.dff")" "$work/mod/monster.dff" "$work/monster.out"
 "$cli" install "$work/game" --mod "$work/mod"
+set +x
+
+# The window: Wrenfield.exe and Torvane.dll under Wine, started in their own folder
+# (lastdir.ini lives in the working directory) with a fresh demo game remembered there.
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target Wrenfield
+bin=build/mingw/bin
+"$cli" demo "$work/window-game" "$work/window-mod"
+windows_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
+printf '[SALastDir]\r\nValue=%s\r\n' "$(windows_path "$work/window-game")" > "$bin/lastdir.ini"
+echo "demo: game folder $(windows_path "$work/window-game") (remembered in $bin/lastdir.ini)"
+echo "demo: mod folder   $(windows_path "$work/window-mod")"
+# In a subshell: cd, then exec down to the Wine process itself, so $! is the program.
+run_window() { cd "$bin" && LANG=C.UTF-8 LC_ALL=C.UTF-8 exec bash ../../../scripts/wine-run.sh Wrenfield.exe; }
+if [ -n "${DISPLAY:-}" ]; then
+  echo "demo: opening the window (close it to end)"
+  (run_window)
+else
+  # No display: a virtual one, and a screenshot of the window in an English locale.
+  shot="$work/wrenfield-window.png"
+  display=:57
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  (DISPLAY=$display run_window >/dev/null 2>&1) &
+  window=$!
+  sleep 10
+  DISPLAY=$display xwd -root -silent | convert xwd:- -trim +repage "$shot"
+  kill "$window" 2>/dev/null || true
+  wait "$window" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  echo "demo: screenshot of the window saved to $shot"
+fi
