@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -59,6 +61,14 @@ class RecordingDialogs : public TShellDialogs {
   std::deque<std::string> folders, files;  // an empty folder reply cancels
   std::vector<std::string> prompts, filters, links;
 };
+
+BOOL CALLBACK FindTooltip(HWND candidate, LPARAM found) {
+  wchar_t className[32] = {};
+  GetClassNameW(candidate, className, 32);
+  if (lstrcmpW(className, TOOLTIPS_CLASSW) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = candidate;
+  return FALSE;
+}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -196,7 +206,9 @@ TEST_F(MainWindowTest, EveryControlHasItsTextPlaceAndSize) {
     ASSERT_TRUE(IsWindow(control));
     EXPECT_EQ(GetParent(control),
               expected.parent == 0 ? window_->handle() : Control(expected.parent));
-    if (expected.text) EXPECT_EQ(Text(expected.id), expected.text);
+    if (expected.text) {
+      EXPECT_EQ(Text(expected.id), expected.text);
+    }
     const RECT place = PlaceOf(control);
     EXPECT_EQ(place.left, window_->Scale(expected.left));
     EXPECT_EQ(place.top, window_->Scale(expected.top));
@@ -302,6 +314,19 @@ TEST_F(MainWindowTest, LinkLabelIsNavyUnderlinedAndTurnsBlueUnderTheMouse) {
   LOGFONTW font = {};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
   EXPECT_TRUE(font.lfUnderline);
+
+  HWND tooltip = nullptr;  // the label's tooltip, owned by the window
+  EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  wchar_t tip[80] = {};
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_->handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(label);
+  tool.lpszText = tip;
+  SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_EQ(Cp1251FromWide(tip),
+            "\xCF\xE5\xF0\xE5\xE9\xF2\xE8 \xED\xE0 \xF1\xE0\xE9\xF2");  // Перейти на сайт
 
   SendMessageW(window_->handle(), WM_COMMAND, MAKEWPARAM(kLabel12, STN_CLICKED),
                reinterpret_cast<LPARAM>(label));
@@ -448,6 +473,79 @@ TEST_F(MainWindowTest, CheckListKeepsPathsAndMarksAndSpaceToggles) {
   SendMessageW(list, WM_CHAR, L' ', 0);
   EXPECT_TRUE(window_->GetAdvItems()[1].checked);
   EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), window_->Scale(13));
+}
+
+// The program's pictures as its resources hold them.
+const unsigned char* Resource(const wchar_t* name, const wchar_t* type, DWORD& size) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, name, type);
+  if (found == nullptr) return nullptr;
+  size = SizeofResource(module, found);
+  return static_cast<const unsigned char*>(LockResource(LoadResource(module, found)));
+}
+
+unsigned Le16(const unsigned char* p) { return p[0] | (p[1] << 8u); }
+
+TEST(ResourcesTest, IconHasThree32BitImagesOf16To48Pixels) {
+  DWORD size = 0;
+  const unsigned char* group = Resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14), size);
+  ASSERT_NE(group, nullptr);
+  ASSERT_GE(size, 6u);
+  const unsigned count = Le16(group + 4);
+  ASSERT_EQ(count, 3u);
+  ASSERT_GE(size, 6u + 14u * count);
+  std::vector<int> sides;
+  for (unsigned i = 0; i < count; ++i) {
+    const unsigned char* entry = group + 6 + 14 * i;  // width, height, colours, -, planes, bits
+    sides.push_back(entry[0] == 0 ? 256 : entry[0]);
+    EXPECT_EQ(entry[0], entry[1]);
+    EXPECT_EQ(Le16(entry + 6), 32u);
+  }
+  std::sort(sides.begin(), sides.end());
+  EXPECT_EQ(sides, (std::vector<int>{16, 32, 48}));
+}
+
+TEST(ResourcesTest, BannerIsAProgressiveColourJpegOf597By63) {
+  DWORD size = 0;
+  const unsigned char* jpeg = Resource(L"BANNER", MAKEINTRESOURCEW(10), size);
+  ASSERT_NE(jpeg, nullptr);
+  ASSERT_GE(size, 4u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+  // Walk the markers to the frame header: progressive (SOF2), 8 bits, 63 x 597, 3 components.
+  size_t at = 2;
+  bool progressive = false;
+  while (at + 4 <= size && jpeg[at] == 0xFF) {
+    const unsigned marker = jpeg[at + 1];
+    const unsigned length = (jpeg[at + 2] << 8u) | jpeg[at + 3];
+    if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+      ASSERT_LE(at + 10, size);
+      progressive = marker == 0xC2;
+      EXPECT_EQ(jpeg[at + 4], 8);
+      EXPECT_EQ((jpeg[at + 5] << 8u) | jpeg[at + 6], 63u);
+      EXPECT_EQ((jpeg[at + 7] << 8u) | jpeg[at + 8], 597u);
+      EXPECT_EQ(jpeg[at + 9], 3);
+      break;
+    }
+    at += 2 + length;
+  }
+  EXPECT_TRUE(progressive);
+}
+
+TEST(ResourcesTest, InstallPictureIs16By16In24BitWithPurpleCorner) {
+  DWORD size = 0;
+  const unsigned char* bitmap = Resource(L"INSTALL", MAKEINTRESOURCEW(2), size);
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_GE(size, 40u + 16u * 16u * 3u);
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, bitmap, sizeof header);
+  EXPECT_EQ(header.biWidth, 16);
+  EXPECT_EQ(header.biHeight, 16);  // bottom-up: the first row is the bottom one
+  EXPECT_EQ(header.biBitCount, 24);
+  const unsigned char* bottomLeft = bitmap + header.biSize;
+  EXPECT_EQ(bottomLeft[0], 0x80);  // blue
+  EXPECT_EQ(bottomLeft[1], 0x00);  // green
+  EXPECT_EQ(bottomLeft[2], 0x80);  // red
 }
 
 }  // namespace
