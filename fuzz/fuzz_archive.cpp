@@ -30,8 +30,11 @@ constexpr std::uint64_t kMaxSnapshot = 16u << 20;
 
 std::string g_dir;
 
+void RemoveDir();
+
 [[noreturn]] void Fail(int line, const char* what) {
   std::fprintf(stderr, "invariant failed at line %d: %s\n", line, what);
+  RemoveDir();
   std::abort();
 }
 
