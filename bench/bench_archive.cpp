@@ -1,0 +1,268 @@
+// Torvane on a generated archive of about 16,000 entries and 1 GiB (sparse):
+// each operation is timed beside a plain copy of the same bytes with one large
+// buffer, and the ratio is reported as a counter.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "torvane.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::uint64_t kSector = 2048;
+// 16,063 records end the directory 24 bytes before sector 251, where the first
+// entry's data begins: every new entry forces the move of that entry.
+constexpr std::uint32_t kEntries = 16063;
+constexpr std::uint32_t kFirstData = 251;
+constexpr std::uint32_t kEntrySectors = 32;  // 64 KiB each, about 1 GiB in all
+constexpr std::uint32_t kBigIndex = 8000;    // "big.dff", 2 MiB of real data
+constexpr std::uint32_t kBigSectors = 1024;
+constexpr std::size_t kBigBytes = kBigSectors * kSector;
+
+void PutU32(unsigned char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+void Die(const char* what) {
+  std::perror(what);
+  std::exit(1);
+}
+
+void WriteWhole(const std::string& path, const std::vector<unsigned char>& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    Die(path.c_str());
+  }
+  close(fd);
+}
+
+// The generated archive and the files the benchmarks copy in, in a scratch folder.
+class Workspace {
+ public:
+  Workspace() {
+    char pattern[] = "/tmp/bench_archive.XXXXXX";
+    if (!mkdtemp(pattern)) Die("mkdtemp");
+    dir_ = pattern;
+    archive = dir_ + "/gta3.img";
+    input = dir_ + "/big.dff";
+    larger_input = dir_ + "/larger.dff";
+    output = dir_ + "/out.bin";
+
+    header_.assign(kFirstData * kSector, 0);
+    std::memcpy(header_.data(), "VER2", 4);
+    PutU32(&header_[4], kEntries);
+    std::uint32_t sector = kFirstData;
+    for (std::uint32_t i = 0; i < kEntries; ++i) {
+      unsigned char* record = &header_[8 + 32 * i];
+      const std::uint32_t size = i == kBigIndex ? kBigSectors : kEntrySectors;
+      PutU32(record, sector);
+      PutU32(record + 4, size);
+      std::snprintf(reinterpret_cast<char*>(record + 8), 24, "%s",
+                    i == kBigIndex ? "big.dff" : ("entry" + std::to_string(i) + ".dff").c_str());
+      if (i == kBigIndex) big_offset = sector * kSector;
+      sector += size;
+    }
+    length = sector * kSector;
+    WriteWhole(archive, header_);
+    std::vector<unsigned char> data(kBigBytes);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 7 + 1);
+    const int fd = open(archive.c_str(), O_WRONLY);
+    if (fd < 0 || pwrite(fd, data.data(), data.size(), big_offset) != (ssize_t)data.size() ||
+        ftruncate(fd, length) != 0) {
+      Die("archive");
+    }
+    close(fd);
+    WriteWhole(input, data);
+    data.resize(kBigBytes + 1, 0x55);
+    WriteWhole(larger_input, data);
+  }
+
+  ~Workspace() {
+    for (const std::string& f : {archive, input, larger_input, output}) unlink(f.c_str());
+    rmdir(dir_.c_str());
+  }
+
+  // Undoes what an operation changed: the header and directory, and the length.
+  void Restore() const {
+    const int fd = open(archive.c_str(), O_WRONLY);
+    if (fd < 0 || pwrite(fd, header_.data(), header_.size(), 0) != (ssize_t)header_.size() ||
+        ftruncate(fd, length) != 0) {
+      Die("restore");
+    }
+    close(fd);
+  }
+
+  std::string archive, input, larger_input, output;
+  std::uint64_t length = 0, big_offset = 0;
+  std::vector<unsigned char> header_;
+
+ private:
+  std::string dir_;
+};
+
+Workspace& Space() {
+  static Workspace space;
+  return space;
+}
+
+double Seconds(Clock::time_point from) {
+  return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+// A plain program's copy: open both files, read `bytes` from `from` at
+// `read_at` into one buffer, write it with one call at `write_at`.
+void PlainCopy(const std::string& from, std::uint64_t read_at, const std::string& to,
+               std::uint64_t write_at, std::size_t bytes, bool create) {
+  static std::vector<unsigned char> buffer;
+  buffer.resize(bytes);
+  const int in = open(from.c_str(), O_RDONLY);
+  const int out = open(to.c_str(), create ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, 0644);
+  if (in < 0 || out < 0 || pread(in, buffer.data(), bytes, read_at) != (ssize_t)bytes ||
+      pwrite(out, buffer.data(), bytes, write_at) != (ssize_t)bytes) {
+    Die("plain copy");
+  }
+  close(in);
+  close(out);
+}
+
+void Report(benchmark::State& state, double torvane, double plain) {
+  state.counters["plain_us"] = benchmark::Counter(plain * 1e6, benchmark::Counter::kAvgIterations);
+  state.counters["ratio"] = torvane / plain;
+}
+
+void Expect(int got, int want, benchmark::State& state) {
+  if (got != want) state.SkipWithError(("unexpected status " + std::to_string(got)).c_str());
+}
+
+// IMGOpen reads and decodes the whole directory; the plain program reads the
+// same bytes.
+void BM_Open(benchmark::State& state) {
+  Workspace& w = Space();
+  std::vector<unsigned char> buffer(8 + 32 * kEntries);
+  double torvane = 0, plain = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+    IMGClose();
+    const double t = Seconds(start);
+    start = Clock::now();
+    const int fd = open(w.archive.c_str(), O_RDONLY);
+    benchmark::DoNotOptimize(pread(fd, buffer.data(), buffer.size(), 0));
+    close(fd);
+    plain += Seconds(start);
+    torvane += t;
+    state.SetIterationTime(t);
+  }
+  Report(state, torvane, plain);
+}
+
+// The whole IMGOpen, IMGAddFile, IMGClose replacing the 2 MiB entry in place.
+void BM_ReplaceInPlace(benchmark::State& state) {
+  Workspace& w = Space();
+  double torvane = 0, plain = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+    Expect(IMGAddFile(w.input.c_str(), nullptr, 1), TORVANE_OK, state);
+    IMGClose();
+    const double t = Seconds(start);
+    start = Clock::now();
+    PlainCopy(w.input, 0, w.archive, w.big_offset, kBigBytes, false);
+    plain += Seconds(start);
+    torvane += t;
+    state.SetIterationTime(t);
+  }
+  Report(state, torvane, plain);
+  state.SetBytesProcessed(state.iterations() * kBigBytes);
+}
+
+// Replacing the entry with a file one byte larger: the data goes to the end.
+void BM_ReplaceAppend(benchmark::State& state) {
+  Workspace& w = Space();
+  Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+  double torvane = 0, plain = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    Expect(IMGAddFile(w.larger_input.c_str(), "big.dff", 1), TORVANE_OK, state);
+    const double t = Seconds(start);
+    IMGClose();
+    w.Restore();
+    start = Clock::now();
+    PlainCopy(w.larger_input, 0, w.archive, w.length, kBigBytes + 1, false);
+    plain += Seconds(start);
+    w.Restore();
+    Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+    torvane += t;
+    state.SetIterationTime(t);
+  }
+  IMGClose();
+  Report(state, torvane, plain);
+}
+
+// A new 2 MiB entry: the directory grows into the slack, which forces the
+// first entry's 64 KiB to move to the end as well.
+void BM_AddWithMove(benchmark::State& state) {
+  Workspace& w = Space();
+  Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+  double torvane = 0, plain = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    Expect(IMGAddFile(w.input.c_str(), "new.dff", 1), TORVANE_OK, state);
+    const double t = Seconds(start);
+    IMGClose();
+    w.Restore();
+    start = Clock::now();
+    PlainCopy(w.input, 0, w.archive, w.length, kBigBytes, false);
+    PlainCopy(w.archive, kFirstData * kSector, w.archive, w.length + kBigBytes,
+              kEntrySectors * kSector, false);
+    plain += Seconds(start);
+    w.Restore();
+    Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+    torvane += t;
+    state.SetIterationTime(t);
+  }
+  IMGClose();
+  Report(state, torvane, plain);
+}
+
+// Extracting the 2 MiB entry to a new file.
+void BM_Extract(benchmark::State& state) {
+  Workspace& w = Space();
+  Expect(IMGOpen(w.archive.c_str()), TORVANE_OK, state);
+  double torvane = 0, plain = 0;
+  for (auto _ : state) {
+    unlink(w.output.c_str());
+    auto start = Clock::now();
+    Expect(IMGExtractFile("big.dff", w.output.c_str()), TORVANE_OK, state);
+    const double t = Seconds(start);
+    unlink(w.output.c_str());
+    start = Clock::now();
+    PlainCopy(w.archive, w.big_offset, w.output, 0, kBigBytes, true);
+    plain += Seconds(start);
+    torvane += t;
+    state.SetIterationTime(t);
+  }
+  IMGClose();
+  Report(state, torvane, plain);
+  state.SetBytesProcessed(state.iterations() * kBigBytes);
+}
+
+BENCHMARK(BM_Open)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReplaceInPlace)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReplaceAppend)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AddWithMove)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Extract)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
