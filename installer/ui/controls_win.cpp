@@ -173,7 +173,7 @@ LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
 void RegisterFlatButtonClass(HINSTANCE instance) {
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_DBLCLKS | CS_PARENTDC;
+  windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = FlatButtonProc;
   windowClass.cbWndExtra = 2 * sizeof(LONG_PTR);
   windowClass.hInstance = instance;
