@@ -90,7 +90,8 @@ int Archive::Add(const char* path, const char* name, bool replace) {
 int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target, const char* name,
                           std::size_t length) {
   std::uint64_t position = directory_[target].DataBegin();
-  if (!FitsInPlace(target, bytes) && !PrepareAppend(DirectoryEnd(directory_.size()), &position)) {
+  const bool in_place = FitsInPlace(target, bytes);
+  if (!in_place && !PrepareAppend(DirectoryEnd(directory_.size()), &position)) {
     return TORVANE_IO_ERROR;
   }
   std::uint32_t sectors = 0;

@@ -29,9 +29,11 @@ int OpenFlags(File::Mode mode) {
   return O_RDONLY;
 }
 
-bool IsDirectory(int fd) {
+// Only regular files: a folder cannot be read, and a pipe or device as the file
+// to add would block or never end.
+bool IsRegularFile(int fd) {
   struct stat info;
-  return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+  return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 }  // namespace
@@ -40,11 +42,12 @@ bool File::Open(const char* path, Mode mode) {
   Close();
   if (path == nullptr) return false;
   int fd;
-  do fd = ::open(path, OpenFlags(mode) | O_CLOEXEC, 0666);
+  // O_NONBLOCK: opening a pipe must not wait for a writer; regular files ignore it.
+  do fd = ::open(path, OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0666);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
   handle_ = fd;
-  if (IsDirectory(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+  if (!IsRegularFile(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
       (mode == Mode::kReadWriteCreate && ::ftruncate(fd, 0) != 0)) {
     Close();
     return false;

@@ -2,6 +2,10 @@
 // rule, appending at the end, and the room-making move.
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "archive_fixture.h"
 
 namespace tvtest {
@@ -112,6 +116,11 @@ TEST_F(AddTest, MissingOrUnreadableFileReturns2) {
   MakeDir(dir_.Path("folder.dff"));
   EXPECT_EQ(IMGAddFile(dir_.Path("folder.dff").c_str(), nullptr, 1), TORVANE_CANNOT_OPEN);
   EXPECT_EQ(IMGAddFile(nullptr, "x", 1), TORVANE_CANNOT_OPEN);
+#ifndef _WIN32
+  // A pipe would block the call waiting for a writer.
+  ASSERT_EQ(mkfifo(dir_.Path("pipe.dff").c_str(), 0600), 0);
+  EXPECT_EQ(IMGAddFile(dir_.Path("pipe.dff").c_str(), nullptr, 1), TORVANE_CANNOT_OPEN);
+#endif
   const std::string held = File("held.dff", Pattern(10, 1));
   {
     OtherOpener other(held);
