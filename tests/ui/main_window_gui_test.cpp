@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "demo_game.h"
 #include "main_window_win.h"
@@ -454,6 +456,83 @@ TEST_F(MainWindowTest, FlatButtonsOpenTheFileDialogWithoutTakingFocus) {
   Click(kSpeedButton2);  // cancelled
   EXPECT_EQ(Text(kTXD), "");
   EXPECT_EQ(FileDialogFilter("a (*.x)|*.x"), std::wstring(L"a (*.x)\0*.x\0\0", 13));
+}
+
+// Answers the system's open-file dialog from another thread, as a user would:
+// goes into the folder, then picks the file by name.
+class FileDialogAnswer {
+ public:
+  FileDialogAnswer(std::wstring folder, std::wstring name)
+      : folder_(std::move(folder)), name_(std::move(name)) {
+    thread_ = std::thread([this] { Answer(); });
+  }
+  ~FileDialogAnswer() { thread_.join(); }
+  bool answered() const { return answered_; }
+
+ private:
+  void Type(HWND dialog, const std::wstring& text) {
+    SetDlgItemTextW(dialog, 0x47C /* the file name box */, text.c_str());
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }
+
+  void Answer() {
+    const std::wstring title = WideFromCp1251(ui_texts::kOpenDialogTitle);
+    for (int tries = 0; tries < 200 && !answered_; ++tries) {
+      Sleep(50);
+      HWND dialog = FindWindowW(L"#32770", title.c_str());
+      if (dialog == nullptr || !IsWindowVisible(dialog)) continue;
+      Type(dialog, folder_);
+      Sleep(300);
+      Type(dialog, name_);
+      answered_ = true;
+    }
+  }
+
+  std::wstring folder_, name_;
+  std::atomic<bool> answered_{false};
+  std::thread thread_;
+};
+
+// The system's file dialog, everything else recorded.
+class SystemFileDialog : public RecordingDialogs {
+ public:
+  bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
+                std::string& fileName) override {
+    return TSystemShellDialogs().OpenFile(owner, filter, title, fileName);
+  }
+};
+
+TEST(SystemFileDialogTest, PickedFileFillsTheFieldAndKeepsTheWorkingDirectory) {
+  std::random_device random;
+  const std::string folder =
+      (fs::temp_directory_path() / ("wrenfield-dialog-" + std::to_string(random()))).string();
+  fs::create_directories(folder + "\\mods");
+  std::ofstream(folder + "\\mods\\car.dff") << "model";
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(folder.c_str());
+  {
+    SystemFileDialog dialogs;
+    TMainWindow window(GetModuleHandleW(nullptr), dialogs, DefaultFormServices());
+    if (!IsWindow(window.handle())) GTEST_SKIP() << "no display to create windows on";
+    window.Show();
+    window.SetReviewEnabled(true);
+    {
+      FileDialogAnswer answer(WideFromCp1251(folder + "\\mods"), L"car.dff");
+      SendMessageW(window.Control(kSpeedButton1), BM_CLICK, 0, 0);
+      EXPECT_TRUE(answer.answered());
+    }
+    EXPECT_EQ(window.GetText(TEditField::DFF), folder + "\\mods\\car.dff");
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    EXPECT_EQ(std::string(current), folder);  // so lastdir.ini stays where it belongs
+    SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+  }
+  EXPECT_TRUE(fs::exists(folder + "\\lastdir.ini"));
+  EXPECT_FALSE(fs::exists(folder + "\\mods\\lastdir.ini"));
+  SetCurrentDirectoryA(previous);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
 }
 
 TEST_F(MainWindowTest, CheckListKeepsPathsAndMarksAndSpaceToggles) {
