@@ -313,6 +313,10 @@ TEST_F(MainWindowTest, LinkLabelIsNavyUnderlinedAndTurnsBlueUnderTheMouse) {
   }
   DeleteDC(dc);
 
+  SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+
   LOGFONTW font = {};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
   EXPECT_TRUE(font.lfUnderline);
