@@ -24,7 +24,7 @@ enum class TFont { Default, Credits, Link };
 
 // One control of the window's layout: position and size in pixels at 96 dots
 // per inch, relative to its parent (the window or a frame panel).
-struct TControlSpec {
+struct TLayoutEntry {
   int id;
   int parent;  // 0: the window
   const wchar_t* className;
@@ -43,7 +43,7 @@ constexpr DWORD kPanel = kChild | WS_CLIPCHILDREN;
 
 // Creation order is tab order: within each parent the tab controls come first,
 // in their tab positions, then the controls that never take the focus.
-const TControlSpec kLayout[] = {
+const TLayoutEntry kLayout[] = {
     {kImage1, 0, L"Static", "", kChild | SS_OWNERDRAW, 0, 0, 0, 597, 63, TFont::Default},
     {kBevel1, 0, L"Static", "", kChild | SS_OWNERDRAW, 0, 0, 63, 597, 10, TFont::Default},
     {kLabel11, 0, L"Static", ui_texts::kCredits, kLabel | WS_DISABLED, 0, 8, 513, 207, 13,
@@ -188,14 +188,14 @@ bool LabelsFit(HFONT font, int dpi) {
   HDC screen = GetDC(nullptr);
   HGDIOBJ old = SelectObject(screen, font);
   bool fit = true;
-  for (const TControlSpec& spec : kLayout) {
-    if (spec.font != TFont::Default || spec.className == nullptr ||
-        lstrcmpW(spec.className, L"Static") != 0 || spec.text[0] == '\0')
+  for (const TLayoutEntry& entry : kLayout) {
+    if (entry.font != TFont::Default || entry.className == nullptr ||
+        lstrcmpW(entry.className, L"Static") != 0 || entry.text[0] == '\0')
       continue;
-    const std::wstring text = WideFromCp1251(spec.text);
+    const std::wstring text = WideFromCp1251(entry.text);
     SIZE extent = {};
     GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
-    fit = fit && extent.cx <= MulDiv(spec.width, dpi, 96);
+    fit = fit && extent.cx <= MulDiv(entry.width, dpi, 96);
   }
   SelectObject(screen, old);
   ReleaseDC(nullptr, screen);
@@ -273,24 +273,24 @@ TMainWindow::~TMainWindow() {
 int TMainWindow::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
 void TMainWindow::CreateControls() {
-  for (const TControlSpec& spec : kLayout) {
-    HWND parent = spec.parent == 0 ? window_ : Control(spec.parent);
-    const RECT bounds = {Scale(spec.left), Scale(spec.top), Scale(spec.left + spec.width),
-                         Scale(spec.top + spec.height)};
+  for (const TLayoutEntry& entry : kLayout) {
+    HWND parent = entry.parent == 0 ? window_ : Control(entry.parent);
+    const RECT bounds = {Scale(entry.left), Scale(entry.top), Scale(entry.left + entry.width),
+                         Scale(entry.top + entry.height)};
     HWND control;
-    if (spec.className == nullptr) {
-      control = CreateCheckList(parent, spec.id, bounds, instance_);
+    if (entry.className == nullptr) {
+      control = CreateCheckList(parent, entry.id, bounds, instance_);
     } else {
       control = CreateWindowExW(
-          spec.exStyle, spec.className, WideFromCp1251(spec.text).c_str(), spec.style, bounds.left,
-          bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+          entry.exStyle, entry.className, WideFromCp1251(entry.text).c_str(), entry.style,
+          bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
     }
-    const HFONT font = spec.font == TFont::Credits ? creditsFont_
-                       : spec.font == TFont::Link  ? linkFont_
-                                                   : defaultFont_;
+    const HFONT font = entry.font == TFont::Credits ? creditsFont_
+                       : entry.font == TFont::Link  ? linkFont_
+                                                    : defaultFont_;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    controls_.emplace_back(spec.id, control);
+    controls_.emplace_back(entry.id, control);
   }
 
   SetWindowSubclass(Control(kLabel12), LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
