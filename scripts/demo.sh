@@ -51,13 +51,20 @@ if [ -n "${DISPLAY:-}" ]; then
 else
   # No display: a virtual one, and a screenshot of the window in an English locale.
   shot="$work/wrenfield-window.png"
-  display=:57
+  n=57
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  display=:$n
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   sleep 1
   (DISPLAY=$display run_window >/dev/null 2>&1) &
   window=$!
-  sleep 10
+  # Wait until the window is drawn (the trimmed screen is as wide as the window).
+  for _ in $(seq 1 30); do
+    sleep 2
+    DISPLAY=$display xwd -root -silent | convert xwd:- -trim +repage "$shot" 2>/dev/null || continue
+    [ "$(identify -format %w "$shot")" -ge 590 ] && sleep 2 && break
+  done
   DISPLAY=$display xwd -root -silent | convert xwd:- -trim +repage "$shot"
   kill "$window" 2>/dev/null || true
   wait "$window" 2>/dev/null || true
