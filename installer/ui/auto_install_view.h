@@ -1,6 +1,8 @@
 // What the window logic needs from a window: a small pure-virtual view, so the
-// logic runs the same on Windows and in native tests with a fake view. All text
-// is code page 1251; the view converts for display.
+// logic runs the same on Windows and in native tests with a fake view. Text is
+// single-byte: messages, labels and data-file lines in code page 1251, paths in
+// the system's code page (the same on the Russian systems the program is made
+// for); the view converts for display.
 #pragma once
 
 #include <string>

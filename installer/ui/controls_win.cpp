@@ -237,7 +237,7 @@ std::vector<TAdvItem> CheckListItems(HWND list) {
     std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
     SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(length > 0 ? length : 0));
-    items.push_back({Cp1251FromWide(text), SendMessageW(list, LB_GETITEMDATA, i, 0) != 0});
+    items.push_back({SystemFromWide(text), SendMessageW(list, LB_GETITEMDATA, i, 0) != 0});
   }
   return items;
 }
@@ -246,7 +246,7 @@ void SetCheckListItems(HWND list, const std::vector<TAdvItem>& items) {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const TAdvItem& item : items) {
-    const std::wstring text = WideFromCp1251(item.path);
+    const std::wstring text = WideFromSystem(item.path);
     const LRESULT index =
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(list, LB_SETITEMDATA, index, item.checked ? 1 : 0);

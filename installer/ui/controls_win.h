@@ -21,7 +21,7 @@ HWND CreateCheckList(HWND parent, int id, const RECT& bounds, HINSTANCE instance
 void MeasureCheckListItem(MEASUREITEMSTRUCT& item, int itemHeight);
 void DrawCheckListItem(const DRAWITEMSTRUCT& item);
 
-// Items as code page 1251 paths with their check marks.
+// Items as paths (the system's code page) with their check marks.
 std::vector<TAdvItem> CheckListItems(HWND list);
 void SetCheckListItems(HWND list, const std::vector<TAdvItem>& items);
 

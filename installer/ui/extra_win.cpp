@@ -33,7 +33,7 @@ void SelectFolder(HWND owner, const std::string& prompt, std::string& result) {
   PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
   if (item == nullptr) return;  // cancelled, or the dialog could not be shown
   wchar_t path[MAX_PATH + 1] = {};
-  if (SHGetPathFromIDListW(item, path)) result = Cp1251FromWide(path);
+  if (SHGetPathFromIDListW(item, path)) result = SystemFromWide(path);
   CoTaskMemFree(item);
 }
 

@@ -1,5 +1,6 @@
 // Extra: the small shell services of the main window (folder dialog, opening a
-// link, the link label's two colours). Text is code page 1251.
+// link, the link label's two colours). Prompts and links are code page 1251
+// text, the chosen folder is a path in the system's code page.
 #pragma once
 
 #include <windows.h>

@@ -6,6 +6,7 @@
 
 #include "controls_win.h"
 #include "extra_win.h"
+#include "read_data.h"
 #include "text_win.h"
 #include "ui_texts.h"
 
@@ -378,16 +379,44 @@ void TMainWindow::Dispatch(MSG& message) {
 
 // ---- the view ----
 
+// The two folder edits hold paths; DFF and TXD hold paths or the reader's
+// not-found notice; the data-file lines are code page 1251 text.
+TMainWindow::TTextKind TMainWindow::KindOf(TEditField field) {
+  switch (field) {
+    case TEditField::GTASADir:
+    case TEditField::VehicleDir:
+      return TTextKind::Path;
+    case TEditField::DFF:
+    case TEditField::TXD:
+      return TTextKind::PathOrNotice;
+    default:
+      return TTextKind::Text;
+  }
+}
+
 std::string TMainWindow::GetText(TEditField field) const {
   HWND edit = ControlOf(field);
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
   text.resize(
       static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-  return Cp1251FromWide(text);
+  switch (KindOf(field)) {
+    case TTextKind::Text:
+      return Cp1251FromWide(text);
+    case TTextKind::Path:
+      return SystemFromWide(text);
+    case TTextKind::PathOrNotice:
+      for (const char* notice : {kModelNotFoundMessage, kTextureNotFoundMessage})
+        if (text == WideFromCp1251(notice)) return notice;
+      return SystemFromWide(text);
+  }
+  return std::string();
 }
 
 void TMainWindow::SetText(TEditField field, const std::string& text) {
-  SetWindowTextW(ControlOf(field), WideFromCp1251(text).c_str());
+  const bool notice = text == kModelNotFoundMessage || text == kTextureNotFoundMessage;
+  const bool path =
+      KindOf(field) == TTextKind::Path || (KindOf(field) == TTextKind::PathOrNotice && !notice);
+  SetWindowTextW(ControlOf(field), (path ? WideFromSystem(text) : WideFromCp1251(text)).c_str());
 }
 
 std::vector<TAdvItem> TMainWindow::GetAdvItems() const { return CheckListItems(Control(kAdv)); }

@@ -95,6 +95,9 @@ class TMainWindow : public TAutoInstallView {
   static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   static LRESULT CALLBACK ModFolderEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+  enum class TTextKind { Text, Path, PathOrNotice };
+  static TTextKind KindOf(TEditField field);
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
   void OnActivate(bool active);

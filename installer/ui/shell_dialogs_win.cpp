@@ -37,7 +37,7 @@ bool TSystemShellDialogs::OpenFile(HWND owner, const std::string& filter, const 
   const std::wstring filterList = FileDialogFilter(filter);
   const std::wstring titleText = WideFromCp1251(title);
   std::vector<wchar_t> file(32768, L'\0');
-  const std::wstring start = WideFromCp1251(fileName);
+  const std::wstring start = WideFromSystem(fileName);
   if (start.size() < file.size()) start.copy(file.data(), start.size());
 
   OPENFILENAMEW dialog = {};
@@ -51,7 +51,7 @@ bool TSystemShellDialogs::OpenFile(HWND owner, const std::string& filter, const 
   // OFN_NOCHANGEDIR: the working directory must stay where lastdir.ini lives.
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&dialog)) return false;
-  fileName = Cp1251FromWide(file.data());
+  fileName = SystemFromWide(file.data());
   return true;
 }
 

@@ -14,7 +14,8 @@ class TShellDialogs {
   // A modal message box; `type` as for MessageBoxW (icon and buttons).
   virtual void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                           UINT type) = 0;
-  // Code page 1251 text; see TAutoInstallView for the contracts.
+  // Prompts, filters and titles are code page 1251, folders and files paths in
+  // the system's code page; see TAutoInstallView for the contracts.
   virtual bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) = 0;
   virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
                         std::string& fileName) = 0;

@@ -18,6 +18,7 @@
 
 #include "demo_game.h"
 #include "main_window_win.h"
+#include "read_data.h"
 #include "text_win.h"
 #include "ui_texts.h"
 
@@ -375,13 +376,46 @@ TEST_F(MainWindowTest, StoredFolderIsShownAndTheClosingFolderIsStored) {
   EXPECT_EQ(Text(kGTASADir), "C:\\Games\\Old GTA");
   EXPECT_EQ(GetFocus(), Control(kVehicleDir));
 
-  const std::string russian = "D:\\\xC8\xE3\xF0\xFB\\GTA";  // D:\Игры\GTA
-  SetWindowTextW(Control(kGTASADir), WideFromCp1251(russian).c_str());
+  // A folder name beyond ASCII is stored in the system's code page, which the
+  // file functions take: accented Latin on Western systems, Cyrillic on Russian ones.
+  std::wstring gameFolder = L"D:\\Jeux\\\u00C9dition GTA";
+  BOOL lossy = FALSE;
+  char bytes[64] = {};
+  WideCharToMultiByte(CP_ACP, 0, gameFolder.c_str(), -1, bytes, 64, nullptr, &lossy);
+  if (lossy) {
+    gameFolder = L"D:\\\u0418\u0433\u0440\u044B\\GTA";  // D:\Игры\GTA
+    WideCharToMultiByte(CP_ACP, 0, gameFolder.c_str(), -1, bytes, 64, nullptr, &lossy);
+  }
+  ASSERT_FALSE(lossy);
+  SetWindowTextW(Control(kGTASADir), gameFolder.c_str());
   SendMessageW(window_->handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(window_->handle()));
   EXPECT_EQ(ReadAll(folder_ + "\\lastdir.ini"),
-            "[Other]\r\nKeep=1\r\n[SALastDir]\r\nValue=" + russian + "\r\n");
+            "[Other]\r\nKeep=1\r\n[SALastDir]\r\nValue=" + std::string(bytes) + "\r\n");
+
+  window_ =
+      std::make_unique<TMainWindow>(GetModuleHandleW(nullptr), dialogs_, DefaultFormServices());
+  ShowWindowAndSettle();
+  wchar_t shown[64] = {};
+  GetWindowTextW(Control(kGTASADir), shown, 64);
+  EXPECT_EQ(std::wstring(shown), gameFolder);
   EXPECT_TRUE(dialogs_.boxes.empty());
+}
+
+TEST_F(MainWindowTest, NotFoundNoticeShowsInRussianAndComesBackByteForByte) {
+  window_->SetText(TEditField::DFF, kModelNotFoundMessage);
+  wchar_t shown[128] = {};
+  GetWindowTextW(Control(kDFF), shown, 128);
+  EXPECT_EQ(std::wstring(shown).substr(0, 5), L"\u0424\u0430\u0439\u043B ");  // Файл
+  EXPECT_EQ(window_->GetText(TEditField::DFF), kModelNotFoundMessage);
+  window_->SetText(TEditField::TXD, kTextureNotFoundMessage);
+  EXPECT_EQ(window_->GetText(TEditField::TXD), kTextureNotFoundMessage);
+  // The data-file lines are code page 1251 text whatever the system's code page.
+  const std::string line = "444, monster, \xCC\xEE\xED\xF1\xF2\xF0";  // Монстр
+  window_->SetText(TEditField::vehicles, line);
+  EXPECT_EQ(window_->GetText(TEditField::vehicles), line);
+  GetWindowTextW(Control(kVehicles), shown, 128);
+  EXPECT_EQ(std::wstring(shown), L"444, monster, \u041C\u043E\u043D\u0441\u0442\u0440");
 }
 
 TEST_F(MainWindowTest, UnwritableSettingIsReportedAndTheWindowStillCloses) {
