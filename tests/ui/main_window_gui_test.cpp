@@ -4,6 +4,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <commdlg.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -513,6 +514,12 @@ class FileDialogAnswer {
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
   }
 
+  bool InFolder(HWND dialog) const {
+    wchar_t current[MAX_PATH] = {};
+    SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(current));
+    return lstrcmpiW(current, folder_.c_str()) == 0;
+  }
+
   void Answer() {
     const std::wstring title = WideFromCp1251(ui_texts::kOpenDialogTitle);
     for (int tries = 0; tries < 200 && !answered_; ++tries) {
@@ -520,7 +527,7 @@ class FileDialogAnswer {
       HWND dialog = FindWindowW(L"#32770", title.c_str());
       if (dialog == nullptr || !IsWindowVisible(dialog)) continue;
       Type(dialog, folder_);
-      Sleep(300);
+      for (int wait = 0; wait < 200 && !InFolder(dialog); ++wait) Sleep(50);
       Type(dialog, name_);
       answered_ = true;
     }
