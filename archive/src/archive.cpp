@@ -190,13 +190,15 @@ std::size_t Archive::FindFirst(const char* name) const {
 // In place only when the allotment holds the file and the sectors to be written
 // hold neither the header and directory nor any other entry's data: archives
 // from elsewhere may carry sizes that overlap neighbours or offsets inside the
-// directory.
+// directory. Nor past the archive's end: a record pointing far beyond it would
+// otherwise make the file that large.
 bool Archive::FitsInPlace(std::size_t target, std::uint64_t bytes) const {
   const Entry& entry = directory_[target];
   if (std::uint64_t{entry.size} * kSectorSize < bytes) return false;
   const std::uint64_t begin = entry.DataBegin();
   const std::uint64_t end = begin + AlignToSector(bytes);
   if (begin == end) return true;
+  if (end > AlignToSector(length_)) return false;
   if (Overlaps(begin, end, 0, DirectoryEnd(directory_.size()))) return false;
   for (std::size_t i = 0; i < directory_.size(); ++i) {
     const Entry& other = directory_[i];

@@ -229,6 +229,17 @@ TEST_F(AddTest, InPlaceWritingNeverOverwritesNeighboursOrTheDirectory) {
   EXPECT_EQ(RecordAt(image, 0).size, 2u);
 }
 
+TEST_F(AddTest, RecordPointingPastTheEndIsNotWrittenThere) {
+  Bytes before = BuildArchive({{1, 1, "a"}});
+  PutRecord(before, 0, {1000000, 4, "far"});
+  Start(before);
+  EXPECT_EQ(IMGAddFile(File("f", Pattern(100, 45)).c_str(), "far", 1), TORVANE_OK);
+  const Bytes image = Finish();
+  EXPECT_EQ(image.size(), 3 * kSector);
+  EXPECT_EQ(RecordAt(image, 0).offset, 2u);
+  EXPECT_EQ(SectorsOf(image, 2, 1), Padded(Pattern(100, 45)));
+}
+
 TEST_F(AddTest, AppendsAtTheNextSectorBoundaryOfAnUnalignedEnd) {
   Bytes before = BuildArchive({{1, 2, "a"}});
   before.resize(3 * 2048 + 100, 0x77);
