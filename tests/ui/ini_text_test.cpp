@@ -37,7 +37,7 @@ TEST(IniTextTest, ReplacesAddsOrAppendsKeepingEveryOtherLine) {
 TEST(IniTextTest, WrittenValuesReadBack) {
   std::string text = "; settings\n";
   for (const std::string value :
-       {"", "C:\\Program Files\\Rockstar Games\\GTA San Andreas", "\xCF\xE0\xEF\xEA\xE0", "x;y"}) {
+       {"", "C:\\Games\\GTA San Andreas", "\xCF\xE0\xEF\xEA\xE0", "x;y"}) {
     text = WithIniValue(text, "SALastDir", "Value", value);
     EXPECT_EQ(IniValue(text, "SALastDir", "Value", "-"), value);
   }
