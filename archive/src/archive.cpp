@@ -83,7 +83,7 @@ int Archive::Add(const char* path, const char* name, bool replace) {
 
   const int status = target == kNotFound ? AddEntry(source, bytes, name, length)
                                          : ReplaceEntry(source, bytes, target, name, length);
-  if (status != TORVANE_OK) MeasureLength();
+  if (status != TORVANE_OK) Resync();
   return status;
 }
 
@@ -159,7 +159,7 @@ int Archive::Delete(const char* name) {
     slot += batch;
   }
   if (slot < count || !WriteCount(count - 1) || !ReadDirectory(count - 1, false)) {
-    MeasureLength();
+    Resync();
     return TORVANE_IO_ERROR;
   }
   MeasureLength();
@@ -233,6 +233,23 @@ bool Archive::ReadDirectory(std::uint64_t count, bool allow_short) {
     if (got < want) break;
   }
   return true;
+}
+
+// A change that failed part-way may have left the file's directory apart from
+// the one in memory (a deletion that shifted only some records, say). Working
+// on from the stale copy could write a record over one that now sits elsewhere.
+void Archive::Resync() {
+  unsigned char header[kHeaderSize];
+  std::size_t got = 0;
+  if (file_.ReadAt(0, header, sizeof header, &got) && got == sizeof header && MeasureLength()) {
+    const std::int32_t count = GetI32(header + kCountOffset);
+    if (count >= 0 && kRecordSize * static_cast<std::uint64_t>(count) <= length_ &&
+        ReadDirectory(static_cast<std::uint64_t>(count), true)) {
+      return;
+    }
+  }
+  directory_.clear();
+  state_ = State::kUnusable;
 }
 
 bool Archive::WriteRecord(std::size_t slot, const Entry& entry) {

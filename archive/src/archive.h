@@ -38,6 +38,9 @@ class Archive {
   bool PrepareAppend(std::uint64_t directory_end, std::uint64_t* position);
 
   bool ReadDirectory(std::uint64_t count, bool allow_short);
+  // After a failed change: takes the directory and length from the file as it
+  // now is, or makes the archive unusable when even that fails.
+  void Resync();
   bool MeasureLength() { return file_.Size(&length_); }
   bool WriteRecord(std::size_t slot, const Entry& entry);
   bool WriteCount(std::uint64_t count);

@@ -78,6 +78,28 @@ TEST_F(WriteFailureTest, DeletingWhenTheDirectoryCannotBeWrittenReturns16) {
   EXPECT_EQ(InChild(6, [&] { return IMGDelFile("absent"); }), TORVANE_DELETED);
 }
 
+TEST_F(WriteFailureTest, AfterADeletionFailsPartWayTheFileIsWhatCounts) {
+  // Count 4 in a file of 128 bytes: the last slot runs past the end, so shifting
+  // the records up stops at the limit with "r1" already in slot 0.
+  Bytes image = Header(4, {{0, 0, "r0"}, {0, 0, "r1"}, {0, 0, "r2"}, {0, 0, "r3"}});
+  image.resize(128);
+  WriteAll(archive_, image);
+  const std::string empty = dir_.Path("empty");
+  WriteAll(empty, {});
+  EXPECT_EQ(InChild(128,
+                    [&] {
+                      if (IMGDelFile("r0") != TORVANE_IO_ERROR) return 1;
+                      // "r0" is gone from the file: this must not write over slot 0.
+                      IMGAddFile(empty.c_str(), "r0", 1);
+                      return 0;
+                    }),
+            0);
+  const Bytes after = ReadAll(archive_);
+  EXPECT_EQ(RecordAt(after, 0).name, "r1");
+  EXPECT_EQ(RecordAt(after, 1).name, "r2");
+  EXPECT_EQ(RecordAt(after, 2).name, "r3");
+}
+
 TEST_F(WriteFailureTest, RoomMakingPastTheLimitReturns16) {
   std::vector<Record> records;
   for (int i = 0; i < 63; ++i) records.push_back({static_cast<std::uint32_t>(i + 1), 1, "e"});
