@@ -157,9 +157,16 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<std::string> FindFiles(const std::string& pattern) {
+  // The system's search also matches the short 8.3 names ("notes.txt1" is
+  // NOTES~1.TXT, so it would be found by "*.txt") and folds non-ASCII letters;
+  // each long name is therefore matched again against the pattern's last part.
+  const std::size_t split = pattern.find_last_of("\\/:");
+  const std::string namePattern = split == std::string::npos ? pattern : pattern.substr(split + 1);
   std::vector<std::string> names;
   DirectorySearch search(pattern);
-  while (const char* name = search.NextName()) names.emplace_back(name);
+  while (const char* name = search.NextName()) {
+    if (MatchesWildcard(namePattern, name)) names.emplace_back(name);
+  }
   return names;
 }
 

@@ -90,9 +90,14 @@ TEST(FileSystem, FindFilesReturnsEntriesOfEveryKindAndNoOthers) {
   folder.Write("car.dff", "c");
   folder.Write("notes.txt.old", "d");
   folder.MakeFolder("docs.txt");
+  // Longer extensions whose short 8.3 form ends in the searched one match nothing.
+  folder.Write("notes.txt1", "f");
+  folder.Write("Read Me.txt~", "g");
+  folder.Write("car.dff_old", "h");
   const auto names = FindFiles(folder.Join("*.txt"));
   EXPECT_EQ(Sorted(names), (std::vector<std::string>{".hidden.txt", "Read Me.TXT", "docs.txt"}));
   EXPECT_EQ(FindFiles(folder.Join("CAR.DFF")), std::vector<std::string>{"car.dff"});
+  EXPECT_EQ(FindFiles(folder.Join("*.dff")), std::vector<std::string>{"car.dff"});
   EXPECT_TRUE(FindFiles(folder.Join("*.txd")).empty());
   EXPECT_TRUE(FindFiles(JoinPath(folder.Join("missing"), "*")).empty());
   // The pattern is split at the last separator only.
