@@ -146,9 +146,14 @@ std::vector<std::string> FindFiles(const std::string& pattern) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Opened without waiting, so that a named pipe in a mod folder with no writer
+  // reads as empty instead of blocking; reads then wait as usual.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
   if (!fd.valid()) ThrowOpenError(path, errno);
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+    ThrowOpenError(path, errno);
   if (::fstat(fd.get(), &info) != 0) ThrowOpenError(path, errno);
   if (S_ISDIR(info.st_mode)) ThrowOpenError(path, EISDIR);
   std::string bytes;
