@@ -27,12 +27,15 @@ std::string CheckedModFile(const std::string& path, const char* notFound,
 
 // The handling line is found by the replaced vehicle's identifier; the field
 // must be that vehicle's line too, or another vehicle's line would be lost.
+// The file is read first, so that a file that cannot be read reports that.
 PatchedDataFile PrepareHandlingPatch(const std::string& gameDir, const std::string& handling,
                                      const std::string& replacedHandlingId) {
+  PatchedDataFile patch =
+      PrepareDataFilePatch(gameDir, DataFile::kHandling, handling, replacedHandlingId);
   if (!BeginsWithName(handling, replacedHandlingId)) {
     throw Error(NoMatchMessage(DataFile::kHandling));
   }
-  return PrepareDataFilePatch(gameDir, DataFile::kHandling, handling, replacedHandlingId);
+  return patch;
 }
 
 // Reads every data file whose field is filled and patches it in memory, in

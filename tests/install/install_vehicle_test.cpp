@@ -171,6 +171,27 @@ TEST(InstallVehicle, UnreadableDataFileFailsWithItsOpenErrorBeforeAnythingIsWrit
   }
 }
 
+TEST(InstallVehicle, MissingHandlingFileFailsWithItsOpenErrorWhateverTheHandlingKey) {
+  // handling.cfg is read before its lines are looked at, so its open error
+  // comes first even when no handling line could match.
+  const std::function<void(DemoInstall&)> keys[] = {
+      [](DemoInstall& d) { d.replacedHandlingId.clear(); },
+      [](DemoInstall& d) { d.fields.handling = "BUS\t1.0\t2.0"; },
+  };
+  for (const auto& setKey : keys) {
+    DemoInstall demo;
+    setKey(demo);
+    std::remove(demo.data("handling.cfg").c_str());
+    const auto before = TreeSnapshot(demo.dir.path());
+    RecordingProgress progress;
+    const std::string message = Install(demo, progress);
+    EXPECT_NE(message.find("'" + FullPath(demo.data("handling.cfg")) + "': "), std::string::npos)
+        << message;
+    EXPECT_EQ(progress.events, "OE");
+    EXPECT_TRUE(TreeSnapshot(demo.dir.path()) == before);
+  }
+}
+
 TEST(InstallVehicle, ModelAndTextureAreCheckedBeforeAnythingIsWritten) {
   const std::string notice = "\xD4\xE0\xE9\xEB \xEC\xEE\xE4\xE5\xEB\xE8";  // Файл модели
   ExpectRefusedUnchanged([&](DemoInstall& d) { d.fields.DFF = notice; }, msg::kModelNotFound, "OE");
