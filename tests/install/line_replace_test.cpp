@@ -54,6 +54,13 @@ TEST(BeginsWithName, MatchesOnlyAWholeName) {
   EXPECT_TRUE(BeginsWithName("MTB           100.0", "MTB"));
   EXPECT_TRUE(BeginsWithName("monster", "monster"));       // the key is the whole line
   EXPECT_FALSE(BeginsWithName("monster\xE0", "monster"));  // a Cyrillic letter goes on
+  // The code page's other letters (i, yi, short u, je...) go on a name as well.
+  for (const char* letter : {"\xB3", "\xAF", "\xA2", "\xBC", "\x8A", "\x9F", "\xB5"}) {
+    EXPECT_FALSE(BeginsWithName(std::string("monster") + letter, "monster")) << letter;
+    EXPECT_FALSE(BeginsWithName(std::string("car") + letter + "x", std::string("car") + letter))
+        << letter;
+  }
+  EXPECT_TRUE(BeginsWithName("monster\xB9", "monster"));  // the number sign is no letter
 }
 
 TEST(BeginsWithName, KeyEndingInAnotherCharacterNeedsNothingMore) {
