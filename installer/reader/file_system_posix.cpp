@@ -79,13 +79,22 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// The temporary file's name carries the process id, so no other running
+// process uses it; one that exists already was left by an earlier run that
+// ended before its rename, and is removed so that it cannot block every later write.
+std::string UnusedTemporaryName(const std::string& target) {
+  std::string name = target + ".wrenfield-" + std::to_string(::getpid()) + ".tmp";
+  ::unlink(name.c_str());
+  return name;
+}
+
 // A temporary file beside a target that either replaces the target (Commit) or
 // is removed when it goes out of scope.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& target)
       : target_(target),
-        temporary_(target + ".wrenfield-" + std::to_string(::getpid()) + ".tmp"),
+        temporary_(UnusedTemporaryName(target)),
         fd_(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) {}
   ~ReplacementFile() {
     if (fd_.valid() || created_) ::unlink(temporary_.c_str());

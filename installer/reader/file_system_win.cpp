@@ -99,13 +99,22 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
   return true;
 }
 
+// The temporary file's name carries the process id, so no other running
+// process uses it; one that exists already was left by an earlier run that
+// ended before its move, and is deleted so that it cannot block every later write.
+std::string UnusedTemporaryName(const std::string& target) {
+  std::string name = target + ".wrenfield-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+  DeleteFileA(name.c_str());
+  return name;
+}
+
 // A temporary file beside a target that either replaces the target (Commit) or
 // is deleted when it goes out of scope.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& target)
       : target_(target),
-        temporary_(target + ".wrenfield-" + std::to_string(GetCurrentProcessId()) + ".tmp"),
+        temporary_(UnusedTemporaryName(target)),
         file_(CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~ReplacementFile() {

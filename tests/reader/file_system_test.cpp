@@ -9,7 +9,9 @@
 #include "error.h"
 #include "scratch_folder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -157,6 +159,26 @@ TEST(FileSystem, WriteReplacesTheFileAndLeavesNoTemporaryFile) {
 
   const std::string noFolder = JoinPath(folder.Join("missing"), "x.dat");
   EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(noFolder, "x"); }).rfind(kCreatePrefix, 0), 0u);
+}
+
+TEST(FileSystem, ATemporaryFileLeftByAnEndedRunDoesNotBlockTheNextWrite) {
+  // What an earlier run with this process id leaves when it ends between
+  // creating its temporary file and renaming it over the target.
+#ifdef _WIN32
+  const std::string stale = ".wrenfield-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+#else
+  const std::string stale = ".wrenfield-" + std::to_string(getpid()) + ".tmp";
+#endif
+  ScratchFolder folder;
+  const std::string file = folder.Write("lastdir.ini", "old");
+  folder.Write("lastdir.ini" + stale, "half");
+  EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(file, "new"); }), "");
+  EXPECT_EQ(ReadAll(file), "new");
+  const std::string backup = folder.Write("lastdir.ini.bak", "old");
+  folder.Write("lastdir.ini.bak" + stale, "half");
+  EXPECT_TRUE(CopyFileOver(file, backup));
+  EXPECT_EQ(ReadAll(backup), "new");
+  EXPECT_EQ(folder.EntryCount(), 2u);
 }
 
 TEST(FileSystem, CopyOverwritesWholeOrReportsFailure) {
