@@ -19,6 +19,7 @@
 namespace wrenfield {
 namespace {
 
+using testing::AsEntry;
 using testing::DemoInstall;
 using testing::ExtractEntry;
 using testing::ReadAll;
@@ -68,11 +69,6 @@ bool NoTemporaryFiles(const DemoInstall& demo) {
     if (name.find(".tmp") != std::string::npos) return false;
   }
   return true;
-}
-
-std::string AsEntry(std::string bytes) {
-  bytes.append((2048 - bytes.size() % 2048) % 2048, '\0');
-  return bytes;
 }
 
 TEST(InstallWithWriteFailures, BackupCutShortStopsBeforeAnyDataFileChanges) {

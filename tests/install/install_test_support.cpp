@@ -93,6 +93,11 @@ std::string ExtractEntry(const std::string& archive, const std::string& name) {
   return Exists(target) ? ReadAll(target) : "<none>";
 }
 
+std::string AsEntry(std::string bytes) {
+  bytes.append((2048 - bytes.size() % 2048) % 2048, '\0');
+  return bytes;
+}
+
 DemoInstall::DemoInstall(std::size_t entries)
     : game(dir / "game"), mod(dir / "mod"), replacedHandlingId(kDemoHandlingId) {
   DemoGameOptions gameOptions;

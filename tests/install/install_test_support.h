@@ -43,6 +43,10 @@ std::map<std::string, std::string> TreeSnapshot(const std::string& folder);
 // The entry's bytes as IMGExtractFile writes them; "<none>" when absent.
 std::string ExtractEntry(const std::string& archive, const std::string& name);
 
+// The bytes an entry holds after a file was put in: the file padded with zero
+// bytes to whole sectors.
+std::string AsEntry(std::string bytes);
+
 // The demo game (a small archive) and the demo mod, with the install fields
 // as the reader fills them for that mod.
 struct DemoInstall {

@@ -17,6 +17,7 @@
 namespace wrenfield {
 namespace {
 
+using testing::AsEntry;
 using testing::DemoInstall;
 using testing::ExtractEntry;
 using testing::ReadAll;
@@ -25,13 +26,6 @@ using testing::SameBytes;
 using testing::TreeSnapshot;
 using testing::WriteAll;
 namespace msg = install_messages;
-
-// The bytes an entry holds after a file was put in: the file padded with zero
-// bytes to whole sectors.
-std::string AsEntry(std::string bytes) {
-  bytes.append((2048 - bytes.size() % 2048) % 2048, '\0');
-  return bytes;
-}
 
 // The data file as it should be after the installation: every line that
 // begins with the key as a whole name replaced, CR LF throughout.
