@@ -3,19 +3,24 @@
 // and every other entry's data survive, the file never shrinks, and what an
 // operation reports matches what the file holds afterwards.
 //
-// Input: two bytes of archive length N, N archive bytes, then operations of
-// three bytes each (kind, name choice, size/seed).
+// Input: two bytes of length N, N bytes, then operations of three bytes each
+// (kind, name choice, size/seed). With the top bit of N clear the N bytes are
+// the archive itself; with it set they describe one, three bytes per record
+// (first sector, size, name), so that sound archives with neighbours that
+// overlap each other and the directory come up often.
 #include <dirent.h>
 #include <sanitizer/common_interface_defs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "torvane.h"
@@ -131,6 +136,34 @@ std::vector<Record> Parse(const Bytes& image, bool with_data) {
   return records;
 }
 
+std::uint64_t AlignUp(std::uint64_t n) { return (n + kSector - 1) / kSector * kSector; }
+
+void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<unsigned char>(v >> (8 * k));
+}
+
+Bytes Slice(const Bytes& b, std::uint64_t from, std::uint64_t n) {
+  return Bytes(b.begin() + from, b.begin() + from + n);
+}
+
+// [from, to) byte ranges that an operation may write.
+using Ranges = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+
+// Whether after holds before's bytes everywhere but in `changed`; it may be longer.
+bool SameOutside(const Bytes& before, Bytes after, const Ranges& changed) {
+  if (after.size() < before.size()) return false;
+  after.resize(before.size());
+  for (const auto& [from, to] : changed) {
+    const std::uint64_t end = std::min<std::uint64_t>(to, before.size());
+    if (from < end) std::copy(before.begin() + from, before.begin() + end, after.begin() + from);
+  }
+  return after == before;
+}
+
+bool Overlap(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
+  return a < d && c < b;
+}
+
 Bytes Padded(Bytes b) {
   b.resize((b.size() + kSector - 1) / kSector * kSector, 0);
   return b;
@@ -169,9 +202,11 @@ class Session {
   ~Session() { IMGClose(); }
 
   void Reopen() {
+    const bool was_usable = usable_;
     IMGClose();
     const int status = IMGOpen(archive_.c_str());
-    CHECK(status == 0 || status == 4 || status == 14);
+    // An archive that was usable stays so, whatever was done to it.
+    CHECK(status == 0 || (!was_usable && (status == 4 || status == 14)));
     usable_ = status == 0;
   }
 
@@ -197,26 +232,58 @@ class Session {
     std::size_t last = 0, first = 0;
     const int matches = Count(old, stored, &last, &first);
     if (matches > 0 && !replace) return CHECK(status == TORVANE_EXISTS && after == before);
-    if (status == TORVANE_IO_ERROR) return;
+    // Only an entry in the way that runs past the end fails here, found before
+    // anything is written.
+    if (status == TORVANE_IO_ERROR) return CHECK(after == before);
     CHECK(status == TORVANE_OK);
     const std::vector<Record> now = Parse(after, false);
-    const std::size_t target = matches > 0 ? last : old.size();
-    CHECK(now.size() == old.size() + (matches > 0 ? 0 : 1));
+    const bool adding = matches == 0;
+    const std::size_t target = adding ? old.size() : last;
+    CHECK(now.size() == old.size() + (adding ? 1 : 0));
     const Record& stored_record = now[target];
     CHECK(stored_record.name == stored);
     CHECK(stored_record.size == (size + kSector - 1) / kSector);
+    CHECK(stored_record.End() <= after.size());
     CHECK(Bytes(after.begin() + stored_record.Begin(), after.begin() + stored_record.End()) ==
           Padded(content));
-    CHECK(stored_record.Begin() >= 8 + 32 * now.size() || size == 0);
+    // Appended data begins past the old end and past the directory, new slot included.
+    const std::uint64_t directory_end = 8 + 32 * now.size();
+    const std::uint64_t append_from = std::max(AlignUp(before.size()), AlignUp(directory_end));
+    Ranges changed = {{8 + 32 * target, 40 + 32 * target}};
+    if (adding) {
+      changed.push_back({4, 8});
+      CHECK(stored_record.Begin() >= append_from);
+    } else if (stored_record.Begin() < append_from && stored_record.size > 0) {
+      // In place: within the old allotment, over no other entry and not the directory.
+      CHECK(stored_record.offset == old[target].offset && stored_record.size <= old[target].size);
+      CHECK(!Overlap(stored_record.Begin(), stored_record.End(), 0, directory_end));
+      for (std::size_t i = 0; i < old.size(); ++i) {
+        if (i != target)
+          CHECK(!Overlap(stored_record.Begin(), stored_record.End(), old[i].Begin(), old[i].End()));
+      }
+      changed.push_back({stored_record.Begin(), stored_record.End()});
+    }
+    // Moved entries carry the bytes their sectors held when they were copied:
+    // the old ones with the offset fields of entries moved before them.
+    Bytes moving = before;
     for (std::size_t i = 0; i < old.size(); ++i) {
       if (i == target) continue;
       CHECK(now[i].name == old[i].name && now[i].size == old[i].size);
+      if (adding && old[i].Begin() <= directory_end) {
+        CHECK(now[i].Begin() >= append_from && now[i].End() <= after.size());
+        CHECK(Slice(after, now[i].Begin(), now[i].End() - now[i].Begin()) ==
+              Slice(moving, old[i].Begin(), old[i].End() - old[i].Begin()));
+        PutU32(moving, 8 + 32 * i, now[i].offset);
+        changed.push_back({8 + 32 * i, 12 + 32 * i});
+        continue;
+      }
+      CHECK(now[i].offset == old[i].offset);
       // Data that overlaps the header and directory changes with them.
-      if (old[i].known && old[i].Begin() >= 8 + 32 * now.size()) {
-        CHECK(now[i].End() <= after.size());
+      if (old[i].known && old[i].Begin() >= directory_end) {
         CHECK(Bytes(after.begin() + now[i].Begin(), after.begin() + now[i].End()) == old[i].data);
       }
     }
+    CHECK(SameOutside(before, after, changed));
   }
 
   void Delete(const std::string& name) {
@@ -224,18 +291,22 @@ class Session {
     const std::vector<Record> old = Parse(before, false);
     const int status = IMGDelFile(name.c_str());
     if (!usable_) return CHECK(status == TORVANE_NOT_OPEN);
-    CHECK(status == TORVANE_DELETED || status == TORVANE_IO_ERROR);
+    CHECK(status == TORVANE_DELETED);
     const Bytes after = ReadFile(archive_);
     std::size_t last = 0, first = 0;
     if (Count(old, name, &last, &first) == 0) return CHECK(after == before);
-    if (status != TORVANE_DELETED) return;
     const std::vector<Record> now = Parse(after, false);
     CHECK(now.size() + 1 == old.size());
     for (std::size_t i = 0; i < now.size(); ++i) {
       const Record& was = old[i < first ? i : i + 1];
       CHECK(now[i].name == was.name && now[i].offset == was.offset && now[i].size == was.size);
     }
-    CHECK(after.size() >= before.size());
+    // Later records one slot up, zero bytes in the former last slot, the count:
+    // nothing else is written.
+    const std::uint64_t last_slot = 8 + 32 * now.size();
+    CHECK(after.size() >= last_slot + 32);
+    CHECK(Slice(after, last_slot, 32) == Bytes(32, 0));
+    CHECK(SameOutside(before, after, {{4, 8}, {8 + 32 * first, last_slot + 32}}));
   }
 
   void Extract(const std::string& name) {
@@ -274,6 +345,37 @@ class Session {
 
 }  // namespace
 
+// An archive from a description: the records as described, their sectors
+// filled with bytes that differ from sector to sector, the header and directory
+// over them, the file ending at the last sector anything uses.
+Bytes Build(const unsigned char* d, std::size_t n) {
+  const std::size_t count = std::min<std::size_t>(n / 3, 80);
+  std::vector<Record> records(count);
+  std::uint64_t end = 8 + 32 * count;
+  for (std::size_t i = 0; i < count; ++i, d += 3) {
+    records[i].offset = d[0] % 48;
+    records[i].size = d[1] % 6;
+    records[i].name = (d[2] & 0x80) ? kNames[d[2] % (sizeof kNames / sizeof kNames[0])]
+                                    : "e" + std::to_string(d[2] % 64);
+    end = std::max(end, records[i].End());
+  }
+  Bytes image(static_cast<std::size_t>(AlignUp(end)));
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    image[i] = static_cast<unsigned char>(i * 7 + i / kSector * 13 + 1);
+  }
+  std::memcpy(image.data(), "VER2", 4);
+  PutU32(image, 4, static_cast<std::uint32_t>(count));
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = 8 + 32 * i;
+    PutU32(image, at, records[i].offset);
+    PutU32(image, at + 4, records[i].size);
+    std::fill(image.begin() + at + 8, image.begin() + at + 32, 0);
+    std::memcpy(&image[at + 8], records[i].name.data(),
+                std::min<std::size_t>(records[i].name.size(), 24));
+  }
+  return image;
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/fuzz_archive.XXXXXX";
   if (mkdtemp(pattern) == nullptr) std::abort();
@@ -286,11 +388,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  std::size_t length = data[0] | std::size_t{data[1]} << 8;
+  const bool described = (data[1] & 0x80) != 0;
+  std::size_t length = data[0] | std::size_t{data[1] & 0x7Fu} << 8;
   data += 2, size -= 2;
   if (length > size) length = size;
   const std::string archive = PathOf("test.img");
-  WriteFile(archive, Bytes(data, data + length));
+  WriteFile(archive, described ? Build(data, length) : Bytes(data, data + length));
   data += length, size -= length;
 
   Session session(archive);
