@@ -5,7 +5,7 @@
 namespace tvtest {
 namespace {
 
-class LargeArchiveTest : public ArchiveTest, public ::testing::WithParamInterface<std::uint64_t> {
+class LargeArchive : public ArchiveTest {
  protected:
   std::string archive_ = dir_.Path("large.img");
   Bytes DirectoryOnDisk(std::size_t slots) { return ReadAt(archive_, 0, 8 + 32 * slots); }
@@ -19,6 +19,10 @@ class LargeArchiveTest : public ArchiveTest, public ::testing::WithParamInterfac
     return dir_.Path(name);
   }
 };
+
+class LargeArchiveTest : public LargeArchive,
+                         public ::testing::WithParamInterface<std::uint64_t> {};
+class SectorLimitTest : public LargeArchive {};
 
 TEST_P(LargeArchiveTest, EntriesFarIntoTheFileWork) {
   const std::uint64_t far = GetParam() / kSector;  // first sector of "far"
@@ -79,6 +83,32 @@ TEST_P(LargeArchiveTest, RoomMakingMovesAnEntryPastTheFarEnd) {
   EXPECT_EQ(RecordAt(directory, 63).offset, far + 1);
   EXPECT_EQ(RecordAt(directory, 0).offset, far + 2);
   EXPECT_EQ(FileSize(archive_), (far + 3) * kSector);
+}
+
+// Sector numbers are unsigned 32-bit: data may begin at sector 2^32 - 1 but no
+// later, and an addition that would need a later one changes nothing.
+TEST_F(SectorLimitTest, AppendingStopsAtTheLastSectorNumber) {
+  const std::uint64_t last = 0xFFFFFFFFu;
+  const Bytes head = Header(1, {{1, 1, "a"}});
+  WriteAll(archive_, head);
+  try {
+    WriteAt(archive_, last * kSector - 1, Bytes(1, 0));
+  } catch (const std::exception&) {
+    GTEST_SKIP() << "no sparse file of 8 TiB here";
+  }
+  ASSERT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
+  const Bytes content = Pattern(3000, 6);
+  EXPECT_EQ(IMGAddFile(File("n", content).c_str(), nullptr, 1), TORVANE_OK);
+  EXPECT_EQ(Extract("n"), Padded(content));
+  EXPECT_EQ(IMGAddFile(File("m", content).c_str(), nullptr, 1), TORVANE_IO_ERROR);
+  EXPECT_EQ(IMGAddFile(File("b", content).c_str(), "a", 1), TORVANE_IO_ERROR);
+  IMGClose();
+  EXPECT_EQ(FileSize(archive_), (last + 2) * kSector);
+  const Bytes directory = DirectoryOnDisk(3);
+  ASSERT_EQ(CountOf(directory), 2);
+  EXPECT_EQ(RecordAt(directory, 0).offset, 1u);
+  EXPECT_EQ(RecordAt(directory, 1).offset, last);
+  EXPECT_EQ(Slice(directory, 8 + 64, 32), Bytes(32, 0));
 }
 
 // Past 2 GiB (beyond signed 32-bit positions) and past 4 GiB (beyond 32-bit lengths).
