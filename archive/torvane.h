@@ -34,7 +34,8 @@ enum {
   TORVANE_NAME_TOO_LONG = 6,  /* IMGAddFile: the entry name has 24 or more characters */
   TORVANE_EXISTS = 8,         /* IMGAddFile: the name exists and replacing was not allowed */
   TORVANE_DELETED = 10,       /* IMGDelFile: its result whether or not an entry was deleted */
-  TORVANE_NOT_OPEN = 12,      /* an entry operation while no usable archive is open */
+  TORVANE_NOT_OPEN = 12,      /* an entry operation while no usable archive is open (also
+                                 after a failed change whose directory could not be read back) */
   TORVANE_BAD_ARCHIVE = 14,   /* IMGOpen: "VER2", but the header or directory is not sound */
   TORVANE_IO_ERROR = 16       /* a read, write or positioning failed or came up short */
 };
