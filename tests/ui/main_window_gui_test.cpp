@@ -5,17 +5,16 @@
 // after windows.h
 #include <commctrl.h>
 #include <commdlg.h>
+#include <objbase.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "demo_game.h"
 #include "main_window_win.h"
@@ -497,19 +496,43 @@ TEST_F(MainWindowTest, FlatButtonsOpenTheFileDialogWithoutTakingFocus) {
   EXPECT_EQ(FileDialogFilter("a (*.x)|*.x"), std::wstring(L"a (*.x)\0*.x\0\0", 13));
 }
 
-// Answers the system's open-file dialog from another thread, as a user would:
-// goes into the folder, then picks the file by name.
+// Answers the system's open-file dialog as a user would: goes into the folder,
+// then picks the file by name. It acts from a timer on the window's own thread,
+// which the dialog's modal loop serves only once the dialog waits for input, so
+// it never meets a half-built dialog, and it looks only at this thread's
+// windows, never at a dialog of another program sharing the display.
 class FileDialogAnswer {
  public:
   FileDialogAnswer(std::wstring folder, std::wstring name)
       : folder_(std::move(folder)), name_(std::move(name)) {
-    thread_ = std::thread([this] { Answer(); });
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 100, OnTimer);
   }
-  ~FileDialogAnswer() { thread_.join(); }
+  ~FileDialogAnswer() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  FileDialogAnswer(const FileDialogAnswer&) = delete;
+  FileDialogAnswer& operator=(const FileDialogAnswer&) = delete;
   bool answered() const { return answered_; }
 
  private:
-  void Type(HWND dialog, const std::wstring& text) {
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_ && !current_->busy_) current_->Step();
+  }
+
+  static BOOL CALLBACK FindDialog(HWND candidate, LPARAM found) {
+    wchar_t className[16] = {}, title[64] = {};
+    GetClassNameW(candidate, className, 16);
+    GetWindowTextW(candidate, title, 64);
+    if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(candidate) ||
+        WideFromCp1251(ui_texts::kOpenDialogTitle) != title)
+      return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+  }
+
+  static void Type(HWND dialog, const std::wstring& text) {
     SetDlgItemTextW(dialog, 0x47C /* the file name box */, text.c_str());
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
   }
@@ -520,22 +543,28 @@ class FileDialogAnswer {
     return lstrcmpiW(current, folder_.c_str()) == 0;
   }
 
-  void Answer() {
-    const std::wstring title = WideFromCp1251(ui_texts::kOpenDialogTitle);
-    for (int tries = 0; tries < 200 && !answered_; ++tries) {
-      Sleep(50);
-      HWND dialog = FindWindowW(L"#32770", title.c_str());
-      if (dialog == nullptr || !IsWindowVisible(dialog)) continue;
+  void Step() {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog == nullptr || answered_) return;
+    busy_ = true;  // the dialog may run a loop of its own while it takes the input
+    if (++ticks_ > 600) {
+      SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // a failed test rather than a hung one
+    } else if (!typedFolder_) {
+      typedFolder_ = true;
       Type(dialog, folder_);
-      for (int wait = 0; wait < 200 && !InFolder(dialog); ++wait) Sleep(50);
-      Type(dialog, name_);
+    } else if (InFolder(dialog)) {
       answered_ = true;
+      Type(dialog, name_);
     }
+    busy_ = false;
   }
 
+  static inline FileDialogAnswer* current_ = nullptr;
   std::wstring folder_, name_;
-  std::atomic<bool> answered_{false};
-  std::thread thread_;
+  UINT_PTR timer_ = 0;
+  int ticks_ = 0;
+  bool typedFolder_ = false, answered_ = false, busy_ = false;
 };
 
 // The system's file dialog, everything else recorded.
@@ -556,6 +585,7 @@ TEST(SystemFileDialogTest, PickedFileFillsTheFieldAndKeepsTheWorkingDirectory) {
   char previous[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, previous);
   SetCurrentDirectoryA(folder.c_str());
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as the program does for the shell's dialogs
   {
     SystemFileDialog dialogs;
     TMainWindow window(GetModuleHandleW(nullptr), dialogs, DefaultFormServices());
@@ -573,6 +603,11 @@ TEST(SystemFileDialogTest, PickedFileFillsTheFieldAndKeepsTheWorkingDirectory) {
     EXPECT_EQ(std::string(current), folder);  // so lastdir.ini stays where it belongs
     SendMessageW(window.handle(), WM_CLOSE, 0, 0);
   }
+  // The closed window asked the event loop to end; a later dialog on this thread
+  // would take that request as its own and close at once.
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  CoUninitialize();
   EXPECT_TRUE(fs::exists(folder + "\\lastdir.ini"));
   EXPECT_FALSE(fs::exists(folder + "\\mods\\lastdir.ini"));
   SetCurrentDirectoryA(previous);
