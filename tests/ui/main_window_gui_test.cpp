@@ -5,8 +5,8 @@
 // after windows.h
 #include <commctrl.h>
 #include <commdlg.h>
-#include <objbase.h>
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <cstring>
