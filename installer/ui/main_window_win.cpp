@@ -671,7 +671,8 @@ LRESULT CALLBACK TMainWindow::LinkProc(HWND label, UINT message, WPARAM wParam, 
 
 // The mod folder edit reports every key press to the logic (Enter accepts the
 // folder) and then handles it as usual; the Enter character itself is dropped
-// so the edit does not beep.
+// so the edit does not beep. A key pressed with Alt held comes as a system key:
+// it is reported the same way, so Enter counts whatever the modifiers.
 LRESULT CALLBACK TMainWindow::ModFolderEditProc(HWND edit, UINT message, WPARAM wParam,
                                                 LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<TMainWindow*>(data);
@@ -684,6 +685,7 @@ LRESULT CALLBACK TMainWindow::ModFolderEditProc(HWND edit, UINT message, WPARAM 
       return code;
     }
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
       self->form_->VehicleDirKeyDown(static_cast<int>(wParam));
       break;
     case WM_CHAR:

@@ -276,6 +276,13 @@ TEST_F(MainWindowTest, ReviewControlsStartLockedAndOpenOnEnterInAnExistingFolder
   EXPECT_EQ(Text(kHandling), "");  // Enter does not read the folder
   PressKey(GetFocus(), VK_TAB);
   EXPECT_EQ(GetFocus(), Control(kHandling));
+
+  // Alt+Enter comes as a system key; whatever the modifiers, Enter opens them.
+  window_->SetReviewEnabled(false);
+  MSG altEnter = {Control(kVehicleDir), WM_SYSKEYDOWN, VK_RETURN, 1 | (1 << 29), 0, {}};
+  window_->Dispatch(altEnter);
+  Pump();
+  for (const int id : kReview) EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
 }
 
 TEST_F(MainWindowTest, TabOrderRunsThroughReviewThenGameThenModFolder) {
