@@ -11,10 +11,26 @@ namespace {
 
 constexpr wchar_t kColourProperty[] = L"WrenfieldLinkColour";
 
-void SetLinkColour(HWND label, COLORREF colour) {
+// A label is a static control that shows text; pictures and lines are static
+// controls too, but of other kinds.
+bool IsLabel(HWND control) {
   wchar_t className[16] = {};
-  GetClassNameW(label, className, 16);
-  if (lstrcmpiW(className, L"Static") != 0) throw Error("Invalid class typecast");
+  GetClassNameW(control, className, 16);
+  if (lstrcmpiW(className, L"Static") != 0) return false;
+  switch (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void SetLinkColour(HWND label, COLORREF colour) {
+  if (!IsLabel(label)) throw Error("Invalid class typecast");
   // The colour is kept with the label; the parent paints with it.
   SetPropW(label, kColourProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(colour) + 1));
   InvalidateRect(label, nullptr, TRUE);

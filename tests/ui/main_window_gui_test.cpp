@@ -17,6 +17,8 @@
 #include <sstream>
 
 #include "demo_game.h"
+#include "error.h"
+#include "extra_win.h"
 #include "main_window_win.h"
 #include "read_data.h"
 #include "text_win.h"
@@ -346,6 +348,14 @@ TEST_F(MainWindowTest, LinkLabelIsNavyUnderlinedAndTurnsBlueUnderTheMouse) {
                reinterpret_cast<LPARAM>(label));
   EXPECT_EQ(dialogs_.links, std::vector<std::string>{"www.odrun.example"});
   EXPECT_TRUE(dialogs_.boxes.empty());
+
+  // The two colours take labels only: a picture, a line or a button is a type error.
+  for (const int id : {kImage1, kBevel1, kInstallBtn, kDFF}) {
+    EXPECT_THROW(Extra::HighlightLink(Control(id)), Error) << id;
+    EXPECT_THROW(Extra::UnhighlightLink(Control(id)), Error) << id;
+  }
+  EXPECT_NO_THROW(Extra::HighlightLink(Control(kLabel2)));
+  EXPECT_NO_THROW(Extra::UnhighlightLink(Control(kLabel2)));
 }
 
 TEST_F(MainWindowTest, InstallButtonPictureLeavesItsPurpleOut) {
