@@ -50,9 +50,14 @@ ensure_mingw_gtest() {
 
 # libjpeg-turbo for the 32-bit Windows build (the window's banner), built statically from
 # Debian's source package. Its CMake needs an explicit install prefix when cross-compiling.
+# NO_GETENV: the library must not read environment variables (JPEGMEM, JSIMD_*), since
+# the program reads none; a library built without it is built again.
 ensure_mingw_libjpeg() {
   local prefix="$deps/i686-w64-mingw32"
-  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  if [ -f "$prefix/lib/libjpeg.a" ] &&
+    ! i686-w64-mingw32-nm "$prefix/lib/libjpeg.a" 2>/dev/null | grep ' U _getenv$' >/dev/null; then
+    return 0
+  fi
   local list=/etc/apt/sources.list.d/wrenfield-src.sources
   if [ ! -f "$list" ]; then
     printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
@@ -70,7 +75,8 @@ ensure_mingw_libjpeg() {
   cmake -S "$src" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF >/dev/null
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
+    -DCMAKE_C_FLAGS=-DNO_GETENV >/dev/null
   cmake --build "$work/build" -j 2 >/dev/null
   cmake --install "$work/build" >/dev/null
   rm -rf "$work"

@@ -724,5 +724,54 @@ TEST(ResourcesTest, InstallPictureIs16By16In24BitWithPurpleCorner) {
   EXPECT_EQ(bottomLeft[2], 0x80);  // red
 }
 
+// The functions a 32-bit program imports by name, read from its file's import directory.
+std::vector<std::string> ImportedNames(const std::string& file) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
+  auto u16 = [&](size_t at) { return at + 2 <= file.size() ? Le16(bytes + at) : 0u; };
+  auto u32 = [&](size_t at) { return at + 4 <= file.size() ? u16(at) | (u16(at + 2) << 16u) : 0u; };
+  const size_t headers = u32(0x3C);
+  const unsigned sections = u16(headers + 6);
+  const size_t optional = headers + 24;
+  const size_t sectionTable = optional + u16(headers + 20);
+  auto offsetOf = [&](unsigned rva) -> size_t {
+    for (unsigned i = 0; i < sections; ++i) {
+      const size_t section = sectionTable + 40 * i;
+      const unsigned start = u32(section + 12),
+                     size = std::max(u32(section + 8), u32(section + 16));
+      if (rva >= start && rva - start < size) return u32(section + 20) + (rva - start);
+    }
+    return file.size();
+  };
+  std::vector<std::string> names;
+  const size_t imports = offsetOf(u32(optional + 96 + 8));  // the second data directory
+  for (size_t library = imports; u32(library + 12) != 0; library += 20) {
+    const unsigned thunks = u32(library) != 0 ? u32(library) : u32(library + 16);
+    for (size_t thunk = offsetOf(thunks); u32(thunk) != 0; thunk += 4) {
+      if (u32(thunk) & 0x80000000u) continue;  // imported by number
+      const size_t name = offsetOf(u32(thunk)) + 2;
+      if (name < file.size()) names.emplace_back(file.c_str() + name);
+    }
+  }
+  return names;
+}
+
+TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::string file = ReadAll((fs::path(self).parent_path() / "Wrenfield.exe").string());
+  ASSERT_FALSE(file.empty());
+  const std::vector<std::string> names = ImportedNames(file);
+  auto imports = [&](const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  for (const char* used : {"IMGOpen", "IMGAddFile", "IMGClose"}) EXPECT_TRUE(imports(used)) << used;
+  for (const char* reader :
+       {"getenv", "_wgetenv", "getenv_s", "_wgetenv_s", "_dupenv_s", "GetEnvironmentVariableA",
+        "GetEnvironmentVariableW", "GetEnvironmentStringsA", "GetEnvironmentStringsW",
+        "ExpandEnvironmentStringsA", "ExpandEnvironmentStringsW", "GetCommandLineA",
+        "GetCommandLineW", "CommandLineToArgvW"})
+    EXPECT_FALSE(imports(reader)) << reader;
+}
+
 }  // namespace
 }  // namespace wrenfield
