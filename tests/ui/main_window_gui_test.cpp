@@ -755,6 +755,13 @@ std::vector<std::string> ImportedNames(const std::string& file) {
   return names;
 }
 
+TEST(TextTest, CharactersTheCodePageLacksBecomeQuestionMarksNotLookAlikes) {
+  // "é" and "ā" are not in code page 1251; a look-alike "e" or "a" could name another file.
+  EXPECT_EQ(Cp1251FromWide(L"caf\u00E9 \u0101 \u0416"), "caf? ? \xC6");
+  EXPECT_EQ(WideFromCp1251("\xC6\x98"), L"\u0416\u0098");
+  if (GetACP() != CP_UTF8) EXPECT_EQ(SystemFromWide(L"\u0101\u4E00"), "??");
+}
+
 TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
