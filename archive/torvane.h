@@ -27,17 +27,17 @@ extern "C" {
 
 /* Status codes. */
 enum {
-  TORVANE_OK = 0,             /* done; IMGExtractFile also when no entry bears the name */
-  TORVANE_ALREADY_OPEN = 1,   /* IMGOpen: an earlier IMGOpen has not been closed yet */
-  TORVANE_CANNOT_OPEN = 2,    /* the archive, the file to add or the output cannot be opened */
-  TORVANE_NOT_IMG = 4,        /* IMGOpen: the file does not begin with "VER2" */
-  TORVANE_NAME_TOO_LONG = 6,  /* IMGAddFile: the entry name has 24 or more characters */
-  TORVANE_EXISTS = 8,         /* IMGAddFile: the name exists and replacing was not allowed */
-  TORVANE_DELETED = 10,       /* IMGDelFile: its result whether or not an entry was deleted */
-  TORVANE_NOT_OPEN = 12,      /* an entry operation while no usable archive is open (also
-                                 after a failed change whose directory could not be read back) */
-  TORVANE_BAD_ARCHIVE = 14,   /* IMGOpen: "VER2", but the header or directory is not sound */
-  TORVANE_IO_ERROR = 16       /* a read, write or positioning failed or came up short */
+  TORVANE_OK = 0,            /* done; IMGExtractFile also when no entry bears the name */
+  TORVANE_ALREADY_OPEN = 1,  /* IMGOpen: an earlier IMGOpen has not been closed yet */
+  TORVANE_CANNOT_OPEN = 2,   /* the archive, the file to add or the output cannot be opened */
+  TORVANE_NOT_IMG = 4,       /* IMGOpen: the file does not begin with "VER2" */
+  TORVANE_NAME_TOO_LONG = 6, /* IMGAddFile: the entry name has 24 or more characters */
+  TORVANE_EXISTS = 8,        /* IMGAddFile: the name exists and replacing was not allowed */
+  TORVANE_DELETED = 10,      /* IMGDelFile: its result whether or not an entry was deleted */
+  TORVANE_NOT_OPEN = 12,     /* an entry operation while no usable archive is open (also
+                                after a failed change whose directory could not be read back) */
+  TORVANE_BAD_ARCHIVE = 14,  /* IMGOpen: "VER2", but the header or directory is not sound */
+  TORVANE_IO_ERROR = 16      /* a read, write or positioning failed or came up short */
 };
 
 /* Opens the archive at path for exclusive use and reads its directory.

@@ -12,6 +12,6 @@ using Args = std::vector<std::string>;
 int RunImgCommand(const Args& args);      // img list|add|extract|del ...
 int RunReadCommand(const Args& args);     // read MODDIR [--fields FILE]
 int RunInstallCommand(const Args& args);  // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR
-int RunDemoCommand(const Args& args);     // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]
+int RunDemoCommand(const Args& args);  // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]
 
 }  // namespace wrenfield::cli
