@@ -55,6 +55,12 @@ bool HasEntry(const std::string& archive, const std::string& name) {
   return false;
 }
 
+// The library reports a missing entry as success; the command says so instead.
+int NoSuchEntry(const std::string& archive, const std::string& name) {
+  std::fprintf(stderr, "wrenfield-cli img: %s has no entry '%s'\n", archive.c_str(), name.c_str());
+  return 1;
+}
+
 const char* Describe(int status) {
   switch (status) {
     case TORVANE_ALREADY_OPEN:
@@ -164,11 +170,7 @@ int Extract(const Args& args) {
   const std::string& output = args[3];
   OpenArchive open(archive);
   if (open.status() != TORVANE_OK) return Fail(archive, open.status());
-  if (!HasEntry(archive, name)) {
-    std::fprintf(stderr, "wrenfield-cli img: %s has no entry '%s'\n", archive.c_str(),
-                 name.c_str());
-    return 1;
-  }
+  if (!HasEntry(archive, name)) return NoSuchEntry(archive, name);
   const int status = IMGExtractFile(name.c_str(), output.c_str());
   if (status != TORVANE_OK) return Fail(output, status);
   std::printf("extracted '%s' to %s\n", name.c_str(), output.c_str());
@@ -181,11 +183,7 @@ int Delete(const Args& args) {
   const std::string& name = args[2];
   OpenArchive open(archive);
   if (open.status() != TORVANE_OK) return Fail(archive, open.status());
-  if (!HasEntry(archive, name)) {
-    std::fprintf(stderr, "wrenfield-cli img: %s has no entry '%s'\n", archive.c_str(),
-                 name.c_str());
-    return 1;
-  }
+  if (!HasEntry(archive, name)) return NoSuchEntry(archive, name);
   const int status = IMGDelFile(name.c_str());
   if (status != TORVANE_DELETED) return Fail(archive, status);
   std::printf("deleted '%s' from %s\n", name.c_str(), archive.c_str());
