@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The main job: build, then show the archive library at work on a generated sample archive.
+# The main job: build everything, show the archive library, the reader and the installer at
+# work through wrenfield-cli, then open the window under Wine on a demo game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset native >/dev/null
-cmake --build --preset native --target wrenfield-cli
+cmake --build --preset native
 cli=build/native/bin/wrenfield-cli
 work=build/demo
 rm -rf "$work" && mkdir -p "$work"
@@ -36,7 +37,7 @@ set +x
 # The window: Wrenfield.exe and Torvane.dll under Wine, started in their own folder
 # (lastdir.ini lives in the working directory) with a fresh demo game remembered there.
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target Wrenfield
+cmake --build --preset mingw
 bin=build/mingw/bin
 "$cli" demo "$work/window-game" "$work/window-mod"
 windows_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
