@@ -14,14 +14,18 @@
 namespace wrenfield {
 namespace {
 
-// The full path of a model or texture file that exists and can be stored
-// under its own name. Torvane names the entry after the text following the
-// path's last separator, so a relative path must not reach it.
+// The full path of a model or texture file that exists, can be stored under
+// its own name and can be opened by the archive library. Torvane names the
+// entry after the text following the path's last separator, so a relative path
+// must not reach it.
 std::string CheckedModFile(const std::string& path, const char* notFound,
                            const char* replaceFailed) {
   if (!FileExists(path)) throw Error(notFound);
   std::string fullPath = FullPath(path);
   if (!IsValidEntryName(EntryNameOf(fullPath))) throw Error(replaceFailed);
+  // A file the archive could not take (held by another program, not a regular
+  // file) would fail only after the data files were written.
+  if (!CanOpenExclusively(fullPath)) throw Error(replaceFailed);
   return fullPath;
 }
 

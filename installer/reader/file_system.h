@@ -37,6 +37,11 @@ std::vector<std::string> FindFiles(const std::string& pattern);
 // True when name matches the wildcard pattern ("*" and "?", ASCII case folded).
 bool MatchesWildcard(const std::string& pattern, const std::string& name);
 
+// True when the file can be opened now for reading without sharing, the way
+// the archive library opens a file to add (on POSIX: a regular file that no one
+// holds locked). Lets a caller refuse such a file before changing anything.
+bool CanOpenExclusively(const std::string& path);
+
 // The whole file, raw. Throws Error "Не удаётся открыть файл '<full path>': <reason>"
 // when it cannot be opened or read (a directory included).
 std::string ReadFileBytes(const std::string& path);

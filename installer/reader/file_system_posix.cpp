@@ -1,6 +1,7 @@
 // The file-system layer on Linux and other POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,6 +149,13 @@ std::vector<std::string> FindFiles(const std::string& pattern) {
     if (MatchesWildcard(namePattern, name)) names.emplace_back(name);
   }
   return names;
+}
+
+bool CanOpenExclusively(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  return fd.valid() && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+         ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0;
 }
 
 [[noreturn]] static void ThrowOpenError(const std::string& path, int error) {

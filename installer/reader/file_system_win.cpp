@@ -179,6 +179,12 @@ std::vector<std::string> FindFiles(const std::string& pattern) {
   return names;
 }
 
+bool CanOpenExclusively(const std::string& path) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.valid();
+}
+
 std::string ReadFileBytes(const std::string& path) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));

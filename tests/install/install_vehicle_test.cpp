@@ -206,6 +206,11 @@ TEST(InstallVehicle, ModelAndTextureAreCheckedBeforeAnythingIsWritten) {
         WriteAll(d.fields.TXD, "texture");
       },
       msg::kTextureReplaceFailed, "OE");
+  // A file the archive cannot take (here the held archive itself) is refused up front.
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF = d.archive(); },
+                         msg::kModelReplaceFailed, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.TXD = d.archive(); },
+                         msg::kTextureReplaceFailed, "OE");
   // The model is checked first.
   ExpectRefusedUnchanged(
       [](DemoInstall& d) {
