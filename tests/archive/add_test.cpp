@@ -11,25 +11,12 @@
 namespace tvtest {
 namespace {
 
-class AddTest : public ArchiveTest {
+class AddTest : public OpenArchiveTest {
  protected:
-  std::string archive_ = dir_.Path("test.img");
-
-  // Writes the archive and opens it.
-  Bytes Start(const Bytes& image) {
-    WriteAll(archive_, image);
-    EXPECT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
-    return image;
-  }
   std::string File(const std::string& name, const Bytes& content) {
     const std::string path = dir_.Path(name);
     WriteAll(path, content);
     return path;
-  }
-  // The archive as it is on disk, after closing it.
-  Bytes Finish() {
-    IMGClose();
-    return ReadAll(archive_);
   }
   Bytes Extract(const char* name) {
     const std::string out = dir_.Path("extracted.bin");

@@ -97,4 +97,22 @@ class ArchiveTest : public ::testing::Test {
   ScratchDir dir_;
 };
 
+// A test on one archive file that it writes, opens and reads back.
+class OpenArchiveTest : public ArchiveTest {
+ protected:
+  std::string archive_ = dir_.Path("test.img");
+
+  // Writes the archive and opens it.
+  Bytes Start(const Bytes& image) {
+    WriteAll(archive_, image);
+    EXPECT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
+    return image;
+  }
+  // The archive as it is on disk, after closing it.
+  Bytes Finish() {
+    IMGClose();
+    return ReadAll(archive_);
+  }
+};
+
 }  // namespace tvtest

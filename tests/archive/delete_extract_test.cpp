@@ -4,18 +4,8 @@
 namespace tvtest {
 namespace {
 
-class DeleteExtractTest : public ArchiveTest {
+class DeleteExtractTest : public OpenArchiveTest {
  protected:
-  std::string archive_ = dir_.Path("test.img");
-  Bytes Start(const Bytes& image) {
-    WriteAll(archive_, image);
-    EXPECT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
-    return image;
-  }
-  Bytes Finish() {
-    IMGClose();
-    return ReadAll(archive_);
-  }
   // Everything past the header and a directory of `slots` records.
   static Bytes DataOf(const Bytes& image, std::size_t slots) {
     const std::size_t from = 8 + 32 * slots;
