@@ -8,9 +8,6 @@
 
 namespace torvane {
 
-// The character after which a path's last component begins.
-extern const char kPathSeparator;
-
 class File {
  public:
   enum class Mode {

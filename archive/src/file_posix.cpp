@@ -12,8 +12,6 @@
 
 namespace torvane {
 
-const char kPathSeparator = '/';
-
 namespace {
 
 int OpenFlags(File::Mode mode) {

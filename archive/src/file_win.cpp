@@ -5,8 +5,6 @@
 
 namespace torvane {
 
-const char kPathSeparator = '\\';
-
 namespace {
 
 HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }

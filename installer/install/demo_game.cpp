@@ -12,14 +12,13 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
+#include "img_records.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
 
-constexpr std::uint64_t kSectorSize = 2048;
-constexpr std::size_t kRecordSize = 32;
 constexpr std::size_t kSpareRecords = 64;  // directory slack left for added entries
 
 std::string LowerAscii(std::string text) {
@@ -155,10 +154,6 @@ std::vector<std::string> EntryNames(std::size_t count) {
   return names;
 }
 
-void PutLe32(std::string& out, std::size_t at, std::uint32_t value) {
-  for (int b = 0; b < 4; ++b) out[at + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
-}
-
 // Writes a file at once through the stream, raising the create error.
 class DemoFile {
  public:
@@ -186,10 +181,23 @@ class DemoFile {
   std::ofstream out_;
 };
 
+// The header and directory: "VER2", the count, one record per entry.
+std::string ArchiveHead(const std::vector<img::Entry>& records) {
+  std::string head(img::SlotPosition(records.size()), '\0');
+  auto* bytes = reinterpret_cast<unsigned char*>(head.data());
+  std::memcpy(bytes, img::kMagic, sizeof img::kMagic);
+  img::PutU32(bytes + img::kCountOffset, static_cast<std::uint32_t>(records.size()));
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    img::EncodeEntry(records[i], bytes + img::SlotPosition(i));
+  }
+  return head;
+}
+
 void WriteDemoArchive(const std::string& path, const DemoGameOptions& options) {
+  using img::kSectorSize;
   const auto names = EntryNames(options.entryCount);
-  const std::uint64_t directoryEnd = 8 + kRecordSize * (names.size() + kSpareRecords);
-  const std::uint64_t firstSector = (directoryEnd + kSectorSize - 1) / kSectorSize;
+  const std::uint64_t firstSector =
+      img::SectorsFor(img::SlotPosition(names.size() + kSpareRecords));
   std::uint64_t share = 3;  // sectors per entry
   if (options.archiveSize > 0 && !names.empty()) {
     const std::uint64_t totalSectors = options.archiveSize / kSectorSize;
@@ -197,25 +205,21 @@ void WriteDemoArchive(const std::string& path, const DemoGameOptions& options) {
         1, (totalSectors - std::min(totalSectors, firstSector)) / names.size());
   }
 
-  std::string head(8 + kRecordSize * names.size(), '\0');
-  head.replace(0, 4, "VER2");
-  PutLe32(head, 4, static_cast<std::uint32_t>(names.size()));
+  std::vector<img::Entry> records;
   DemoFile file(path);
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::uint64_t offset = firstSector + share * i;
+    records.push_back(img::MakeEntry(static_cast<std::uint32_t>(offset),
+                                     static_cast<std::uint32_t>(share), names[i].c_str(),
+                                     names[i].size()));
     // Small archives give every entry three sectors of its own bytes; large
     // ones an equal share of which only the first sector is written.
-    const std::uint64_t size = share;
-    const std::size_t record = 8 + kRecordSize * i;
-    PutLe32(head, record, static_cast<std::uint32_t>(offset));
-    PutLe32(head, record + 4, static_cast<std::uint32_t>(size));
-    head.replace(record + 8, names[i].size(), names[i]);
-    const std::uint64_t written = options.archiveSize > 0 ? 1 : size;
+    const std::uint64_t written = options.archiveSize > 0 ? 1 : share;
     std::string data = DemoBytes(written * kSectorSize - 100, static_cast<std::uint32_t>(i));
     data.append(100, '\0');
     file.WriteAt(offset * kSectorSize, data);
   }
-  file.WriteAt(0, head);
+  file.WriteAt(0, ArchiveHead(records));
   const std::uint64_t end = (firstSector + share * names.size()) * kSectorSize;
   if (end > 0) file.WriteAt(end - 1, std::string(1, '\0'));  // sets the length; holes stay sparse
   file.Finish();
