@@ -16,7 +16,9 @@
 #include "extract_field.h"
 #include "fields_json.h"
 #include "file_system.h"
+#include "plain_text.h"
 #include "read_data.h"
+#include "readme_text.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
 

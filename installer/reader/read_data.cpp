@@ -9,8 +9,9 @@
 
 #include "extract_field.h"
 #include "file_system.h"
+#include "plain_text.h"
+#include "readme_text.h"
 #include "stock_tables.h"
-#include "text_encoding.h"
 
 namespace wrenfield {
 
@@ -39,7 +40,7 @@ const std::vector<StockEntry>& StockEntries() {
     std::vector<StockEntry> list;
     list.reserve(StockHandlingIds.size());
     for (const char* id : StockHandlingIds)
-      list.push_back({id, LowerCaseForm(id), VehicleIdOf(id)});
+      list.push_back({id, AsciiLowerCase(id), VehicleIdOf(id)});
     return list;
   }();
   return entries;
@@ -85,13 +86,6 @@ bool LeadingId(const std::string& trimmed, int& id) {
     id = id * 10 + (trimmed[i] - '0');
   }
   return true;
-}
-
-std::string UpperCaseForm(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 // One scan: the read-me lines, the four found flags and the names a
@@ -221,10 +215,10 @@ std::string FindNamedFile(const std::string& folder, const std::string& base, co
 // Appends every file of the pattern except the chosen one to Adv.
 void AppendOtherFiles(const std::string& folder, const char* pattern, const std::string& chosen,
                       std::vector<TAdvItem>& adv) {
-  const std::string chosenUpper = UpperCaseForm(chosen);
+  const std::string chosenUpper = AsciiUpperCase(chosen);
   for (const std::string& name : FindFiles(JoinPath(folder, pattern))) {
     std::string path = JoinPath(folder, name);
-    if (UpperCaseForm(path) != chosenUpper) adv.push_back({std::move(path), false});
+    if (AsciiUpperCase(path) != chosenUpper) adv.push_back({std::move(path), false});
   }
 }
 

@@ -4,15 +4,11 @@
 #include <utility>
 
 #include "error.h"
+#include "plain_text.h"
 #include "settings_file.h"
 #include "ui_texts.h"
 
 namespace wrenfield {
-
-std::string ErrorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
-}
 
 // The window's share of an installation: lock, success box, unlock.
 class TAutoInstallForm::Progress : public InstallProgress {

@@ -24,10 +24,6 @@ struct TFormServices {
 
 TFormServices DefaultFormServices();
 
-// The error box text: the message with "." appended when its last byte, taken
-// as unsigned, sorts after "." (so "!" and "'" endings get none, letters do).
-std::string ErrorBoxText(const std::string& message);
-
 inline constexpr int kEnterKey = 13;
 
 class TAutoInstallForm {

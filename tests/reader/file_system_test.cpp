@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "error.h"
+#include "plain_text.h"
 #include "scratch_folder.h"
 
 #ifdef _WIN32
@@ -129,7 +130,6 @@ TEST(FileSystem, ReadsWholeFilesAndReportsWhatCannotBeRead) {
   const std::string bytes("line\r\n\0\xFF\xC0 end", 12);
   const std::string file = folder.Write("data.bin", bytes);
   EXPECT_EQ(ReadFileBytes(file), bytes);
-  EXPECT_EQ(ReadTextLines(folder.Write("r.txt", "a\r\nb")), (std::vector<std::string>{"a", "b"}));
   const std::string big(200000, 'x');  // longer than one read buffer
   EXPECT_EQ(ReadFileBytes(folder.Write("big.txt", big)), big);
 
@@ -139,7 +139,7 @@ TEST(FileSystem, ReadsWholeFilesAndReportsWhatCannotBeRead) {
   EXPECT_GT(missingMessage.size(), (kOpenPrefix + FullPath(missing) + "': ").size());
 
   const std::string sub = folder.MakeFolder("folder.txt");
-  EXPECT_EQ(ErrorOf([&] { ReadTextLines(sub); }).rfind(kOpenPrefix + FullPath(sub) + "': ", 0), 0u);
+  EXPECT_EQ(ErrorOf([&] { ReadFileBytes(sub); }).rfind(kOpenPrefix + FullPath(sub) + "': ", 0), 0u);
 }
 
 TEST(FileSystem, WriteReplacesTheFileAndLeavesNoTemporaryFile) {

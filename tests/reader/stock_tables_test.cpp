@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "plain_text.h"
+
 namespace wrenfield {
 namespace {
 
@@ -63,7 +65,7 @@ TEST(StockTables, OnlyRollerAndDodoEndInATab) {
   EXPECT_EQ(withTab, (std::vector<std::size_t>{161, 197}));
   EXPECT_EQ(std::string(StockHandlingIds[161]), "ROLLER\t");
   EXPECT_EQ(std::string(StockHandlingIds[197]), "DODO\t");
-  EXPECT_EQ(LowerCaseForm("DODO\t"), "dodo\t");
+  EXPECT_EQ(AsciiLowerCase("DODO\t"), "dodo\t");
   EXPECT_EQ(VehicleIdOf("DODO\t"), -1);  // dodo (593) exists, but the tab keeps them apart
 }
 
@@ -75,7 +77,7 @@ TEST(StockTables, ExactlyTheListedEntriesHaveNoTwin) {
     if (id < 0) {
       idsWithoutTwin.push_back(i);
     } else {
-      EXPECT_EQ(LowerCaseForm(StockHandlingIds[i]), StockModelNames[id - 400]);
+      EXPECT_EQ(AsciiLowerCase(StockHandlingIds[i]), StockModelNames[id - 400]);
       pairedVehicleIds.insert(id);
     }
   }
@@ -109,7 +111,7 @@ TEST(StockTables, PrefixRelationsTheReaderReliesOn) {
   // Lower-case forms that begin a longer model name without being equal to it.
   std::set<std::string> shortForms;
   for (const char* a : StockHandlingIds) {
-    const std::string lower = LowerCaseForm(a);
+    const std::string lower = AsciiLowerCase(a);
     for (const char* model : StockModelNames) {
       if (lower != model && std::string(model).rfind(lower, 0) == 0) shortForms.insert(lower);
     }
@@ -129,9 +131,9 @@ TEST(StockTables, PrefixRelationsTheReaderReliesOn) {
 }
 
 TEST(StockTables, LowerCaseFormTouchesAsciiLettersOnly) {
-  EXPECT_EQ(LowerCaseForm("POLICE_LA"), "police_la");
-  EXPECT_EQ(LowerCaseForm("ZR350"), "zr350");
-  EXPECT_EQ(LowerCaseForm("\xC0\xDF@[`{"), "\xC0\xDF@[`{");
+  EXPECT_EQ(AsciiLowerCase("POLICE_LA"), "police_la");
+  EXPECT_EQ(AsciiLowerCase("ZR350"), "zr350");
+  EXPECT_EQ(AsciiLowerCase("\xC0\xDF@[`{"), "\xC0\xDF@[`{");
 }
 
 // The game's own data files agree with the tables.

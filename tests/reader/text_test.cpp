@@ -4,6 +4,7 @@
 #include <string>
 
 #include "extract_field.h"
+#include "readme_text.h"
 #include "text_encoding.h"
 
 namespace wrenfield {

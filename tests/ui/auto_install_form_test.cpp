@@ -13,6 +13,7 @@
 #include "error.h"
 #include "fake_view.h"
 #include "file_system.h"
+#include "plain_text.h"
 #include "settings_file.h"
 #include "ui_texts.h"
 

@@ -13,6 +13,8 @@
 #include "file_system.h"
 #include "game_paths.h"
 #include "img_records.h"
+#include "line_replace.h"
+#include "plain_text.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
 
@@ -20,20 +22,6 @@ namespace wrenfield {
 namespace {
 
 constexpr std::size_t kSpareRecords = 64;  // directory slack left for added entries
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 template <typename Table>
 std::vector<std::string> ToStrings(const Table& table) {
@@ -53,12 +41,6 @@ std::string Decimal(double value) {
   return text;
 }
 
-std::string CrLfText(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
 std::string HandlingText() {
   std::vector<std::string> lines = {
       ";", "; Demo handling data, one line per stock vehicle.", ";",
@@ -74,16 +56,16 @@ std::string HandlingText() {
     lines.push_back(line);
   }
   lines.push_back("; end of file");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 // The stock identifier whose lower-case form is the model name, or the model
 // name in upper case for the models without one.
 std::string HandlingIdOfModel(const std::string& model, const std::vector<std::string>& ids) {
   for (const auto& id : ids) {
-    if (LowerAscii(id) == model) return id;
+    if (AsciiLowerCase(id) == model) return id;
   }
-  return UpperAscii(model);
+  return AsciiUpperCase(model);
 }
 
 std::string VehiclesText() {
@@ -93,13 +75,13 @@ std::string VehiclesText() {
   const auto ids = HandlingIds();
   for (std::size_t i = 0; i < models.size(); ++i) {
     const std::string& model = models[i];
-    const std::string gameName = UpperAscii(model).substr(0, 7);
+    const std::string gameName = AsciiUpperCase(model).substr(0, 7);
     lines.push_back(std::to_string(400 + i) + ",\t" + model + ", \t" + model + ", \tcar, \t\t" +
                     HandlingIdOfModel(model, ids) + ", \t" + gameName +
                     ", \tnull,\tnormal, \t10,\t0,\t0,\t\t-1, 0.7, 0.7,\t0");
   }
   lines.push_back("end");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 std::string CarcolsText() {
@@ -121,7 +103,7 @@ std::string CarcolsText() {
     lines.push_back(models[i] + ", 1,1,1,1, 2,2,2,2");
   }
   lines.push_back("end");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 std::string CarmodsText() {
@@ -135,7 +117,7 @@ std::string CarmodsText() {
     lines.push_back(line);
   }
   lines.push_back("end");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 // The archive's entry names: every stock model's .dff and .txd, then fillers.
@@ -278,7 +260,7 @@ void WriteDemoMod(const std::string& modDir, const DemoModOptions& options) {
       "Demo vehicle mod", "", "Data lines:",     "", DemoVehiclesLine(), "",
       handling,           "", DemoCarcolsLine(), "", DemoCarmodsLine(),
   };
-  WriteFileReplacing(JoinPath(modDir, "readme.txt"), CrLfText(readme));
+  WriteFileReplacing(JoinPath(modDir, "readme.txt"), JoinLinesCrLf(readme));
   WriteFileReplacing(JoinPath(modDir, std::string(kDemoModelName) + ".dff"),
                      DemoBytes(options.modelSize, 0xDFF));
   WriteFileReplacing(JoinPath(modDir, std::string(kDemoModelName) + ".txd"),

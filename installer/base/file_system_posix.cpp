@@ -11,6 +11,7 @@
 #include "error.h"
 #include "file_system.h"
 #include "text_encoding.h"
+#include "working_directory.h"
 
 namespace wrenfield {
 namespace {
@@ -213,12 +214,8 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
 
 std::string FullPath(const std::string& path) {
   if (path.empty() || path[0] == kPathSeparator) return path;
-  std::string directory(256, '\0');
-  while (::getcwd(&directory[0], directory.size()) == nullptr) {
-    if (errno != ERANGE) return path;
-    directory.resize(directory.size() * 2);
-  }
-  directory.resize(std::strlen(directory.c_str()));
+  const std::string directory = WorkingDirectory();
+  if (directory.empty()) return path;
   return directory == "/" ? directory + path : JoinPath(directory, path);
 }
 
