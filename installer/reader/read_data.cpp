@@ -204,12 +204,13 @@ std::vector<std::string> ReadmeLines(const std::string& folder) {
   return SplitTextLines(ReadmeToCp1251(ReadFileBytes(JoinPath(folder, readmes.front()))));
 }
 
-// The path of the folder's file named base + extension (letter case aside), as
-// the file system spells it; the notice when there is none.
-std::string FindNamedFile(const std::string& folder, const std::string& base, const char* extension,
-                          const char* notFound) {
+// Puts into field the path of the folder's file named base + extension (letter
+// case aside) as the file system spells it, or the notice when there is none.
+void FindNamedFile(const std::string& folder, const std::string& base, const char* extension,
+                   const char* notice, std::string& field, bool& notFound) {
   const std::vector<std::string> found = FindFiles(JoinPath(folder, base + extension));
-  return found.empty() ? std::string(notFound) : JoinPath(folder, found.front());
+  notFound = found.empty();
+  field = notFound ? std::string(notice) : JoinPath(folder, found.front());
 }
 
 // Appends every file of the pattern except the chosen one to Adv.
@@ -229,16 +230,18 @@ void ReadData(const std::string& folder, TInstallFields& fields, std::string& re
   if (folder.empty()) {
     fields.DFF = kModelNotFoundMessage;
     fields.TXD = kTextureNotFoundMessage;
+    fields.DFFNotFound = fields.TXDNotFound = true;
   } else {
     std::vector<std::string> lines;
     if (DirectoryExists(folder)) lines = ReadmeLines(folder);
     Scan scan(std::move(lines), fields, replacedHandlingId);
     scan.RunPasses();
     const std::string& modelBase = scan.modelName().empty() ? replacedHandlingId : scan.modelName();
-    fields.DFF = FindNamedFile(folder, modelBase, ".dff", kModelNotFoundMessage);
+    FindNamedFile(folder, modelBase, ".dff", kModelNotFoundMessage, fields.DFF, fields.DFFNotFound);
     const std::string& textureBase =
         scan.textureName().empty() ? replacedHandlingId : scan.textureName();
-    fields.TXD = FindNamedFile(folder, textureBase, ".txd", kTextureNotFoundMessage);
+    FindNamedFile(folder, textureBase, ".txd", kTextureNotFoundMessage, fields.TXD,
+                  fields.TXDNotFound);
     AppendOtherFiles(folder, "*.dff", fields.DFF, fields.Adv);
     AppendOtherFiles(folder, "*.txd", fields.TXD, fields.Adv);
   }

@@ -120,11 +120,19 @@ void TAutoInstallForm::ShowFields(const TInstallFields& fields) {
   view_.SetText(TEditField::vehicles, fields.vehicles);
   view_.SetText(TEditField::carcols, fields.carcols);
   view_.SetText(TEditField::carmods, fields.carmods);
-  view_.SetText(TEditField::DFF, fields.DFF);
-  view_.SetText(TEditField::TXD, fields.TXD);
+  ShowPathOrNotice(TEditField::DFF, fields.DFF, fields.DFFNotFound);
+  ShowPathOrNotice(TEditField::TXD, fields.TXD, fields.TXDNotFound);
   std::vector<TAdvItem> items = fields.Adv;
   for (TAdvItem& item : items) item.checked = true;  // a fresh read offers every file
   view_.SetAdvItems(items);
+}
+
+void TAutoInstallForm::ShowPathOrNotice(TEditField field, const std::string& text, bool notice) {
+  if (notice) {
+    view_.ShowNotice(field, text);
+  } else {
+    view_.SetText(field, text);
+  }
 }
 
 void TAutoInstallForm::AcceptModFolderIfExists() {

@@ -55,6 +55,7 @@ class TAutoInstallForm {
   void Dispatch(const std::function<void()>& flow);
   TInstallFields FieldsFromView() const;
   void ShowFields(const TInstallFields& fields);
+  void ShowPathOrNotice(TEditField field, const std::string& text, bool notice);
   void AcceptModFolderIfExists();
   void PickFile(const char* filter, TEditField target);
 

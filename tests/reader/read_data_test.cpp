@@ -173,6 +173,8 @@ TEST(ReadDataFolder, SecondScanKeepsWhatItDoesNotFindAndGrowsAdv) {
   EXPECT_EQ(r.replaced, "BUS");
   EXPECT_EQ(r.fields.DFF, second.Join("bus.dff"));
   EXPECT_EQ(r.fields.TXD, kTextureNotFoundMessage);
+  EXPECT_FALSE(r.fields.DFFNotFound);
+  EXPECT_TRUE(r.fields.TXDNotFound);
   EXPECT_EQ(Paths(r.fields.Adv), (std::vector<std::string>{first.Join("spare.txd"), "typed by hand",
                                                            second.Join("x.dff")}));
   for (const TAdvItem& item : r.fields.Adv) EXPECT_TRUE(item.checked);

@@ -79,7 +79,8 @@ class FormTest : public ::testing::Test {
       if (!folder.empty()) {
         fields.handling = "HANDLING LINE";
         fields.DFF = folder + "/car.dff";
-        fields.TXD = folder + "/car.txd";
+        fields.TXD = "no texture here";  // the reader's notice
+        fields.TXDNotFound = true;
         fields.Adv = {{folder + "/wheel.dff", false}, {folder + "/wheel.txd", false}};
         handlingId = "BANSHEE";
       }
@@ -233,6 +234,8 @@ TEST_F(FormTest, ModFolderBrowseReadsShowsAndOpensReview) {
   EXPECT_EQ(view_.GetText(TEditField::VehicleDir), temp_.Path());
   EXPECT_EQ(view_.GetText(TEditField::handling), "HANDLING LINE");
   EXPECT_EQ(view_.GetText(TEditField::DFF), temp_.Path() + "/car.dff");
+  EXPECT_EQ(view_.GetText(TEditField::TXD), "no texture here");
+  EXPECT_EQ(view_.notices, std::set<TEditField>{TEditField::TXD});  // shown as a notice
   EXPECT_EQ(view_.GetText(TEditField::carcols), "typed by hand");
   ASSERT_EQ(view_.adv.size(), 2u);
   EXPECT_TRUE(view_.adv[0].checked && view_.adv[1].checked);

@@ -420,13 +420,16 @@ TEST_F(MainWindowTest, StoredFolderIsShownAndTheClosingFolderIsStored) {
 }
 
 TEST_F(MainWindowTest, NotFoundNoticeShowsInRussianAndComesBackByteForByte) {
-  window_->SetText(TEditField::DFF, kModelNotFoundMessage);
+  window_->ShowNotice(TEditField::DFF, kModelNotFoundMessage);
   wchar_t shown[128] = {};
   GetWindowTextW(Control(kDFF), shown, 128);
   EXPECT_EQ(std::wstring(shown).substr(0, 5), L"\u0424\u0430\u0439\u043B ");  // Файл
   EXPECT_EQ(window_->GetText(TEditField::DFF), kModelNotFoundMessage);
-  window_->SetText(TEditField::TXD, kTextureNotFoundMessage);
+  window_->ShowNotice(TEditField::TXD, kTextureNotFoundMessage);
   EXPECT_EQ(window_->GetText(TEditField::TXD), kTextureNotFoundMessage);
+  // A path set afterwards is a path again.
+  window_->SetText(TEditField::TXD, folder_ + "\\car.txd");
+  EXPECT_EQ(window_->GetText(TEditField::TXD), folder_ + "\\car.txd");
   // The data-file lines are code page 1251 text whatever the system's code page.
   const std::string line = "444, monster, \xCC\xEE\xED\xF1\xF2\xF0";  // Монстр
   window_->SetText(TEditField::vehicles, line);
