@@ -11,13 +11,19 @@
 
 #if defined(_WIN32)
 #define TORVANE_CALL __stdcall
-#if defined(TORVANE_BUILDING)
-#define TORVANE_API __declspec(dllexport)
-#else
-#define TORVANE_API __declspec(dllimport)
-#endif
 #else
 #define TORVANE_CALL
+#endif
+
+/* TORVANE_STATIC: the functions are linked in as a static library (the test
+ * build of the archive code) rather than imported from the shared library. */
+#if defined(TORVANE_STATIC)
+#define TORVANE_API
+#elif defined(_WIN32) && defined(TORVANE_BUILDING)
+#define TORVANE_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define TORVANE_API __declspec(dllimport)
+#else
 #define TORVANE_API __attribute__((visibility("default")))
 #endif
 

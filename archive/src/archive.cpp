@@ -169,7 +169,8 @@ int Archive::Extract(const char* name, const char* path) {
   if (!InsideArchive(entry)) return TORVANE_IO_ERROR;
   File output;
   if (!output.Open(path, File::Mode::kReadWriteCreate)) return TORVANE_CANNOT_OPEN;
-  return CopyOut(entry, output) ? TORVANE_OK : TORVANE_IO_ERROR;
+  // A close may report a write the system could not complete.
+  return CopyOut(entry, output) && output.Close() ? TORVANE_OK : TORVANE_IO_ERROR;
 }
 
 std::size_t Archive::FindFirst(const char* name) const {

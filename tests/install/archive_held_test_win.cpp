@@ -54,7 +54,7 @@ class FileHolder {
 
 TEST(InstallThroughTorvaneDll, ArchiveHeldByAnotherProcessFailsToOpenAndChangesNothing) {
   DemoInstall demo;
-  const std::string marker = demo.dir / "held";
+  const std::string marker = demo.dir.Path("held");
   {
     FileHolder holder(demo.archive(), marker);
     ASSERT_TRUE(holder.started());

@@ -32,7 +32,7 @@ class DataFilesTest : public ::testing::Test {
   }
 
   ScratchDir dir_;
-  std::string game_ = dir_ / "game";
+  std::string game_ = dir_.Path("game");
 };
 
 TEST_F(DataFilesTest, PathsUseTheNativeSeparator) {

@@ -43,7 +43,7 @@ std::string Patched(const std::string& original, const std::string& key,
 }
 
 std::string CopyOfArchive(const DemoInstall& demo) {
-  const std::string copy = demo.dir / "gta3-before.img";
+  const std::string copy = demo.dir.Path("gta3-before.img");
   WriteAll(copy, ReadAll(demo.archive()));
   return copy;
 }
@@ -113,7 +113,7 @@ void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
 
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
   ExpectRefusedUnchanged([](DemoInstall& d) { d.game.clear(); }, msg::kNoGameFolder, "");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir / "nowhere"; },
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir.Path("nowhere"); },
                          msg::kArchiveOpenFailed, "");
   ExpectRefusedUnchanged([](DemoInstall& d) { std::remove(d.archive().c_str()); },
                          msg::kArchiveOpenFailed, "");

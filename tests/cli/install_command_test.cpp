@@ -36,7 +36,7 @@ std::string FieldsFile(const DemoInstall& demo, const std::string& from = "",
                        const std::string& to = "") {
   std::string json = cli::FormatFieldsJson(demo.fields, demo.replacedHandlingId);
   if (!from.empty()) json.replace(json.find(from), from.size(), to);
-  const std::string path = demo.dir / "fields.json";
+  const std::string path = demo.dir.Path("fields.json");
   WriteAll(path, json);
   return path;
 }
@@ -66,7 +66,7 @@ TEST(InstallCommand, ModFolderIsReadThenInstalled) {
 TEST(InstallCommand, FailureShowsTheMessageWithTheWindowsFinalDot) {
   DemoInstall demo;
   // Ends in "!": no dot.
-  CommandResult result = RunInstall({demo.dir / "nowhere", FieldsFile(demo)});
+  CommandResult result = RunInstall({demo.dir.Path("nowhere"), FieldsFile(demo)});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(
