@@ -98,6 +98,8 @@ unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 std::uint64_t FileSize(const std::string& path) { return fs::file_size(path); }
 
+void Resize(const std::string& path, std::uint64_t size) { fs::resize_file(path, size); }
+
 bool Exists(const std::string& path) {
   std::error_code ignored;
   return fs::exists(fs::path(path), ignored);

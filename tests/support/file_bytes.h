@@ -23,6 +23,8 @@ void WriteAt(const std::string& path, std::uint64_t pos, const Bytes& bytes);
 // Up to n bytes at pos.
 Bytes ReadAt(const std::string& path, std::uint64_t pos, std::size_t n);
 std::uint64_t FileSize(const std::string& path);
+// Cuts the file, or lengthens it with zero bytes (sparsely where the system can).
+void Resize(const std::string& path, std::uint64_t size);
 bool Exists(const std::string& path);  // any kind of entry
 void MakeDir(const std::string& path);
 unsigned long ProcessId();
