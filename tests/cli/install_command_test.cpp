@@ -9,6 +9,7 @@
 #include "fields_json.h"
 #include "file_system.h"
 #include "install_test_support.h"
+#include "run_command.h"
 
 namespace wrenfield {
 namespace {
@@ -17,18 +18,10 @@ using testing::DemoInstall;
 using testing::TreeSnapshot;
 using testing::WriteAll;
 
-struct CommandResult {
-  int status;
-  std::string out;
-  std::string err;
-};
+using testing::CommandResult;
 
 CommandResult RunInstall(const cli::Args& args) {
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  const int status = cli::RunInstallCommand(args);
-  std::string out = ::testing::internal::GetCapturedStdout();
-  return {status, out, ::testing::internal::GetCapturedStderr()};
+  return testing::RunCommand(cli::RunInstallCommand, args);
 }
 
 // The demo's fields as a JSON file; edit replaces text in the JSON first.
