@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "error.h"
+#include "install_messages.h"
 #include "plain_text.h"
 #include "settings_file.h"
 #include "ui_texts.h"
@@ -15,7 +16,7 @@ class TAutoInstallForm::Progress : public InstallProgress {
  public:
   explicit Progress(TAutoInstallView& view) : view_(view) {}
   void ArchiveOpened() override { view_.SetReviewEnabled(false); }
-  void Installed() override { view_.ShowInfo(ui_texts::kInstalled); }
+  void Installed() override { view_.ShowInfo(install_messages::kInstalled); }
   void Ended() override { view_.SetReviewEnabled(true); }
 
  private:

@@ -16,18 +16,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::BuildArchive;
-using testing::CommandResult;
-using testing::DirectoryOf;
-using testing::Header;
-using testing::Padded;
-using testing::Pattern;
-using testing::ReadAll;
-using testing::RunCommand;
-using testing::SameBytes;
-using testing::ScratchDir;
-using testing::SectorsOf;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 
 CommandResult Img(const cli::Args& args) { return RunCommand(cli::RunImgCommand, args); }
 
@@ -43,8 +32,9 @@ TEST_F(ImgCommandTest, ListShowsTheDirectoryAsTheLibraryReadsIt) {
   const CommandResult listed = Img({"list", archive_});
   EXPECT_EQ(listed.status, 0) << listed.err;
   EXPECT_NE(listed.out.find(": 2 entries\n"), std::string::npos) << listed.out;
-  EXPECT_NE(listed.out.find("     0  car.dff                           1         2          4096\n"),
-            std::string::npos)
+  EXPECT_NE(
+      listed.out.find("     0  car.dff                           1         2          4096\n"),
+      std::string::npos)
       << listed.out;
   // A directory the file ends in the middle of: the missing records read as
   // zero, as the library reads them, rather than being left out.

@@ -14,9 +14,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::TreeSnapshot;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 
 using testing::CommandResult;
 

@@ -11,9 +11,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::RecordingProgress;
-using testing::TreeSnapshot;
+using namespace testing;  // the shared test-support layer
 
 // The folder of this test program, where the helper program lies too.
 std::string ProgramFolder() {

@@ -16,14 +16,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::AsEntry;
-using testing::DemoInstall;
-using testing::ExtractEntry;
-using testing::ReadAll;
-using testing::RecordingProgress;
-using testing::SameBytes;
-using testing::TreeSnapshot;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 namespace msg = install_messages;
 
 struct ChildResult {

@@ -15,11 +15,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::ReadAll;
-using testing::RecordingProgress;
-using testing::SameBytes;
-using testing::TreeSnapshot;
+using namespace testing;  // the shared test-support layer
 namespace msg = install_messages;
 
 constexpr unsigned kEveryKind = kFileWrite | kFileSync | kFileRename | kFileClose;

@@ -17,11 +17,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::ReadAll;
-using testing::RecordingProgress;
-using testing::SameBytes;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 
 const char* const kDataFiles[] = {"carcols.dat", "handling.cfg", "vehicles.ide", "carmods.dat"};
 

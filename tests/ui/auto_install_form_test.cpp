@@ -11,6 +11,7 @@
 #include "fake_view.h"
 #include "file_bytes.h"
 #include "file_system.h"
+#include "install_messages.h"
 #include "scratch_dir.h"
 #include "settings_file.h"
 #include "ui_texts.h"
@@ -290,7 +291,7 @@ TEST_F(FormTest, InstallPassesTheFieldsAsLeftAndLocksAroundTheSuccessBox) {
   ASSERT_EQ(calls_.installGot.Adv.size(), 2u);
   EXPECT_TRUE(calls_.installGot.Adv[0].checked);
   EXPECT_FALSE(calls_.installGot.Adv[1].checked);
-  EXPECT_EQ(view_.infos, std::vector<std::string>{ui_texts::kInstalled});
+  EXPECT_EQ(view_.infos, std::vector<std::string>{install_messages::kInstalled});
   EXPECT_EQ(view_.log, (std::vector<std::string>{"lock", "info while locked", "unlock"}));
   EXPECT_TRUE(view_.errors.empty());
   EXPECT_TRUE(view_.reviewEnabled);

@@ -19,6 +19,7 @@
 #include "error.h"
 #include "extra_win.h"
 #include "file_bytes.h"
+#include "install_messages.h"
 #include "main_window_win.h"
 #include "read_data.h"
 #include "scratch_dir.h"
@@ -469,7 +470,7 @@ TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
 
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 1u) << Cp1251FromWide(dialogs_.boxes[0].text);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), ui_texts::kInstalled);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), install_messages::kInstalled);
   EXPECT_EQ(dialogs_.boxes[0].caption, L"Wrenfield");
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(dialogs_.owners[0], window_->handle());
