@@ -287,31 +287,25 @@ bool Archive::MoveToEnd(std::size_t index, std::uint64_t directory_end) {
 }
 
 bool Archive::CopySectors(std::uint64_t from, std::uint64_t to, std::uint32_t sectors) {
-  std::uint64_t left = std::uint64_t{sectors} * kSectorSize;
-  while (left > 0) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, left));
-    std::size_t got = 0;
-    if (!file_.ReadAt(from, g_transfer, n, &got) || got != n) return false;
-    if (!file_.WriteAt(to, g_transfer, n)) return false;
-    from += n;
-    to += n;
-    left -= n;
-  }
-  return true;
+  return CopyFromArchive(from, file_, to, std::uint64_t{sectors} * kSectorSize);
 }
 
 bool Archive::CopyOut(const Entry& entry, File& output) {
-  std::uint64_t from = entry.DataBegin();
-  std::uint64_t to = 0;
-  std::uint64_t left = std::uint64_t{entry.size} * kSectorSize;
-  while (left > 0) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, left));
+  return CopyFromArchive(entry.DataBegin(), output, 0, std::uint64_t{entry.size} * kSectorSize);
+}
+
+// Copies whole bytes of the archive from `from` to `to` in target, which may
+// be the archive itself; fails when the archive ends early.
+bool Archive::CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to,
+                              std::uint64_t bytes) {
+  while (bytes > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, bytes));
     std::size_t got = 0;
     if (!file_.ReadAt(from, g_transfer, n, &got) || got != n) return false;
-    if (!output.WriteAt(to, g_transfer, n)) return false;
+    if (!target.WriteAt(to, g_transfer, n)) return false;
     from += n;
     to += n;
-    left -= n;
+    bytes -= n;
   }
   return true;
 }

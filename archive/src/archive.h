@@ -56,6 +56,7 @@ class Archive {
   bool MoveToEnd(std::size_t index, std::uint64_t directory_end);
   bool CopySectors(std::uint64_t from, std::uint64_t to, std::uint32_t sectors);
   bool CopyOut(const Entry& entry, File& output);
+  bool CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to, std::uint64_t bytes);
 
   State state_ = State::kClosed;
   File file_;

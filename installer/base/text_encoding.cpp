@@ -107,29 +107,33 @@ std::string Cp1251ToUtf8(const std::string& text) {
   return out;
 }
 
-bool Utf8ToCp1251(const std::string& utf8, std::string& out) {
+// UTF-8 as code page 1251: a character the code page lacks fails, or becomes
+// "?" when lossy; invalid UTF-8 always fails.
+static bool ConvertUtf8(const std::string& utf8, std::string& out, bool lossy) {
   out.clear();
   out.reserve(utf8.size());
   std::size_t pos = 0;
   char32_t codePoint = 0;
   unsigned char byte = 0;
   while (pos < utf8.size()) {
-    if (!DecodeUtf8(utf8, pos, codePoint) || !CodePointToCp1251(codePoint, byte)) return false;
-    out += static_cast<char>(byte);
+    if (!DecodeUtf8(utf8, pos, codePoint)) return false;
+    if (CodePointToCp1251(codePoint, byte)) {
+      out += static_cast<char>(byte);
+    } else if (lossy) {
+      out += static_cast<char>(kReplacement);
+    } else {
+      return false;
+    }
   }
   return true;
 }
 
+bool Utf8ToCp1251(const std::string& utf8, std::string& out) {
+  return ConvertUtf8(utf8, out, false);
+}
+
 bool Utf8ToCp1251Lossy(const std::string& utf8, std::string& out) {
-  out.clear();
-  out.reserve(utf8.size());
-  std::size_t pos = 0;
-  char32_t codePoint = 0;
-  while (pos < utf8.size()) {
-    if (!DecodeUtf8(utf8, pos, codePoint)) return false;
-    out += Cp1251OrReplacement(codePoint);
-  }
-  return true;
+  return ConvertUtf8(utf8, out, true);
 }
 
 }  // namespace wrenfield
