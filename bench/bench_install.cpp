@@ -24,6 +24,7 @@ class QuietProgress : public wrenfield::InstallProgress {
   void ArchiveOpened() override {}
   void Installed() override {}
   void Ended() override {}
+  void Recovered(const std::string&) override {}
 };
 
 // The demo game and mod, made once for the whole run.

@@ -12,6 +12,9 @@ using Args = std::vector<std::string>;
 int RunImgCommand(const Args& args);      // img list|add|extract|del ...
 int RunReadCommand(const Args& args);     // read MODDIR [--fields FILE]
 int RunInstallCommand(const Args& args);  // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR
-int RunDemoCommand(const Args& args);  // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]
+int RunUndoCommand(const Args& args);     // undo GAMEDIR [N] [--force]
+int RunHistoryCommand(const Args& args);  // history GAMEDIR
+// demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]
+int RunDemoCommand(const Args& args);
 
 }  // namespace wrenfield::cli

@@ -1,5 +1,6 @@
-// wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]:
-// writes a demo game folder and a demo vehicle mod to install into it.
+// wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]:
+// writes a demo game folder and a demo vehicle mod to install into it. A
+// folder that holds anything already is left alone unless --force is given.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -8,14 +9,16 @@
 #include "commands.h"
 #include "demo_game.h"
 #include "error.h"
+#include "file_system.h"
 #include "text_encoding.h"
 
 namespace wrenfield::cli {
 namespace {
 
 int Usage() {
-  std::fputs("usage: wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]\n",
-             stderr);
+  std::fputs(
+      "usage: wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
+      stderr);
   return 2;
 }
 
@@ -29,14 +32,39 @@ bool ParseCount(const std::string& text, unsigned long long& value) {
   return true;
 }
 
+bool HoldsAnything(const std::string& folder) {
+  for (const std::string& name : FindFiles(JoinPath(folder, "*"))) {
+    if (name != "." && name != "..") return true;
+  }
+  return false;
+}
+
+// Why the demo must not be written over what is there, or "".
+std::string Refusal(const std::vector<std::string>& folders, bool force) {
+  for (const std::string& folder : folders) {
+    if (!force && (FileExists(folder) || HoldsAnything(folder))) {
+      return folder + " exists and is not empty; give --force to write the demo over it";
+    }
+  }
+  // Not even with --force over an archive that a running game or installation holds.
+  const std::string archive = JoinPath(JoinPath(folders[0], "models"), "gta3.img");
+  if (FileExists(archive) && !CanOpenExclusively(archive)) {
+    return archive + " is in use by another program; nothing was written";
+  }
+  return "";
+}
+
 }  // namespace
 
 int RunDemoCommand(const Args& args) {
   std::vector<std::string> folders;
   DemoGameOptions options;
+  bool force = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     unsigned long long value = 0;
-    if ((args[i] == "--entries" || args[i] == "--archive-size") && i + 1 < args.size()) {
+    if (args[i] == "--force") {
+      force = true;
+    } else if ((args[i] == "--entries" || args[i] == "--archive-size") && i + 1 < args.size()) {
       if (!ParseCount(args[i + 1], value)) return Usage();
       if (args[i] == "--entries") {
         if (value > 1000000) return Usage();
@@ -53,6 +81,11 @@ int RunDemoCommand(const Args& args) {
     }
   }
   if (folders.size() != 2) return Usage();
+  const std::string refusal = Refusal(folders, force);
+  if (!refusal.empty()) {
+    std::fprintf(stderr, "wrenfield-cli: %s\n", refusal.c_str());
+    return 1;
+  }
   try {
     WriteDemoGame(folders[0], options);
     WriteDemoMod(folders[1]);

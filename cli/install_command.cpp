@@ -39,6 +39,10 @@ class ConsoleProgress : public InstallProgress {
     std::fflush(stdout);
   }
   void Ended() override {}
+  // An earlier installation put right first: a notice, not the command's output.
+  void Recovered(const std::string& message) override {
+    std::fprintf(stderr, "%s\n", Cp1251ToUtf8(ErrorBoxText(message)).c_str());
+  }
 };
 
 // A single-line edit of the window cannot hold a line break or a NUL byte, and

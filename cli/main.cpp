@@ -18,7 +18,9 @@ void PrintUsage() {
       "  wrenfield-cli read MODDIR [--fields FILE]\n"
       "  wrenfield-cli install GAMEDIR FIELDS\n"
       "  wrenfield-cli install GAMEDIR --mod MODDIR\n"
-      "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]\n",
+      "  wrenfield-cli undo GAMEDIR [N] [--force]\n"
+      "  wrenfield-cli history GAMEDIR\n"
+      "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
       stderr);
 }
 
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
     if (command == "img") return RunImgCommand(args);
     if (command == "read") return RunReadCommand(args);
     if (command == "install") return RunInstallCommand(args);
+    if (command == "undo") return RunUndoCommand(args);
+    if (command == "history") return RunHistoryCommand(args);
     if (command == "demo") return RunDemoCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "wrenfield-cli: %s\n", e.what());

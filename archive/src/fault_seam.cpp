@@ -7,6 +7,7 @@ unsigned g_ops = 0;
 unsigned long g_remaining = 0;
 bool g_persist = false;
 unsigned long g_failed = 0;
+void (*g_action)() = nullptr;
 
 }  // namespace
 
@@ -16,6 +17,8 @@ void FailNth(unsigned ops, unsigned long nth, bool persist) {
   g_persist = persist;
   g_failed = 0;
 }
+
+void SetAction(void (*action)()) { g_action = action; }
 
 unsigned long Clear() {
   const unsigned long failed = g_failed;
@@ -30,6 +33,7 @@ bool Fails(Op op) {
     --g_remaining;
     return false;
   }
+  if (g_action != nullptr) g_action();
   ++g_failed;
   g_remaining = 0;
   if (!g_persist) g_ops = 0;

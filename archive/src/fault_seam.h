@@ -21,6 +21,10 @@ enum Op : unsigned {
 // `persist`, every later one of those kinds fails too.
 void FailNth(unsigned ops, unsigned long nth, bool persist = false);
 
+// With an action set, a call the seam fails runs it first: a test that ends
+// its process there sees what a crash at that call leaves. Null: none.
+void SetAction(void (*action)());
+
 // Disarms the seam; returns how many calls it failed since it was armed.
 unsigned long Clear();
 

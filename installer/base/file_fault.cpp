@@ -12,6 +12,7 @@ struct FaultState {
 };
 
 FaultState g_fault;
+void (*g_action)() = nullptr;
 
 int IndexOf(FileOp op) {
   switch (op) {
@@ -36,6 +37,8 @@ void FailFileOp(unsigned ops, unsigned long nth, bool persist) {
   g_fault.persist = persist;
 }
 
+void SetFileFaultAction(void (*action)()) { g_action = action; }
+
 unsigned long ClearFileFault() {
   const unsigned long failed = g_fault.failed;
   g_fault = FaultState();
@@ -51,6 +54,7 @@ bool FileOpFails(FileOp op) {
     --g_fault.remaining;
     return false;
   }
+  if (g_action != nullptr) g_action();
   ++g_fault.failed;
   g_fault.remaining = 0;
   if (!g_fault.persist) g_fault.ops = 0;

@@ -4,6 +4,9 @@
 // file_system_posix.cpp), the portable parts in file_system.cpp.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,11 +49,52 @@ bool CanOpenExclusively(const std::string& path);
 // when it cannot be opened or read (a directory included).
 std::string ReadFileBytes(const std::string& path);
 
-// Replaces the file with the bytes: writes a temporary file in the same folder,
+// The file's content handed to sink a piece at a time (at most 64 KiB each).
+// Throws the open error as ReadFileBytes does.
+void ReadFileChunks(const std::string& path,
+                    const std::function<void(const char* data, std::size_t size)>& sink);
+
+// The first maxBytes bytes of the file, or all of it when it is shorter.
+// Throws the open error as ReadFileBytes does.
+std::string ReadFileHead(const std::string& path, std::size_t maxBytes);
+
+// The file's length in bytes; false when it cannot be told.
+bool FileSize(const std::string& path, std::uint64_t& size);
+
+// Replaces the file with the bytes: writes a temporary file beside the target,
 // then renames it over the target, so that a failure never leaves a part-written
-// target. The temporary file is removed on any failure. Throws Error
+// target. The temporary file is removed on any failure. A target reached
+// through a symbolic link is replaced where the link leads, and the link stays;
+// an existing target's permissions (on Windows its hidden and system
+// attributes) pass to its replacement. Throws Error
 // "Не удаётся создать файл '<full path>': <reason>" naming the target.
 void WriteFileReplacing(const std::string& path, const std::string& bytes);
+
+// Checks, without changing anything, that WriteFileReplacing could replace the
+// existing file now: the file can be opened for writing (not read-only,
+// immutable or held by another program) and a temporary file can be created
+// beside it. Throws the create error naming the file (the reason may be the
+// temporary file's).
+void CheckReplaceable(const std::string& path);
+
+// Flushes what was written to the file to the device. False, with nothing
+// done, when another program holds the file without sharing (the archive
+// library on Windows; it flushes its own writes). Throws the create error
+// when the flush fails.
+bool SyncFile(const std::string& path);
+
+// Makes the folder's entries (files created, renamed or removed in it) durable.
+// Throws the create error naming the folder. Windows keeps a folder's entries
+// itself; there only the test seam counts the call.
+void SyncFolder(const std::string& path);
+
+// Creates the folder unless it exists. Throws the create error.
+void CreateFolder(const std::string& path);
+
+// Remove a file, or an empty folder; false when it cannot be removed (a
+// missing one included).
+bool RemoveFile(const std::string& path);
+bool RemoveEmptyFolder(const std::string& path);
 
 // Copies a file over another (created or replaced the same safe way as
 // WriteFileReplacing). False on any failure, with nothing reported; the target

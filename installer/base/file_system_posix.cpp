@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "error.h"
@@ -91,23 +94,47 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// The temporary file's name carries the process id, so no other running
-// process uses it; one that exists already was left by an earlier run that
-// ended before its rename, and is removed so that it cannot block every later write.
+// Where a write to path lands: the file a symbolic link leads to (the link
+// stays), or path itself. A link that leads nowhere yet is written as a file
+// of its own.
+std::string ResolvedTarget(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// The temporary file beside a target. Its name carries the process id, so no
+// other running process uses it.
+std::string TemporaryNameFor(const std::string& target) {
+  return target + ".wrenfield-" + std::to_string(::getpid()) + ".tmp";
+}
+
+// The temporary file's name, freed: one that exists already was left by an
+// earlier run that ended before its rename, and is removed so that it cannot
+// block every later write.
 std::string UnusedTemporaryName(const std::string& target) {
-  std::string name = target + ".wrenfield-" + std::to_string(::getpid()) + ".tmp";
+  std::string name = TemporaryNameFor(target);
   ::unlink(name.c_str());
   return name;
 }
 
 // A temporary file beside a target that either replaces the target (Commit) or
-// is removed when it goes out of scope.
+// is removed when it goes out of scope. An existing target's permissions and
+// owner pass to the replacement.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& target)
-      : target_(target),
-        temporary_(UnusedTemporaryName(target)),
-        fd_(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) {}
+      : target_(ResolvedTarget(target)),
+        temporary_(UnusedTemporaryName(target_)),
+        fd_(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) {
+    struct stat info {};
+    if (fd_.valid() && ::stat(target_.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+      // A different owner can be given only with the right to; the mode stays either way.
+      if (::fchown(fd_.get(), info.st_uid, info.st_gid) != 0) errno = 0;
+      ::fchmod(fd_.get(), info.st_mode & 07777);
+    }
+  }
   ~ReplacementFile() {
     if (fd_.valid() || created_) ::unlink(temporary_.c_str());
   }
@@ -132,6 +159,10 @@ class ReplacementFile {
   FileDescriptor fd_;
   bool created_ = false;
 };
+
+[[noreturn]] void ThrowCreateError(const std::string& path, int error) {
+  throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+}
 
 }  // namespace
 
@@ -173,7 +204,10 @@ bool CanOpenExclusively(const std::string& path) {
   throw Error(OpenFileErrorMessage(FullPath(path), ReasonText(error)));
 }
 
-std::string ReadFileBytes(const std::string& path) {
+// Calls sink with the file's content, a buffer at a time, until it returns
+// false or the file ends. Throws the open error.
+template <typename Sink>
+static void ReadWith(const std::string& path, Sink&& sink) {
   // Opened without waiting, so that a named pipe in a mod folder with no writer
   // reads as empty instead of blocking; reads then wait as usual.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -184,26 +218,101 @@ std::string ReadFileBytes(const std::string& path) {
     ThrowOpenError(path, errno);
   if (::fstat(fd.get(), &info) != 0) ThrowOpenError(path, errno);
   if (S_ISDIR(info.st_mode)) ThrowOpenError(path, EISDIR);
-  std::string bytes;
-  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowOpenError(path, errno);
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    if (got == 0 || !sink(buffer, static_cast<std::size_t>(got))) break;
   }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  std::uint64_t size = 0;
+  if (FileSize(path, size) && size < (1u << 30)) bytes.reserve(static_cast<std::size_t>(size));
+  ReadWith(path, [&bytes](const char* data, std::size_t n) {
+    bytes.append(data, n);
+    return true;
+  });
   return bytes;
+}
+
+void ReadFileChunks(const std::string& path,
+                    const std::function<void(const char* data, std::size_t size)>& sink) {
+  ReadWith(path, [&sink](const char* data, std::size_t n) {
+    sink(data, n);
+    return true;
+  });
+}
+
+std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
+  std::string bytes;
+  if (maxBytes == 0) return bytes;
+  ReadWith(path, [&bytes, maxBytes](const char* data, std::size_t n) {
+    bytes.append(data, std::min(n, maxBytes - bytes.size()));
+    return bytes.size() < maxBytes;
+  });
+  return bytes;
+}
+
+bool FileSize(const std::string& path, std::uint64_t& size) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  size = static_cast<std::uint64_t>(info.st_size);
+  return true;
 }
 
 void WriteFileReplacing(const std::string& path, const std::string& bytes) {
   ReplacementFile file(path);
   if (!file.opened() || !file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
-    const int error = errno;
-    throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+    ThrowCreateError(path, errno);
   }
 }
+
+void CheckReplaceable(const std::string& path) {
+  const std::string target = ResolvedTarget(path);
+  // Opening for writing without emptying tells an immutable, append-only or
+  // unwritable file, and a folder, from a file that can be replaced.
+  FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!file.valid()) ThrowCreateError(path, errno);
+  const std::string temporary = TemporaryNameFor(target);
+  struct stat info {};
+  if (::lstat(temporary.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    ThrowCreateError(path, EISDIR);
+  }
+  ::unlink(temporary.c_str());  // a leftover of this process id; the write would remove it too
+  FileDescriptor probe(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (!probe.valid()) ThrowCreateError(path, errno);
+  ::unlink(temporary.c_str());
+}
+
+bool SyncFile(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) ThrowCreateError(path, errno);
+  if (Injected(kFileSync) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
+    ThrowCreateError(path, errno);
+  }
+  return true;
+}
+
+void SyncFolder(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) ThrowCreateError(path, errno);
+  // Some file systems cannot sync a folder (EINVAL); their entries need no sync.
+  if (Injected(kFileSync) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
+    ThrowCreateError(path, errno);
+  }
+}
+
+void CreateFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(path))) return;
+  ThrowCreateError(path, errno);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool RemoveEmptyFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
   FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));

@@ -1,6 +1,8 @@
 // The file-system layer on Windows (ANSI functions: paths are code page 1251).
 #include <windows.h>
 
+#include <algorithm>
+
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
@@ -108,13 +110,60 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
   return true;
 }
 
-// The temporary file's name carries the process id, so no other running
-// process uses it; one that exists already was left by an earlier run that
-// ended before its move, and is deleted so that it cannot block every later write.
+// The final path of an open file ("\\?\C:\..." shortened to "C:\..."), or
+// "" where the system cannot tell it (before Vista, which has no links to files).
+std::string FinalPathOf(HANDLE file) {
+  using GetFinalPath = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  const auto getFinalPath = reinterpret_cast<GetFinalPath>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (getFinalPath == nullptr) return std::string();
+  std::string path(MAX_PATH, '\0');
+  DWORD length = getFinalPath(file, &path[0], static_cast<DWORD>(path.size()), 0);
+  if (length >= path.size()) {
+    path.resize(length);
+    length = getFinalPath(file, &path[0], static_cast<DWORD>(path.size()), 0);
+  }
+  if (length == 0 || length >= path.size()) return std::string();
+  path.resize(length);
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\" + path.substr(7);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+// Where a write to path lands: the file a symbolic link leads to (the link
+// stays), or path itself.
+std::string ResolvedTarget(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return path;
+  }
+  Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const std::string final = file.valid() ? FinalPathOf(file.get()) : std::string();
+  return final.empty() ? path : final;
+}
+
+// The temporary file beside a target. Its name carries the process id, so no
+// other running process uses it.
+std::string TemporaryNameFor(const std::string& target) {
+  return target + ".wrenfield-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+}
+
+// The temporary file's name, freed: one that exists already was left by an
+// earlier run that ended before its move, and is deleted so that it cannot
+// block every later write.
 std::string UnusedTemporaryName(const std::string& target) {
-  std::string name = target + ".wrenfield-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+  std::string name = TemporaryNameFor(target);
   DeleteFileA(name.c_str());
   return name;
+}
+
+// The attributes an existing target passes to its replacement.
+DWORD KeptAttributes(const std::string& target) {
+  const DWORD attributes = Attributes(target);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FILE_ATTRIBUTE_NORMAL;
+  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
 }
 
 // A temporary file beside a target that either replaces the target (Commit) or
@@ -122,10 +171,10 @@ std::string UnusedTemporaryName(const std::string& target) {
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& target)
-      : target_(target),
-        temporary_(UnusedTemporaryName(target)),
+      : target_(ResolvedTarget(target)),
+        temporary_(UnusedTemporaryName(target_)),
         file_(CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+                          KeptAttributes(target_), nullptr)) {}
   ~ReplacementFile() {
     if (file_.valid() || created_) {
       const DWORD error = GetLastError();
@@ -157,6 +206,10 @@ class ReplacementFile {
   Handle file_;
   bool created_ = false;
 };
+
+[[noreturn]] void ThrowCreateError(const std::string& path, DWORD error) {
+  throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+}
 
 [[noreturn]] void ThrowOpenError(const std::string& path, DWORD error) {
   throw Error(OpenFileErrorMessage(FullPath(path), ReasonText(error)));
@@ -194,34 +247,120 @@ bool CanOpenExclusively(const std::string& path) {
   return file.valid();
 }
 
-std::string ReadFileBytes(const std::string& path) {
+// Calls sink with the file's content, a buffer at a time, until it returns
+// false or the file ends. Throws the open error.
+template <typename Sink>
+void ReadWith(const std::string& path, Sink&& sink) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) ThrowOpenError(path, GetLastError());
-  std::string bytes;
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart < 0x40000000) {
-    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  }
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
       ThrowOpenError(path, GetLastError());
     }
-    if (got == 0) break;
-    bytes.append(buffer, got);
+    if (got == 0 || !sink(buffer, static_cast<std::size_t>(got))) break;
   }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  std::uint64_t size = 0;
+  if (FileSize(path, size) && size < 0x40000000) bytes.reserve(static_cast<std::size_t>(size));
+  ReadWith(path, [&bytes](const char* data, std::size_t n) {
+    bytes.append(data, n);
+    return true;
+  });
   return bytes;
+}
+
+void ReadFileChunks(const std::string& path,
+                    const std::function<void(const char* data, std::size_t size)>& sink) {
+  ReadWith(path, [&sink](const char* data, std::size_t n) {
+    sink(data, n);
+    return true;
+  });
+}
+
+std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
+  std::string bytes;
+  if (maxBytes == 0) return bytes;
+  ReadWith(path, [&bytes, maxBytes](const char* data, std::size_t n) {
+    bytes.append(data, std::min(n, maxBytes - bytes.size()));
+    return bytes.size() < maxBytes;
+  });
+  return bytes;
+}
+
+bool FileSize(const std::string& path, std::uint64_t& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  return true;
 }
 
 void WriteFileReplacing(const std::string& path, const std::string& bytes) {
   ReplacementFile file(path);
   if (!file.opened() || !file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
-    const DWORD error = GetLastError();
-    throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+    ThrowCreateError(path, GetLastError());
   }
 }
+
+void CheckReplaceable(const std::string& path) {
+  const std::string target = ResolvedTarget(path);
+  const DWORD attributes = Attributes(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    ThrowCreateError(path, ERROR_FILE_READ_ONLY);
+  }
+  // Replacing needs the right to write and to delete, which a program that
+  // holds the file without sharing denies.
+  Handle file(CreateFileA(target.c_str(), GENERIC_WRITE | DELETE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) ThrowCreateError(path, GetLastError());
+  const std::string temporary = TemporaryNameFor(target);
+  const DWORD temporaryAttributes = Attributes(temporary);
+  if (temporaryAttributes != INVALID_FILE_ATTRIBUTES &&
+      (temporaryAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ThrowCreateError(path, ERROR_DIRECTORY);
+  }
+  DeleteFileA(temporary.c_str());  // a leftover of this process id; the write would delete it too
+  Handle probe(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!probe.valid()) ThrowCreateError(path, GetLastError());
+}
+
+bool SyncFile(const std::string& path) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) return false;
+    ThrowCreateError(path, error);
+  }
+  if (Injected(kFileSync) || !FlushFileBuffers(file.get())) ThrowCreateError(path, GetLastError());
+  return true;
+}
+
+void SyncFolder(const std::string& path) {
+  if (Injected(kFileSync)) ThrowCreateError(path, GetLastError());
+}
+
+void CreateFolder(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return;
+  const DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS && DirectoryExists(path)) return;
+  ThrowCreateError(path, error);
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
   Handle source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -51,6 +51,18 @@ Lines SplitLines(std::string_view text) {
 
 Lines SplitTextLines(std::string_view text) { return SplitLines(text.substr(0, text.find('\0'))); }
 
+std::string JoinLinesCrLf(const Lines& lines) {
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
 std::string ErrorBoxText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;

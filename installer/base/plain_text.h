@@ -33,6 +33,9 @@ Lines SplitLines(std::string_view text);
 // ends the text.
 Lines SplitTextLines(std::string_view text);
 
+// Every line followed by CR LF, the last one included.
+std::string JoinLinesCrLf(const Lines& lines);
+
 // The message as an error box shows it: "." appended when its last byte, taken
 // as unsigned, sorts after "." in the code page (so "!" and "'" endings get
 // none, letters and digits do).

@@ -1,4 +1,5 @@
-// The game's model archive held open through Torvane for one installation.
+// The game's model archive held open through Torvane for one installation,
+// undo or recovery.
 #pragma once
 
 #include <string>
@@ -6,7 +7,7 @@
 namespace wrenfield {
 
 // Torvane keeps the one open archive in its own state; this object only makes
-// sure IMGClose follows every IMGOpen, whatever way the installation ends.
+// sure IMGClose follows every IMGOpen, whatever way the work ends.
 class ArchiveSession {
  public:
   ArchiveSession() = default;
@@ -16,15 +17,24 @@ class ArchiveSession {
 
   // IMGOpen; true when it returned 0. After a failure the archive is closed.
   bool Open(const std::string& path);
+  // Closes and opens the same archive again: after a failed change Torvane may
+  // refuse further changes until the directory is read afresh.
+  bool Reopen();
 
   // IMGAddFile with the file's path, its entry name and replacing allowed.
   // Returns Torvane's status code.
   int AddReplacing(const std::string& path, const std::string& entryName);
+  // IMGExtractFile and IMGDelFile; Torvane's status codes.
+  int Extract(const std::string& entryName, const std::string& path);
+  int Delete(const std::string& entryName);
 
   // IMGClose, once per Open.
   void Close();
 
+  const std::string& path() const { return path_; }
+
  private:
+  std::string path_;
   bool held_ = false;
 };
 

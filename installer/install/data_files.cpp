@@ -36,6 +36,8 @@ std::string BackupFilePath(const std::string& gameDir, DataFile file) {
 
 const char* NoMatchMessage(DataFile file) { return RowOf(file).noMatchMessage; }
 
+const char* DataFileName(DataFile file) { return RowOf(file).name; }
+
 void BackupDataFiles(const std::string& gameDir) {
   for (const DataFile file : kAllDataFiles) {
     const std::string data = DataFilePath(gameDir, file);
@@ -51,11 +53,13 @@ void BackupDataFiles(const std::string& gameDir) {
 PatchedDataFile PrepareDataFilePatch(const std::string& gameDir, DataFile file,
                                      const std::string& replacement, const std::string& key) {
   PatchedDataFile patch;
+  patch.file = file;
   patch.path = FullPath(DataFilePath(gameDir, file));
-  patch.lines = SplitLines(ReadFileBytes(patch.path));
-  if (ReplaceMatchingLines(patch.lines, key, replacement) == 0) {
-    throw Error(NoMatchMessage(file));
-  }
+  patch.original = ReadFileBytes(patch.path);
+  patch.lines = SplitLines(patch.original);
+  patch.replacement = replacement;
+  patch.replacedAt = ReplaceMatchingLines(patch.lines, key, replacement);
+  if (patch.replacedAt.empty()) throw Error(NoMatchMessage(file));
   return patch;
 }
 

@@ -2,7 +2,9 @@
 // replacement of the stock vehicle's lines in them.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "line_replace.h"
 
@@ -17,6 +19,7 @@ std::string DataFilePath(const std::string& gameDir, DataFile file);  // data/ca
 std::string BackupFilePath(const std::string& gameDir,
                            DataFile file);  // data/carcols_Backup.dat ...
 const char* NoMatchMessage(DataFile file);  // "Ошибка замены строки в '<file>'"
+const char* DataFileName(DataFile file);    // "carcols.dat" ...
 
 // Copies each data file over its backup, in table order. A missing data file
 // is passed over; a backup that cannot be written while its data file exists
@@ -25,8 +28,12 @@ void BackupDataFiles(const std::string& gameDir);
 
 // A data file read and patched in memory, not yet written.
 struct PatchedDataFile {
-  std::string path;  // full path of the data file
-  Lines lines;
+  DataFile file = DataFile::kCarcols;
+  std::string path;      // full path of the data file
+  std::string original;  // its bytes as read
+  Lines lines;           // its lines, patched
+  std::string replacement;
+  std::vector<std::size_t> replacedAt;  // indices of the lines replaced
 };
 
 // Reads the data file and replaces every line that begins with key (as a

@@ -15,15 +15,21 @@ class InstallProgress {
   virtual void Installed() = 0;      // archive closed, all done: show the success
                                      // message; returns when it is closed
   virtual void Ended() = 0;          // unlock the review controls (success or failure)
+  // An earlier installation or undo that was interrupted has been put right
+  // before this one: tell the user, once.
+  virtual void Recovered(const std::string& message) = 0;
 };
 
-// Installs the mod into the game folder: archive opened, every foreseeable
-// failure checked, backups, data file patches, model, texture and checked
-// additional files put into the archive, archive closed. Calls ArchiveOpened()
-// once the archive is open, then on success Installed() and Ended(); on a
-// failure after the open, closes the archive and calls Ended() before Error is
-// thrown. A failure before the open (no game folder, archive not opened) calls
-// nothing.
+// Installs the mod into the game folder: archive opened, interrupted
+// installations recovered, every foreseeable failure checked, the install
+// record written, backups, data file patches, model, texture and checked
+// additional files put into the archive, the record marked complete, archive
+// closed. A failure after the record was written puts back everything from
+// it before Error is thrown (and says so in the message when that fails too).
+// Calls ArchiveOpened() once the archive is open, then on success Installed()
+// and Ended(); on a failure after the open, closes the archive and calls
+// Ended() before Error is thrown. A failure before the open (no game folder,
+// archive not opened) calls nothing.
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
                     const std::string& replacedHandlingId, InstallProgress& progress);
 

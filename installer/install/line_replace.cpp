@@ -24,18 +24,6 @@ bool IsNameChar(char c) {
 
 }  // namespace
 
-std::string JoinLinesCrLf(const Lines& lines) {
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (const auto& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
-}
-
 std::string CommaKey(std::string_view field) {
   const auto comma = field.find(',');
   if (comma == std::string_view::npos) return {};
@@ -50,13 +38,13 @@ bool BeginsWithName(std::string_view line, std::string_view key) {
   return !IsNameChar(line[key.size()]);
 }
 
-std::size_t ReplaceMatchingLines(Lines& lines, std::string_view key,
-                                 const std::string& replacement) {
-  std::size_t replaced = 0;
-  for (auto& line : lines) {
-    if (BeginsWithName(line, key)) {
-      line = replacement;
-      ++replaced;
+std::vector<std::size_t> ReplaceMatchingLines(Lines& lines, std::string_view key,
+                                              const std::string& replacement) {
+  std::vector<std::size_t> replaced;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (BeginsWithName(lines[i], key)) {
+      lines[i] = replacement;
+      replaced.push_back(i);
     }
   }
   return replaced;

@@ -5,13 +5,11 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "plain_text.h"
 
 namespace wrenfield {
-
-// Every line followed by CR LF, the last one included.
-std::string JoinLinesCrLf(const Lines& lines);
 
 // The field's text up to its first ",", untrimmed; empty when there is no ","
 // (or it comes first).
@@ -26,8 +24,8 @@ std::string IdKey(std::string_view field);
 bool BeginsWithName(std::string_view line, std::string_view key);
 
 // Puts replacement in place of every line that begins with key as a whole
-// name; returns how many lines were replaced.
-std::size_t ReplaceMatchingLines(Lines& lines, std::string_view key,
-                                 const std::string& replacement);
+// name; returns the indices of the lines replaced, in order.
+std::vector<std::size_t> ReplaceMatchingLines(Lines& lines, std::string_view key,
+                                              const std::string& replacement);
 
 }  // namespace wrenfield

@@ -18,6 +18,7 @@ class TAutoInstallForm::Progress : public InstallProgress {
   void ArchiveOpened() override { view_.SetReviewEnabled(false); }
   void Installed() override { view_.ShowInfo(install_messages::kInstalled); }
   void Ended() override { view_.SetReviewEnabled(true); }
+  void Recovered(const std::string& message) override { view_.ShowInfo(message); }
 
  private:
   TAutoInstallView& view_;
@@ -41,6 +42,8 @@ void TAutoInstallForm::FormCreate() {
     view_.SetText(TEditField::GTASADir, ReadStoredGameFolder(services_.settingsFilePath()));
     if (!view_.GetText(TEditField::GTASADir).empty()) view_.FocusVehicleDir();
   });
+  Dispatch([this] { RecoverInterruptedInstalls(); });
+  UpdateUndoButton();
 }
 
 void TAutoInstallForm::FormClose() {
@@ -57,6 +60,7 @@ void TAutoInstallForm::DirBrowseBtnClick() {
     view_.SelectFolder(ui_texts::kGameFolderPrompt, folder);
     view_.SetText(TEditField::GTASADir, folder);
   });
+  UpdateUndoButton();
 }
 
 void TAutoInstallForm::VehDirBrowseBtnClick() {
@@ -90,7 +94,31 @@ void TAutoInstallForm::InstallBtnClick() {
     services_.installVehicle(view_.GetText(TEditField::GTASADir), FieldsFromView(),
                              replacedHandlingId_, progress);
   });
+  UpdateUndoButton();
 }
+
+void TAutoInstallForm::UndoBtnClick() {
+  Dispatch([this] {
+    const std::string gameDir = view_.GetText(TEditField::GTASADir);
+    InstallSummary latest;
+    if (!services_.findUndoable(gameDir, latest)) throw Error(install_messages::kNothingToUndo);
+    if (!view_.Confirm(UndoQuestion(latest))) return;
+    const UndoOutcome outcome = services_.undoInstall(gameDir, latest.number);
+    for (const std::string& message : outcome.recovered) view_.ShowInfo(message);
+    if (!outcome.message.empty()) view_.ShowInfo(outcome.message);
+  });
+  UpdateUndoButton();
+}
+
+void TAutoInstallForm::HistoryBtnClick() {
+  Dispatch([this] {
+    const std::string gameDir = view_.GetText(TEditField::GTASADir);
+    if (gameDir.empty()) throw Error(install_messages::kNoGameFolder);
+    view_.ShowHistory(services_.historyLines(gameDir));
+  });
+}
+
+void TAutoInstallForm::GTASADirChange() { UpdateUndoButton(); }
 
 void TAutoInstallForm::Label12Click() {
   Dispatch([this] { view_.OpenLink(ui_texts::kAuthorPage); });
@@ -140,6 +168,24 @@ void TAutoInstallForm::AcceptModFolderIfExists() {
   if (!services_.directoryExists(view_.GetText(TEditField::VehicleDir))) return;
   view_.SetReviewEnabled(true);
   view_.FocusReviewGroup();
+}
+
+void TAutoInstallForm::RecoverInterruptedInstalls() {
+  std::vector<std::string> messages;
+  // A game that holds its archive now keeps the record for the next installation.
+  services_.recoverInstalls(view_.GetText(TEditField::GTASADir), messages);
+  for (const std::string& message : messages) view_.ShowInfo(message);
+}
+
+void TAutoInstallForm::UpdateUndoButton() {
+  InstallSummary latest;
+  bool undoable = false;
+  try {
+    undoable = services_.findUndoable(view_.GetText(TEditField::GTASADir), latest);
+  } catch (const std::exception&) {
+    undoable = false;  // a folder that cannot be searched has nothing to undo
+  }
+  view_.SetUndoEnabled(undoable);
 }
 
 void TAutoInstallForm::PickFile(const char* filter, TEditField target) {

@@ -8,6 +8,7 @@
 
 #include "auto_install_view.h"
 #include "install_fields.h"
+#include "install_undo.h"
 #include "install_vehicle.h"
 
 namespace wrenfield {
@@ -20,6 +21,11 @@ struct TFormServices {
       installVehicle;
   std::function<bool(const std::string&)> directoryExists;
   std::function<std::string()> settingsFilePath;
+  // The install records of a game folder (install_undo.h).
+  std::function<bool(const std::string&, std::vector<std::string>&)> recoverInstalls;
+  std::function<bool(const std::string&, InstallSummary&)> findUndoable;
+  std::function<UndoOutcome(const std::string&, unsigned)> undoInstall;
+  std::function<std::vector<std::string>(const std::string&)> historyLines;
 };
 
 TFormServices DefaultFormServices();
@@ -32,6 +38,8 @@ class TAutoInstallForm {
   TAutoInstallForm(const TAutoInstallForm&) = delete;
   TAutoInstallForm& operator=(const TAutoInstallForm&) = delete;
 
+  // Shows the stored game folder and puts right an installation or undo that
+  // was interrupted there, saying what was undone.
   void FormCreate();
   // Stores the game folder; the window closes afterwards whatever happened.
   void FormClose();
@@ -41,6 +49,12 @@ class TAutoInstallForm {
   void SpeedButton1Click();
   void SpeedButton2Click();
   void InstallBtnClick();
+  // Asks, naming the vehicle and the mod, then undoes the latest installation.
+  void UndoBtnClick();
+  // Lists the installations into the game folder.
+  void HistoryBtnClick();
+  // The game folder's text changed (typed, chosen or read at start).
+  void GTASADirChange();
   void Label12Click();
   void Label12MouseEnter();
   void Label12MouseLeave();
@@ -58,6 +72,8 @@ class TAutoInstallForm {
   void ShowPathOrNotice(TEditField field, const std::string& text, bool notice);
   void AcceptModFolderIfExists();
   void PickFile(const char* filter, TEditField target);
+  void RecoverInterruptedInstalls();
+  void UpdateUndoButton();
 
   TAutoInstallView& view_;
   TFormServices services_;

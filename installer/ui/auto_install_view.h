@@ -31,6 +31,8 @@ class TAutoInstallView {
 
   // Enables or disables the 18 review controls together.
   virtual void SetReviewEnabled(bool enabled) = 0;
+  // The undo button: enabled while the game folder has an installation to undo.
+  virtual void SetUndoEnabled(bool enabled) = 0;
   // Keyboard focus: the mod folder edit, or the review group (Tab goes on to `handling`).
   virtual void FocusVehicleDir() = 0;
   virtual void FocusReviewGroup() = 0;
@@ -38,6 +40,10 @@ class TAutoInstallView {
   // Modal boxes owned by the window, captioned with the application title.
   virtual void ShowError(const std::string& message) = 0;
   virtual void ShowInfo(const std::string& message) = 0;
+  // A question with Yes and No buttons; true for Yes.
+  virtual bool Confirm(const std::string& question) = 0;
+  // The installations into the game folder, one line each, in a modal list.
+  virtual void ShowHistory(const std::vector<std::string>& lines) = 0;
 
   // The folder dialog; true with the chosen folder in `folder` when confirmed,
   // false (folder untouched) when cancelled or when it cannot be shown.

@@ -2,6 +2,7 @@
 // services do not pull in the reader and the installer.
 #include "auto_install_form.h"
 #include "file_system.h"
+#include "install_undo.h"
 #include "read_data.h"
 #include "settings_file.h"
 
@@ -13,6 +14,12 @@ TFormServices DefaultFormServices() {
   services.installVehicle = InstallVehicle;
   services.directoryExists = DirectoryExists;
   services.settingsFilePath = SettingsFilePath;
+  services.recoverInstalls = RecoverInterruptedInstalls;
+  services.findUndoable = FindUndoable;
+  services.undoInstall = [](const std::string& gameDir, unsigned number) {
+    return UndoInstall(gameDir, number, false);
+  };
+  services.historyLines = HistoryLines;
   return services;
 }
 

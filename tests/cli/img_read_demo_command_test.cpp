@@ -158,5 +158,32 @@ TEST(DemoCommand, RefusesBadOptionsAndUnwritableFolders) {
   EXPECT_NE(failed.err.find("wrenfield-cli: "), std::string::npos) << failed.err;
 }
 
+TEST(DemoCommand, LeavesAFolderThatHoldsAnythingAloneUnlessForced) {
+  ScratchDir dir("cli");
+  const std::string game = dir.Path("game"), mod = dir.Path("mod");
+  ASSERT_EQ(RunCommand(cli::RunDemoCommand, {game, mod, "--entries", "30"}).status, 0);
+  WriteAll(game + "/data/handling.cfg", "edited by hand");
+  const auto before = TreeSnapshot(dir.path());
+  for (const cli::Args& args :
+       {cli::Args{game, dir.Path("other")}, cli::Args{dir.Path("g2"), mod}}) {
+    const CommandResult refused = RunCommand(cli::RunDemoCommand, args);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("exists and is not empty"), std::string::npos) << refused.err;
+  }
+  EXPECT_TRUE(TreeSnapshot(dir.path()) == before);
+
+  // Not even forced over an archive another program holds.
+  const std::string archive = game + "/models/gta3.img";
+  ASSERT_EQ(IMGOpen(archive.c_str()), TORVANE_OK);
+  const CommandResult held = RunCommand(cli::RunDemoCommand, {game, mod, "--force"});
+  IMGClose();
+  EXPECT_EQ(held.status, 1);
+  EXPECT_NE(held.err.find("in use"), std::string::npos) << held.err;
+  EXPECT_TRUE(TreeSnapshot(dir.path()) == before);
+
+  EXPECT_EQ(RunCommand(cli::RunDemoCommand, {game, mod, "--entries", "30", "--force"}).status, 0);
+  EXPECT_NE(ReadAll(game + "/data/handling.cfg"), "edited by hand");
+}
+
 }  // namespace
 }  // namespace wrenfield

@@ -11,6 +11,7 @@
 #include "file_system.h"
 #include "install_messages.h"
 #include "install_test_support.h"
+#include "install_undo.h"
 #include "line_replace.h"
 
 namespace wrenfield {
@@ -37,45 +38,57 @@ ChildResult InstallWithFileSizeLimit(const DemoInstall& demo, std::uint64_t limi
 }
 
 // The archive may not grow: a file that does not fit its entry's allotment
-// has to go to the archive's end, and that write fails.
-TEST(InstallWithWriteFailures, ModelThatCannotBeWrittenFailsAfterTheDataFiles) {
+// has to go to the archive's end, and that write fails. Everything is put back.
+TEST(InstallWithWriteFailures, ModelThatCannotBeWrittenIsRolledBack) {
   DemoInstall demo;
-  const std::string archiveSize = ReadAll(demo.archive());
-  const std::string stock = ReadAll(demo.data("vehicles.ide"));
+  const GameState before = StateOf(demo.game);
   WriteAll(demo.fields.DFF, DemoBytes(64 * 1024, 1));
-  const ChildResult result = InstallWithFileSizeLimit(demo, archiveSize.size());
+  const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
   EXPECT_EQ(result.message, msg::kModelReplaceFailed);
   EXPECT_EQ(result.events, "OE");
-  EXPECT_TRUE(SameBytes(ReadAll(demo.data("vehicles_Backup.ide")), stock));
-  EXPECT_FALSE(SameBytes(ReadAll(demo.data("vehicles.ide")), stock));
-  EXPECT_FALSE(
-      SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF))));
+  EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
+  EXPECT_TRUE(
+      SameBytes(ReadAll(demo.data("vehicles_Backup.ide")), before.dataFiles.at("vehicles.ide")));
+  EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kRolledBack);
 }
 
-TEST(InstallWithWriteFailures, TextureThatCannotBeWrittenFailsAfterTheModel) {
+TEST(InstallWithWriteFailures, TextureThatCannotBeWrittenIsRolledBackWithTheModel) {
   DemoInstall demo;
-  const std::size_t archiveSize = ReadAll(demo.archive()).size();
+  const GameState before = StateOf(demo.game);
   WriteAll(demo.fields.TXD, DemoBytes(64 * 1024, 2));
-  const ChildResult result = InstallWithFileSizeLimit(demo, archiveSize);
+  const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
   EXPECT_EQ(result.message, msg::kTextureReplaceFailed);
   EXPECT_EQ(result.events, "OE");
-  EXPECT_TRUE(
-      SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF))));
+  EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
 }
 
-TEST(InstallWithWriteFailures, AdditionalFileThatCannotBeWrittenIsNoSuccess) {
+// With the disk full the old bytes of a replaced entry that has shrunk cannot
+// go back either: that is said plainly, and the record stays for the next
+// installation, which puts the game back first and says so, once.
+TEST(InstallWithWriteFailures, RollbackThatCannotWriteEitherIsSaidAndFinishedLater) {
   DemoInstall demo;
-  const std::size_t archiveSize = ReadAll(demo.archive()).size();
-  const std::string refused = JoinPath(demo.mod, "a_name_of_24_chars_x.dff");
+  const GameState before = StateOf(demo.game);
   const std::string big = JoinPath(demo.mod, "wheels.dff");
-  WriteAll(refused, "refused by name");
+  WriteAll(demo.fields.TXD, "small");  // the texture's entry shrinks to one sector
   WriteAll(big, DemoBytes(64 * 1024, 3));
-  demo.fields.Adv = {{refused, true}, {big, true}};
-  const ChildResult result = InstallWithFileSizeLimit(demo, archiveSize);
-  EXPECT_EQ(result.message, msg::kArchiveWriteFailed);
-  EXPECT_EQ(result.events, "OE");
-  EXPECT_TRUE(
-      SameBytes(ExtractEntry(demo.archive(), "monster.txd"), AsEntry(ReadAll(demo.fields.TXD))));
+  demo.fields.Adv = {{big, true}};
+  const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
+  EXPECT_EQ(
+      result.message.rfind(std::string(msg::kArchiveWriteFailed) + "\n" + msg::kRollbackFailed, 0),
+      0u)
+      << result.message;
+  EXPECT_EQ(result.message.substr(result.message.size() - std::string(msg::kRollbackKept).size()),
+            msg::kRollbackKept);
+  EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kInProgress);
+
+  RecordingProgress retry;
+  ASSERT_EQ(Install(demo, retry), "");
+  EXPECT_EQ(retry.events, "ORIE");
+  ASSERT_EQ(retry.recovered.size(), 1u);
+  EXPECT_EQ(retry.recovered[0].rfind(std::string(msg::kInstallNumberSign) + "1 (MONSTER ", 0), 0u);
+  EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kRolledBack);
+  UndoInstall(demo.game, 2, false);
+  EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "install_test_support.h"
 
+#include <filesystem>
+
+#include "archive_image.h"
 #include "demo_game.h"
 #include "error.h"
 #include "file_system.h"
+#include "plain_text.h"
 #include "torvane.h"
 
 namespace wrenfield::testing {
@@ -30,6 +34,83 @@ DemoInstall::DemoInstall(std::size_t entries)
   fields.handling = DemoHandlingLine();
   fields.carcols = DemoCarcolsLine();
   fields.carmods = DemoCarmodsLine();
+  fields.DFF = JoinPath(mod, "monster.dff");
+  fields.TXD = JoinPath(mod, "monster.txd");
+}
+
+namespace {
+
+// The data file's line that begins with key as a whole name.
+std::string StockLine(const std::string& dataFile, const std::string& key) {
+  for (const std::string& line : SplitLines(ReadAll(dataFile))) {
+    if (line.rfind(key, 0) == 0 && line.size() > key.size() &&
+        (line[key.size()] == ',' || line[key.size()] == ' ' || line[key.size()] == '\t')) {
+      return line;
+    }
+  }
+  return "<no line for " + key + ">";
+}
+
+}  // namespace
+
+TInstallFields OtherVehicleFields(const DemoInstall& demo, const std::string& model,
+                                  const std::string& handlingId, unsigned seed) {
+  const std::string mod = demo.dir.Path("mod-" + model + "-" + std::to_string(seed));
+  MakeDir(mod);
+  TInstallFields fields;
+  const std::string tail = " " + std::to_string(seed);
+  fields.carcols = StockLine(demo.data("carcols.dat"), model) + tail;
+  fields.carmods = StockLine(demo.data("carmods.dat"), model) + tail;
+  fields.handling = StockLine(demo.data("handling.cfg"), handlingId) + tail;
+  const std::string vehicles = ReadAll(demo.data("vehicles.ide"));
+  const std::size_t named = vehicles.find(",\t" + model + ", ");
+  const std::size_t start = vehicles.rfind('\n', named) + 1;
+  fields.vehicles = vehicles.substr(start, vehicles.find('\r', start) - start) + tail;
+  fields.DFF = JoinPath(mod, model + ".dff");
+  fields.TXD = JoinPath(mod, model + ".txd");
+  WriteAll(fields.DFF, DemoBytes(3000 + seed * 700, seed));
+  WriteAll(fields.TXD, DemoBytes(2000 + seed * 900, seed + 100));
+  return fields;
+}
+
+GameState StateOf(const std::string& game) {
+  GameState state;
+  for (const char* name : {"carcols.dat", "handling.cfg", "vehicles.ide", "carmods.dat"}) {
+    state.dataFiles[name] = ReadAll(JoinPath(JoinPath(game, "data"), name));
+  }
+  const Bytes image = ReadAll(JoinPath(JoinPath(game, "models"), "gta3.img"));
+  for (const Record& record : DirectoryOf(image)) {
+    const bool inside = (std::uint64_t{record.offset} + record.size) * 2048 <= image.size();
+    state.entries[record.name] =
+        inside ? SectorsOf(image, record.offset, record.size) : "<past the end>";
+  }
+  return state;
+}
+
+std::string StateDifference(const GameState& actual, const GameState& expected) {
+  for (const auto& [name, bytes] : expected.dataFiles) {
+    const std::string difference = DescribeDifference(actual.dataFiles.at(name), bytes);
+    if (!difference.empty()) return name + ": " + difference;
+  }
+  for (const auto& [name, bytes] : expected.entries) {
+    const auto found = actual.entries.find(name);
+    if (found == actual.entries.end()) return "entry " + name + " missing";
+    const std::string difference = DescribeDifference(found->second, bytes);
+    if (!difference.empty()) return "entry " + name + ": " + difference;
+  }
+  for (const auto& [name, bytes] : actual.entries) {
+    if (expected.entries.count(name) == 0) return "entry " + name + " added";
+  }
+  return "";
+}
+
+DemoInstall::DemoInstall(const DemoInstall& pattern)
+    : game(dir.Path("game")),
+      mod(dir.Path("mod")),
+      fields(pattern.fields),
+      replacedHandlingId(pattern.replacedHandlingId) {
+  std::filesystem::copy(pattern.game, game, std::filesystem::copy_options::recursive);
+  std::filesystem::copy(pattern.mod, mod, std::filesystem::copy_options::recursive);
   fields.DFF = JoinPath(mod, "monster.dff");
   fields.TXD = JoinPath(mod, "monster.txd");
 }

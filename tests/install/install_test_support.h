@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "file_bytes.h"
 #include "gtest_support.h"
@@ -25,6 +27,9 @@ inline std::string AsEntry(std::string bytes) { return Padded(std::move(bytes));
 // as the reader fills them for that mod.
 struct DemoInstall {
   explicit DemoInstall(std::size_t entries = 424);
+  // A copy of another demo's game and mod folders (plain file copies, much
+  // quicker than generating them), with the fields pointing into the copy.
+  explicit DemoInstall(const DemoInstall& pattern);
   ScratchDir dir{"install"};
   std::string game;
   std::string mod;
@@ -34,13 +39,40 @@ struct DemoInstall {
   std::string data(const char* name) const;  // <game>/data/<name>
 };
 
-// Records the callbacks as letters: O (opened), I (installed), E (ended).
+// Install fields for another stock vehicle of the demo game: its own stock
+// line of each data file with a changed tail (so take them before installing
+// into the game), and a model and texture of its own (seeded bytes) in a mod
+// folder of their own.
+TInstallFields OtherVehicleFields(const DemoInstall& demo, const std::string& model,
+                                  const std::string& handlingId, unsigned seed);
+
+// The four data files and every entry of the archive (name -> sectors), taken
+// together: what an installation changes and an undo must give back.
+struct GameState {
+  std::map<std::string, std::string> dataFiles;
+  std::map<std::string, std::string> entries;
+  bool operator==(const GameState& other) const {
+    return dataFiles == other.dataFiles && entries == other.entries;
+  }
+  bool operator!=(const GameState& other) const { return !(*this == other); }
+};
+GameState StateOf(const std::string& game);
+// Where two states part ("" when equal), for a failure message.
+std::string StateDifference(const GameState& actual, const GameState& expected);
+
+// Records the callbacks as letters: O (opened), R (recovered), I (installed),
+// E (ended); the recovery messages apart.
 class RecordingProgress : public InstallProgress {
  public:
   void ArchiveOpened() override { events += 'O'; }
   void Installed() override { events += 'I'; }
   void Ended() override { events += 'E'; }
+  void Recovered(const std::string& message) override {
+    events += 'R';
+    recovered.push_back(message);
+  }
   std::string events;
+  std::vector<std::string> recovered;
 };
 
 // InstallVehicle; returns "" on success, otherwise the error's message.

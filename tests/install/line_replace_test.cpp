@@ -61,13 +61,14 @@ TEST(BeginsWithName, IsCaseSensitiveUntrimmedAndNeverMatchesTheEmptyKey) {
   EXPECT_FALSE(BeginsWithName("land", "landstal"));
 }
 
-TEST(ReplaceMatchingLines, ReplacesEveryMatchingLineAndCountsThem) {
+TEST(ReplaceMatchingLines, ReplacesEveryMatchingLineAndTellsWhich) {
   Lines lines = {"car", "monster, 1,1", "monstera, 1,1", "end", "car4", "monster, 2,2", "end"};
-  EXPECT_EQ(ReplaceMatchingLines(lines, "monster", "monster, 9,9"), 2u);
+  EXPECT_EQ(ReplaceMatchingLines(lines, "monster", "monster, 9,9"),
+            (std::vector<std::size_t>{1, 5}));
   EXPECT_EQ(lines,
             (Lines{"car", "monster, 9,9", "monstera, 1,1", "end", "car4", "monster, 9,9", "end"}));
-  EXPECT_EQ(ReplaceMatchingLines(lines, "", "x"), 0u);
-  EXPECT_EQ(ReplaceMatchingLines(lines, "Monster", "x"), 0u);
+  EXPECT_TRUE(ReplaceMatchingLines(lines, "", "x").empty());
+  EXPECT_TRUE(ReplaceMatchingLines(lines, "Monster", "x").empty());
 }
 
 }  // namespace

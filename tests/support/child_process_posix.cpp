@@ -45,4 +45,17 @@ std::string InChildWithFileSizeLimit(std::uint64_t limit,
   return out;
 }
 
+int RunInChild(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(body());
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+void KillSelf() {
+  ::kill(::getpid(), SIGKILL);
+  ::_exit(137);  // not reached
+}
+
 }  // namespace wrenfield::testing

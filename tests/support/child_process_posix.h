@@ -13,4 +13,12 @@ namespace wrenfield::testing {
 // body returned, or "<child died>" when the child did not end normally.
 std::string InChildWithFileSizeLimit(std::uint64_t limit, const std::function<std::string()>& body);
 
+// Runs body in a forked child and waits for it: the status it exits with, or
+// minus the number of the signal that ended it.
+int RunInChild(const std::function<int()>& body);
+
+// Ends the calling process at once, as a crash or a power cut would: no
+// destructor, buffer flush or exit handler runs.
+[[noreturn]] void KillSelf();
+
 }  // namespace wrenfield::testing

@@ -33,6 +33,8 @@ struct Calls {
   int installs = 0;
   std::string installGameDir, installHandlingId;
   TInstallFields installGot;
+  std::vector<std::string> recoveries;
+  std::vector<unsigned> undone;
 };
 
 class FormTest : public ::testing::Test {
@@ -73,12 +75,33 @@ class FormTest : public ::testing::Test {
     };
     services.directoryExists = DirectoryExists;
     services.settingsFilePath = [this] { return settingsPath_; };
+    services.recoverInstalls = [this](const std::string& gameDir,
+                                      std::vector<std::string>& messages) {
+      calls_.recoveries.push_back(gameDir);
+      messages = recovered_;
+      return true;
+    };
+    services.findUndoable = [this](const std::string& gameDir, InstallSummary& summary) {
+      if (!undoable_ || gameDir.empty()) return false;
+      summary = *undoable_;
+      return true;
+    };
+    services.undoInstall = [this](const std::string&, unsigned number) {
+      calls_.undone.push_back(number);
+      undoable_.reset();
+      return UndoOutcome{recovered_, "undone"};
+    };
+    services.historyLines = [](const std::string& gameDir) {
+      return std::vector<std::string>{"1  " + gameDir, "0"};
+    };
     return services;
   }
 
   ScratchDir temp_{"ui"};
   std::string settingsPath_ = temp_.Path("lastdir.ini");
   std::optional<std::string> readError_, installErrorBeforeOpen_, installErrorAfterOpen_;
+  std::optional<InstallSummary> undoable_;
+  std::vector<std::string> recovered_;
   Calls calls_;
   FakeView view_;
   TAutoInstallForm form_;
@@ -316,6 +339,44 @@ TEST_F(FormTest, InstallErrorsAreShownWithTheDotRuleAndLeaveReviewOpen) {
   EXPECT_TRUE(view_.infos.empty());
   EXPECT_TRUE(view_.reviewEnabled);
   EXPECT_EQ(view_.log, (std::vector<std::string>{"lock", "unlock", "lock", "unlock"}));
+}
+
+TEST_F(FormTest, StartRecoversTheStoredGameFolderOnceAndEnablesUndo) {
+  WriteAll(settingsPath_, "[SALastDir]\r\nValue=C:\\GTA\r\n");
+  recovered_ = {"put right"};
+  undoable_ = InstallSummary{2, true, RecordState::kComplete, "", "MONSTER", "C:\\mod"};
+  form_.FormCreate();
+  EXPECT_EQ(calls_.recoveries, std::vector<std::string>{"C:\\GTA"});
+  EXPECT_EQ(view_.infos, std::vector<std::string>{"put right"});
+  EXPECT_TRUE(view_.undoEnabled);
+  view_.SetText(TEditField::GTASADir, "");
+  form_.GTASADirChange();
+  EXPECT_FALSE(view_.undoEnabled);
+}
+
+TEST_F(FormTest, UndoAsksNamingVehicleAndModAndUndoesOnlyOnYes) {
+  view_.SetText(TEditField::GTASADir, "C:\\GTA");
+  undoable_ = InstallSummary{3, true, RecordState::kComplete, "", "MONSTER", "C:\\mod"};
+  form_.UndoBtnClick();  // answered No
+  ASSERT_EQ(view_.questions.size(), 1u);
+  EXPECT_EQ(view_.questions[0], UndoQuestion(*undoable_));
+  EXPECT_NE(view_.questions[0].find("MONSTER"), std::string::npos);
+  EXPECT_NE(view_.questions[0].find("C:\\mod"), std::string::npos);
+  EXPECT_TRUE(calls_.undone.empty());
+  EXPECT_TRUE(view_.undoEnabled);
+
+  view_.confirmReplies = {true};
+  form_.UndoBtnClick();
+  EXPECT_EQ(calls_.undone, std::vector<unsigned>{3});
+  EXPECT_EQ(view_.infos, std::vector<std::string>{"undone"});
+  EXPECT_FALSE(view_.undoEnabled);
+  form_.UndoBtnClick();  // nothing left: said so, nothing asked
+  EXPECT_EQ(view_.errors,
+            std::vector<std::string>{std::string(install_messages::kNothingToUndo) + "."});
+  EXPECT_EQ(view_.questions.size(), 2u);
+
+  form_.HistoryBtnClick();
+  EXPECT_EQ(view_.histories, (std::vector<std::vector<std::string>>{{"1  C:\\GTA", "0"}}));
 }
 
 TEST_F(FormTest, LinkOpensTheShownAddressAndColoursFollowTheMouse) {

@@ -33,6 +33,7 @@ class FakeView : public TAutoInstallView {
     reviewEnabled = enabled;
     log.push_back(enabled ? "unlock" : "lock");
   }
+  void SetUndoEnabled(bool enabled) override { undoEnabled = enabled; }
   void FocusVehicleDir() override { focus = "VehicleDir"; }
   void FocusReviewGroup() override { focus = "GroupBox1"; }
   void ShowError(const std::string& message) override { errors.push_back(message); }
@@ -40,6 +41,13 @@ class FakeView : public TAutoInstallView {
     infos.push_back(message);
     log.push_back(reviewEnabled ? "info while open" : "info while locked");
   }
+  bool Confirm(const std::string& question) override {
+    questions.push_back(question);
+    const bool yes = !confirmReplies.empty() && confirmReplies.front();
+    if (!confirmReplies.empty()) confirmReplies.pop_front();
+    return yes;
+  }
+  void ShowHistory(const std::vector<std::string>& lines) override { histories.push_back(lines); }
   bool SelectFolder(const std::string& prompt, std::string& folder) override {
     folderPrompts.push_back(prompt);
     if (folderReplies.empty() || !folderReplies.front()) {
@@ -71,6 +79,10 @@ class FakeView : public TAutoInstallView {
   std::set<TEditField> notices;  // fields whose text is a notice, not a path
   std::vector<TAdvItem> adv;
   bool reviewEnabled = false;
+  bool undoEnabled = false;
+  std::deque<bool> confirmReplies;  // none left: No
+  std::vector<std::string> questions;
+  std::vector<std::vector<std::string>> histories;
   std::string focus;
   std::vector<std::string> errors, infos, log;
   std::deque<std::optional<std::string>> folderReplies, fileReplies;  // nullopt: cancel

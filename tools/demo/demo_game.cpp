@@ -11,9 +11,7 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "game_paths.h"
 #include "img_records.h"
-#include "line_replace.h"
 #include "plain_text.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
@@ -228,13 +226,14 @@ std::string DemoBytes(std::size_t size, std::uint32_t seed) {
 }
 
 void WriteDemoGame(const std::string& gameDir, const DemoGameOptions& options) {
-  MakeDirectories(GamePath(gameDir, {"data"}));
-  MakeDirectories(GamePath(gameDir, {"models"}));
-  WriteFileReplacing(GamePath(gameDir, {"data", "handling.cfg"}), HandlingText());
-  WriteFileReplacing(GamePath(gameDir, {"data", "vehicles.ide"}), VehiclesText());
-  WriteFileReplacing(GamePath(gameDir, {"data", "carcols.dat"}), CarcolsText());
-  WriteFileReplacing(GamePath(gameDir, {"data", "carmods.dat"}), CarmodsText());
-  WriteDemoArchive(ArchivePath(gameDir), options);
+  const std::string data = JoinPath(gameDir, "data"), models = JoinPath(gameDir, "models");
+  MakeDirectories(data);
+  MakeDirectories(models);
+  WriteFileReplacing(JoinPath(data, "handling.cfg"), HandlingText());
+  WriteFileReplacing(JoinPath(data, "vehicles.ide"), VehiclesText());
+  WriteFileReplacing(JoinPath(data, "carcols.dat"), CarcolsText());
+  WriteFileReplacing(JoinPath(data, "carmods.dat"), CarmodsText());
+  WriteDemoArchive(JoinPath(models, "gta3.img"), options);
 }
 
 std::string DemoVehiclesLine() {

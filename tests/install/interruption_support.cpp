@@ -1,0 +1,88 @@
+#include "interruption_support.h"
+
+#include "fault_seam.h"
+#include "file_fault.h"
+
+namespace wrenfield::testing {
+namespace {
+
+constexpr unsigned kEveryFileOp = kFileWrite | kFileSync | kFileRename | kFileClose;
+constexpr unsigned kEveryArchiveOp = torvane::fault::kWrite | torvane::fault::kSync |
+                                     torvane::fault::kRename | torvane::fault::kTruncate |
+                                     torvane::fault::kDelete | torvane::fault::kClose;
+
+struct ReferenceStates {
+  ReferenceStates() {
+    DemoInstall demo;
+    before = StateOf(demo.game);
+    RecordingProgress progress;
+    const std::string message = Install(demo, progress);
+    if (!message.empty()) ADD_FAILURE() << "the reference installation failed: " << message;
+    after = StateOf(demo.game);
+  }
+  GameState before, after;
+};
+
+const ReferenceStates& References() {
+  static const ReferenceStates states;
+  return states;
+}
+
+}  // namespace
+
+std::unique_ptr<DemoInstall> FreshDemo() {
+  static const DemoInstall pattern;
+  return std::make_unique<DemoInstall>(pattern);
+}
+
+const char* NameOf(Layer layer) { return layer == Layer::kWrenfield ? "Wrenfield" : "Torvane"; }
+
+void Arm(Layer layer, unsigned long nth, bool persist) {
+  if (layer == Layer::kWrenfield) {
+    FailFileOp(kEveryFileOp, nth, persist);
+  } else {
+    torvane::fault::FailNth(kEveryArchiveOp, nth, persist);
+  }
+}
+
+unsigned long Disarm(Layer layer) {
+  return layer == Layer::kWrenfield ? ClearFileFault() : torvane::fault::Clear();
+}
+
+void SetFaultAction(void (*action)()) {
+  SetFileFaultAction(action);
+  torvane::fault::SetAction(action);
+}
+
+const GameState& StateBeforeInstall() { return References().before; }
+const GameState& StateAfterInstall() { return References().after; }
+
+std::string NeitherBeforeNorAfter(const GameState& state) {
+  const std::string fromBefore = StateDifference(state, StateBeforeInstall());
+  const std::string fromAfter = StateDifference(state, StateAfterInstall());
+  if (fromBefore.empty() || fromAfter.empty()) return "";
+  return "not as before (" + fromBefore + ") nor as after (" + fromAfter + ")";
+}
+
+std::string BackupsNotStockCopies(const DemoInstall& demo) {
+  const std::pair<const char*, const char*> pairs[] = {{"carcols.dat", "carcols_Backup.dat"},
+                                                       {"handling.cfg", "handling_Backup.cfg"},
+                                                       {"vehicles.ide", "vehicles_Backup.ide"},
+                                                       {"carmods.dat", "carmods_Backup.dat"}};
+  for (const auto& [name, backup] : pairs) {
+    if (!Exists(demo.data(backup))) continue;
+    const std::string difference =
+        DescribeDifference(ReadAll(demo.data(backup)), StateBeforeInstall().dataFiles.at(name));
+    if (!difference.empty()) return std::string(backup) + ": " + difference;
+  }
+  return "";
+}
+
+bool HasTemporaryFiles(const std::string& folder) {
+  for (const auto& [name, bytes] : TreeSnapshot(folder)) {
+    if (name.find(".tmp") != std::string::npos) return true;
+  }
+  return false;
+}
+
+}  // namespace wrenfield::testing
