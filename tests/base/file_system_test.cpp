@@ -226,7 +226,73 @@ TEST(FileSystemFaults, AReplacingWriteSyncsClosesAndRenamesOnce) {
   EXPECT_EQ(ReadAll(file), "new");
 }
 
+TEST(FileSystem, ReadsInPiecesOrJustTheHead) {
+  ScratchDir folder;
+  const std::string bytes = testing::Pattern(150000, 3);
+  const std::string file = folder.Write("gta3.img", bytes);
+  std::string pieces;
+  std::size_t largest = 0;
+  ReadFileChunks(file, [&](const char* data, std::size_t size) {
+    pieces.append(data, size);
+    largest = std::max(largest, size);
+  });
+  EXPECT_EQ(pieces, bytes);
+  EXPECT_LE(largest, 65536u);
+  EXPECT_EQ(ReadFileHead(file, 70000), bytes.substr(0, 70000));
+  EXPECT_EQ(ReadFileHead(file, 1u << 20), bytes);
+  std::uint64_t size = 0;
+  EXPECT_TRUE(FileSize(file, size));
+  EXPECT_EQ(size, bytes.size());
+  EXPECT_FALSE(FileSize(folder.path(), size));
+}
+
+// What stands in the way of replacing a file is found before anything is
+// written: a folder where the temporary file must go, a missing folder, a
+// folder in the file's place (and on Windows a read-only file).
+TEST(FileSystem, CheckReplaceableNamesTheFileAndChangesNothing) {
+  ScratchDir folder;
+  const std::string file = folder.Write("vehicles.ide", "stock");
+  EXPECT_EQ(ErrorOf([&] { CheckReplaceable(file); }), "");
+#ifdef _WIN32
+  const std::string pid = std::to_string(GetCurrentProcessId());
+#else
+  const std::string pid = std::to_string(getpid());
+#endif
+  const std::string obstacle = folder.MakeFolder("vehicles.ide.wrenfield-" + pid + ".tmp");
+  for (const std::string& path :
+       {file, folder.MakeFolder("carcols.dat"), JoinPath(folder.Path("missing"), "carmods.dat")}) {
+    const std::string message = ErrorOf([&] { CheckReplaceable(path); });
+    EXPECT_EQ(message.rfind(kCreatePrefix + FullPath(path) + "': ", 0), 0u) << message;
+  }
+  EXPECT_TRUE(DirectoryExists(obstacle));
+  EXPECT_EQ(ReadAll(file), "stock");
+  EXPECT_EQ(folder.EntryCount(), 3u);
+#ifdef _WIN32
+  RemoveDirectoryA(obstacle.c_str());
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ErrorOf([&] { CheckReplaceable(file); }).rfind(kCreatePrefix + FullPath(file), 0), 0u);
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+}
+
 #ifndef _WIN32
+TEST(FileSystem, ReplacingKeepsTheModeAndWritesThroughASymbolicLink) {
+  ScratchDir folder;
+  const std::string target = folder.Write("real-carmods.dat", "stock");
+  ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+  const std::string link = folder.Path("carmods.dat");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_EQ(ErrorOf([&] { CheckReplaceable(link); }), "");
+  WriteFileReplacing(link, "patched");
+  struct stat info {};
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(ReadAll(target), "patched");
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(folder.EntryCount(), 2u);
+}
+
 TEST(FileSystem, ANamedPipeWithoutWriterReadsAsEmptyInsteadOfWaiting) {
   ScratchDir folder;
   const std::string pipe = folder.Path("readme.txt");
