@@ -82,11 +82,11 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
     if (record.state == RecordState::kInProgress) {
       PutBack(archive, gameDir, record, true);
       FinishPutBack(archive, gameDir, record, RecordState::kRolledBack);
-      return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone;
+      return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + ".";
     }
     PutBack(archive, gameDir, record, record.forced);
     FinishPutBack(archive, gameDir, record, RecordState::kUndone);
-    return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished;
+    return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + ".";
   } catch (const Error& error) {
     throw Error(msg::kRecoveryFailed + Described(record) + ": " + error.message());
   }
@@ -237,7 +237,7 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
   } catch (const Error& error) {
     throw Error(error.message() + msg::kRollbackKept);
   }
-  outcome.message = msg::kInstallNumberSign + Described(record) + " " + msg::kUndone;
+  outcome.message = msg::kInstallNumberSign + Described(record) + " " + msg::kUndone + ".";
   return outcome;
 }
 

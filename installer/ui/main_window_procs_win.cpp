@@ -73,6 +73,10 @@ void TMainWindow::RegisterClasses(HINSTANCE instance) {
 }
 
 void TMainWindow::OnCommand(int id, int code) {
+  if (id == kGTASADir && code == EN_CHANGE) {
+    form_->GTASADirChange();
+    return;
+  }
   if (code != BN_CLICKED) return;             // STN_CLICKED has the same value
   if (!IsWindowEnabled(Control(id))) return;  // a locked control never acts
   switch (id) {
@@ -90,6 +94,12 @@ void TMainWindow::OnCommand(int id, int code) {
       break;
     case kInstallBtn:
       form_->InstallBtnClick();
+      break;
+    case kUndoBtn:
+      form_->UndoBtnClick();
+      break;
+    case kHistoryBtn:
+      form_->HistoryBtnClick();
       break;
     case kLabel12:
       form_->Label12Click();

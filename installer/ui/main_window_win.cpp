@@ -82,6 +82,7 @@ void TMainWindow::CreateControls() {
   SetWindowSubclass(Control(kVehicleDir), ModFolderEditProc, 0, reinterpret_cast<DWORD_PTR>(this));
   SetUpInstallButtonPicture();
   SetReviewEnabled(false);
+  SetUndoEnabled(false);
 
   // The link label's tooltip.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -218,6 +219,8 @@ void TMainWindow::SetReviewEnabled(bool enabled) {
   for (const int id : kReviewControls) EnableWindow(Control(id), enabled);
 }
 
+void TMainWindow::SetUndoEnabled(bool enabled) { EnableWindow(Control(kUndoBtn), enabled); }
+
 void TMainWindow::FocusVehicleDir() {
   savedFocus_ = Control(kVehicleDir);
   SetFocus(savedFocus_);
@@ -236,6 +239,19 @@ void TMainWindow::ShowError(const std::string& message) {
 void TMainWindow::ShowInfo(const std::string& message) {
   dialogs_.MessageBox(window_, WideFromCp1251(message), WideFromCp1251(ui_texts::kApplicationTitle),
                       MB_OK | MB_ICONINFORMATION);
+}
+
+bool TMainWindow::Confirm(const std::string& question) {
+  return dialogs_.MessageBox(window_, WideFromCp1251(question),
+                             WideFromCp1251(ui_texts::kApplicationTitle),
+                             MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+void TMainWindow::ShowHistory(const std::vector<std::string>& lines) {
+  std::vector<std::wstring> wide;
+  for (const std::string& line : lines) wide.push_back(WideFromCp1251(line));
+  dialogs_.ShowList(window_, WideFromCp1251(ui_texts::kHistoryTitle), wide,
+                    WideFromCp1251(ui_texts::kCloseButton));
 }
 
 bool TMainWindow::SelectFolder(const std::string& prompt, std::string& folder) {

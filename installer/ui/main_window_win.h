@@ -46,10 +46,13 @@ class TMainWindow : public TAutoInstallView {
   std::vector<TAdvItem> GetAdvItems() const override;
   void SetAdvItems(const std::vector<TAdvItem>& items) override;
   void SetReviewEnabled(bool enabled) override;
+  void SetUndoEnabled(bool enabled) override;
   void FocusVehicleDir() override;
   void FocusReviewGroup() override;
   void ShowError(const std::string& message) override;
   void ShowInfo(const std::string& message) override;
+  bool Confirm(const std::string& question) override;
+  void ShowHistory(const std::vector<std::string>& lines) override;
   bool SelectFolder(const std::string& prompt, std::string& folder) override;
   bool OpenFile(const std::string& filter, const std::string& title,
                 std::string& fileName) override;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "extra_win.h"
+#include "list_dialog_win.h"
 #include "text_win.h"
 
 namespace wrenfield {
@@ -18,9 +19,15 @@ std::wstring FileDialogFilter(const std::string& filter) {
   return list;
 }
 
-void TSystemShellDialogs::MessageBox(HWND owner, const std::wstring& text,
-                                     const std::wstring& caption, UINT type) {
-  MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+int TSystemShellDialogs::MessageBox(HWND owner, const std::wstring& text,
+                                    const std::wstring& caption, UINT type) {
+  return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+}
+
+void TSystemShellDialogs::ShowList(HWND owner, const std::wstring& title,
+                                   const std::vector<std::wstring>& lines,
+                                   const std::wstring& closeText) {
+  ShowListDialog(owner, title, lines, closeText);
 }
 
 bool TSystemShellDialogs::SelectFolder(HWND owner, const std::string& prompt, std::string& folder) {

@@ -5,15 +5,20 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace wrenfield {
 
 class TShellDialogs {
  public:
   virtual ~TShellDialogs() = default;
-  // A modal message box; `type` as for MessageBoxW (icon and buttons).
-  virtual void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
-                          UINT type) = 0;
+  // A modal message box; `type` as for MessageBoxW (icon and buttons). Returns
+  // the button pressed (IDOK, IDYES, IDNO...).
+  virtual int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                         UINT type) = 0;
+  // A modal list of lines with a close button.
+  virtual void ShowList(HWND owner, const std::wstring& title,
+                        const std::vector<std::wstring>& lines, const std::wstring& closeText) = 0;
   // Prompts, filters and titles are code page 1251, folders and files paths in
   // the system's code page; see TAutoInstallView for the contracts.
   virtual bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) = 0;
@@ -25,8 +30,10 @@ class TShellDialogs {
 // The system's message box, folder and file dialogs and shell.
 class TSystemShellDialogs : public TShellDialogs {
  public:
-  void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
-                  UINT type) override;
+  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                 UINT type) override;
+  void ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+                const std::wstring& closeText) override;
   bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) override;
   bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
                 std::string& fileName) override;

@@ -54,4 +54,17 @@ inline constexpr char kGameFolderGroup[] =
 inline constexpr char kModFolderGroup[] =
     "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 \xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\xEE\xEC";
 
+// The program's own additions beside the install button, and the list they open.
+// Отменить установку
+inline constexpr char kUndoButton[] =
+    "\xCE\xF2\xEC\xE5\xED\xE8\xF2\xFC \xF3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xF3";
+// Журнал установок...
+inline constexpr char kHistoryButton[] =
+    "\xC6\xF3\xF0\xED\xE0\xEB \xF3\xF1\xF2\xE0\xED\xEE\xE2\xEE\xEA...";
+// Журнал установок (the list's caption)
+inline constexpr char kHistoryTitle[] =
+    "\xC6\xF3\xF0\xED\xE0\xEB \xF3\xF1\xF2\xE0\xED\xEE\xE2\xEE\xEA";
+// Закрыть
+inline constexpr char kCloseButton[] = "\xC7\xE0\xEA\xF0\xFB\xF2\xFC";
+
 }  // namespace wrenfield::ui_texts

@@ -44,6 +44,8 @@ enum TControlId : int {
   kTXD,
   kAdv,
   kInstallBtn,
+  kUndoBtn,  // the program's additions in the free space beside kInstallBtn
+  kHistoryBtn,
   kDirBrowseBtn = 160,
   kGTASADir,
   kVehicleDir,
@@ -95,6 +97,13 @@ inline constexpr TLayoutEntry kLayout[] = {
     {kTXD, kGroupBox1, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 40, 164, 449, 21, TFont::Default},
     {kAdv, kGroupBox1, nullptr /* check-list */, "", 0, 0, 16, 208, 537, 81, TFont::Default},
     {kInstallBtn, kGroupBox1, L"Button", ui_texts::kInstallButton, kButton, 0, 208, 296, 153, 25,
+     TFont::Default},
+    // Beside the install button, right and left, in the review frame's free
+    // space; after it in the tab order. Not review controls: the undo button
+    // follows the game folder, the list is always there.
+    {kUndoBtn, kGroupBox1, L"Button", ui_texts::kUndoButton, kButton, 0, 400, 296, 153, 25,
+     TFont::Default},
+    {kHistoryBtn, kGroupBox1, L"Button", ui_texts::kHistoryButton, kButton, 0, 16, 296, 153, 25,
      TFont::Default},
     {kLabel2, kGroupBox1, L"Static", ui_texts::kReviewHint, kLabel, 0, 57, 24, 455, 13,
      TFont::Default},

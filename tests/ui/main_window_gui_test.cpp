@@ -9,6 +9,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -20,10 +21,12 @@
 #include "extra_win.h"
 #include "file_bytes.h"
 #include "install_messages.h"
+#include "list_dialog_win.h"
 #include "main_window_win.h"
 #include "read_data.h"
 #include "scratch_dir.h"
 #include "text_win.h"
+#include "torvane.h"
 #include "ui_texts.h"
 
 namespace wrenfield {
@@ -42,10 +45,19 @@ struct RecordedBox {
 // Dialogs that answer from queues and remember what was shown.
 class RecordingDialogs : public TShellDialogs {
  public:
-  void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
-                  UINT type) override {
+  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                 UINT type) override {
     boxes.push_back({text, caption, type, installButton && IsWindowEnabled(installButton)});
     owners.push_back(owner);
+    if (answers.empty()) return IDOK;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void ShowList(HWND, const std::wstring& title, const std::vector<std::wstring>& lines,
+                const std::wstring& closeText) override {
+    lists.push_back(lines);
+    listTitles.push_back(title + L" / " + closeText);
   }
   bool SelectFolder(HWND, const std::string& prompt, std::string& folder) override {
     prompts.push_back(prompt);
@@ -65,7 +77,10 @@ class RecordingDialogs : public TShellDialogs {
   void OpenLink(const std::string& target) override { links.push_back(target); }
 
   HWND installButton = nullptr;
+  std::deque<int> answers;  // none left: IDOK
   std::vector<RecordedBox> boxes;
+  std::vector<std::vector<std::wstring>> lists;
+  std::vector<std::wstring> listTitles;
   std::vector<HWND> owners;
   std::deque<std::string> folders, files;  // an empty folder reply cancels
   std::vector<std::string> prompts, filters, links;
@@ -284,17 +299,21 @@ TEST_F(MainWindowTest, ReviewControlsStartLockedAndOpenOnEnterInAnExistingFolder
 TEST_F(MainWindowTest, TabOrderRunsThroughReviewThenGameThenModFolder) {
   ShowWindowAndSettle();
   window_->SetReviewEnabled(true);
-  const int order[] = {
-      kHandling,     kVehicles, kCarcols,    kCarmods,         kDFF,     kTXD, kAdv, kInstallBtn,
-      kDirBrowseBtn, kGTASADir, kVehicleDir, kVehDirBrowseBtn, kHandling};
+  // The program's list button follows the install button (the undo button too,
+  // when enabled; without a game folder it is not).
+  const int order[] = {kHandling, kVehicles,   kCarcols,         kCarmods,    kDFF,
+                       kTXD,      kAdv,        kInstallBtn,      kHistoryBtn, kDirBrowseBtn,
+                       kGTASADir, kVehicleDir, kVehDirBrowseBtn, kHandling};
   SetFocus(Control(order[0]));
   for (size_t i = 1; i < std::size(order); ++i) {
     PressKey(GetFocus(), VK_TAB);
     EXPECT_EQ(GetFocus(), Control(order[i])) << "after " << order[i - 1];
   }
-  // Locked, the review frame is passed over.
+  // Locked, the review frame is passed over but for the list of installations.
   window_->SetReviewEnabled(false);
   SetFocus(Control(kVehDirBrowseBtn));
+  PressKey(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), Control(kHistoryBtn));
   PressKey(GetFocus(), VK_TAB);
   EXPECT_EQ(GetFocus(), Control(kDirBrowseBtn));
 }
@@ -478,6 +497,213 @@ TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
   EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
   EXPECT_NE(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
   EXPECT_NE(ReadAll(game + "\\data\\carcols.dat").find(DemoCarcolsLine()), std::string::npos);
+}
+
+// The entry's sectors as the archive holds them ("" when it has none).
+std::string EntryBytes(const std::string& archive, const std::string& name) {
+  ScratchDir out("entry");
+  const std::string file = out.Path("entry.bin");
+  IMGOpen(archive.c_str());
+  IMGExtractFile(name.c_str(), file.c_str());
+  IMGClose();
+  return ReadAll(file);
+}
+
+TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsTheGameBack) {
+  const std::string game = folder_ + "\\game", mod = folder_ + "\\mod";
+  WriteDemoGame(game);
+  WriteDemoMod(mod);
+  const std::string carcols = ReadAll(game + "\\data\\carcols.dat");
+  const std::string model = EntryBytes(game + "\\models\\gta3.img", "monster.dff");
+  ShowWindowAndSettle();
+  EXPECT_FALSE(IsWindowEnabled(Control(kUndoBtn)));
+  EXPECT_TRUE(IsWindowEnabled(Control(kHistoryBtn)));
+  EXPECT_EQ(Text(kUndoBtn), ui_texts::kUndoButton);
+  // In the review frame beside the install button, clear of it.
+  EXPECT_EQ(GetParent(Control(kUndoBtn)), Control(kGroupBox1));
+  EXPECT_GE(PlaceOf(Control(kUndoBtn)).left, PlaceOf(Control(kInstallBtn)).right);
+  EXPECT_LE(PlaceOf(Control(kHistoryBtn)).right, PlaceOf(Control(kInstallBtn)).left);
+
+  dialogs_.folders = {game, mod};
+  Click(kDirBrowseBtn);
+  Click(kVehDirBrowseBtn);
+  Click(kInstallBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), 1u);
+  EXPECT_TRUE(IsWindowEnabled(Control(kUndoBtn)));
+  SetWindowTextW(Control(kGTASADir), L"C:\\nowhere");  // typing follows too
+  EXPECT_FALSE(IsWindowEnabled(Control(kUndoBtn)));
+  SetWindowTextW(Control(kGTASADir), WideFromCp1251(game).c_str());
+  EXPECT_TRUE(IsWindowEnabled(Control(kUndoBtn)));
+
+  dialogs_.answers = {IDNO, IDYES};
+  Click(kUndoBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), 2u);
+  const std::string question = Cp1251FromWide(dialogs_.boxes[1].text);
+  EXPECT_EQ(question, std::string(install_messages::kUndoQuestion) + "1 (MONSTER " +
+                          install_messages::kFromModFolder + " '" + mod + "')?");
+  EXPECT_EQ(dialogs_.boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  EXPECT_NE(ReadAll(game + "\\data\\carcols.dat"), carcols);  // No: nothing undone
+
+  Click(kUndoBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), 4u);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text),
+            std::string(install_messages::kInstallNumberSign) + "1 (MONSTER " +
+                install_messages::kFromModFolder + " '" + mod + "') " + install_messages::kUndone +
+                ".");
+  EXPECT_EQ(dialogs_.boxes[3].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+  EXPECT_EQ(ReadAll(game + "\\data\\carcols.dat"), carcols);
+  EXPECT_EQ(EntryBytes(game + "\\models\\gta3.img", "monster.dff"), model);
+  EXPECT_FALSE(IsWindowEnabled(Control(kUndoBtn)));
+
+  Click(kHistoryBtn);
+  ASSERT_EQ(dialogs_.lists.size(), 1u);
+  ASSERT_EQ(dialogs_.lists[0].size(), 2u);
+  const std::string first = Cp1251FromWide(dialogs_.lists[0][0]);
+  EXPECT_EQ(first.rfind("1  ", 0), 0u);
+  EXPECT_EQ(first.substr(first.size() - 8), install_messages::kStateUndone);
+  EXPECT_EQ(dialogs_.listTitles[0],
+            WideFromCp1251(std::string(ui_texts::kHistoryTitle) + " / " + ui_texts::kCloseButton));
+}
+
+// Saves the whole screen as a 24-bit BMP file.
+void SaveScreen(const std::string& path) {
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, GetSystemMetrics(SM_XVIRTUALSCREEN),
+         GetSystemMetrics(SM_YVIRTUALSCREEN), SRCCOPY);
+  GdiFlush();
+  const DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + rowBytes * height;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(pixels), rowBytes * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+// Answers the system's boxes and the list of installations on this thread as
+// a user would (Yes, OK, Close), remembering what each showed. With
+// WRENFIELD_SCREENSHOTS naming a folder, the screen is saved there first.
+class BoxAnswers {
+ public:
+  BoxAnswers() {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 100, OnTimer);
+    if (const char* folder = std::getenv("WRENFIELD_SCREENSHOTS")) screenshots_ = folder;
+  }
+  ~BoxAnswers() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  BoxAnswers(const BoxAnswers&) = delete;
+  BoxAnswers& operator=(const BoxAnswers&) = delete;
+
+  std::vector<std::wstring> texts;  // a box's text, or the list's lines joined by "|"
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_) current_->Step();
+  }
+  static BOOL CALLBACK FindDialog(HWND candidate, LPARAM found) {
+    wchar_t className[16] = {};
+    GetClassNameW(candidate, className, 16);
+    if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(candidate)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+  }
+  static std::wstring TextOf(HWND control) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(control, text, 1024);
+    return text;
+  }
+
+  void Step() {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog == nullptr) return;
+    if (!screenshots_.empty()) {
+      SaveScreen(screenshots_ + "\\shot-" + std::to_string(texts.size() + 1) + ".bmp");
+    }
+    HWND list = GetDlgItem(dialog, kListDialogList);
+    if (list != nullptr) {
+      std::wstring lines;
+      const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+      for (int i = 0; i < count; ++i) {
+        wchar_t line[1024] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines += (i > 0 ? L"|" : L"") + std::wstring(line);
+      }
+      texts.push_back(lines);
+    } else {
+      texts.push_back(TextOf(GetDlgItem(dialog, 0xFFFF)));  // the box's text
+    }
+    const int answer = GetDlgItem(dialog, IDYES) != nullptr ? IDYES : IDOK;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+  }
+
+  static inline BoxAnswers* current_ = nullptr;
+  UINT_PTR timer_ = 0;
+  std::string screenshots_;
+};
+
+// The system's boxes and list; folders still come from the queue.
+class SystemBoxes : public RecordingDialogs {
+ public:
+  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                 UINT type) override {
+    RecordingDialogs::MessageBox(owner, text, caption, type);
+    return TSystemShellDialogs().MessageBox(owner, text, caption, type);
+  }
+  void ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+                const std::wstring& closeText) override {
+    TSystemShellDialogs().ShowList(owner, title, lines, closeText);
+  }
+};
+
+TEST(SystemBoxesTest, UndoThroughTheSystemsQuestionBoxAndTheListOfInstallations) {
+  ScratchDir scratch("undo");
+  const std::string game = scratch.Path("game"), mod = scratch.Path("mod");
+  WriteDemoGame(game);
+  WriteDemoMod(mod);
+  const std::string vehicles = ReadAll(game + "\\data\\vehicles.ide");
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(scratch.path().c_str());  // where the window keeps lastdir.ini
+  SystemBoxes dialogs;
+  TMainWindow window(GetModuleHandleW(nullptr), dialogs, DefaultFormServices());
+  if (!IsWindow(window.handle())) GTEST_SKIP() << "no display to create windows on";
+  window.Show();
+  dialogs.folders = {game, mod};
+  BoxAnswers answers;
+  SendMessageW(window.Control(kDirBrowseBtn), BM_CLICK, 0, 0);
+  SendMessageW(window.Control(kVehDirBrowseBtn), BM_CLICK, 0, 0);
+  SendMessageW(window.Control(kInstallBtn), BM_CLICK, 0, 0);
+  ASSERT_TRUE(IsWindowEnabled(window.Control(kUndoBtn)));
+  SendMessageW(window.Control(kUndoBtn), BM_CLICK, 0, 0);
+  SendMessageW(window.Control(kHistoryBtn), BM_CLICK, 0, 0);
+
+  ASSERT_EQ(answers.texts.size(), 4u);  // success, question, undone, list
+  EXPECT_EQ(Cp1251FromWide(answers.texts[1]).rfind(install_messages::kUndoQuestion, 0), 0u);
+  EXPECT_EQ(Cp1251FromWide(answers.texts[2]).rfind(install_messages::kInstallNumberSign, 0), 0u);
+  EXPECT_NE(answers.texts[3].find(L"MONSTER"), std::wstring::npos);
+  EXPECT_EQ(ReadAll(game + "\\data\\vehicles.ide"), vehicles);
+  SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+  MSG quit;  // the closed window asked the event loop to end
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  SetCurrentDirectoryA(previous);
 }
 
 TEST_F(MainWindowTest, InstallWithoutGameFolderShowsTheErrorWithoutDot) {
@@ -775,7 +1001,8 @@ TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
   auto imports = [&](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  for (const char* used : {"IMGOpen", "IMGAddFile", "IMGClose"}) EXPECT_TRUE(imports(used)) << used;
+  for (const char* used : {"IMGOpen", "IMGAddFile", "IMGClose", "IMGDelFile", "IMGExtractFile"})
+    EXPECT_TRUE(imports(used)) << used;
   for (const char* reader :
        {"getenv", "_wgetenv", "getenv_s", "_wgetenv_s", "_dupenv_s", "GetEnvironmentVariableA",
         "GetEnvironmentVariableW", "GetEnvironmentStringsA", "GetEnvironmentStringsW",
