@@ -214,13 +214,15 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
   if (gameDir.empty()) throw Error(msg::kNoGameFolder);
   ArchiveSession archive;
   if (!archive.Open(ArchivePath(gameDir))) throw Error(msg::kArchiveOpenFailed);
+  InstallRecord record;
+  const bool wasUnfinished =
+      number != 0 && ReadRecord(gameDir, number, record) && Unfinished(record.state);
   UndoOutcome outcome;
   RecoverHeld(archive, gameDir, outcome.recovered);
-
-  InstallRecord record;
-  if (number != 0 && !outcome.recovered.empty() && ReadRecord(gameDir, number, record) &&
-      record.state == RecordState::kRolledBack) {
-    return outcome;  // the installation asked for was just rolled back
+  // An installation asked for that the recovery just rolled back (or whose
+  // undo it just finished) is undone: its message says so.
+  if (wasUnfinished && ReadRecord(gameDir, number, record) && !Unfinished(record.state)) {
+    return outcome;
   }
   record = RecordToUndo(gameDir, number);
   if (!force) {
