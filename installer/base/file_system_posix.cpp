@@ -281,10 +281,12 @@ void CheckReplaceable(const std::string& path) {
   if (::lstat(temporary.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     ThrowCreateError(path, EISDIR);
   }
-  ::unlink(temporary.c_str());  // a leftover of this process id; the write would remove it too
-  FileDescriptor probe(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-  if (!probe.valid()) ThrowCreateError(path, errno);
-  ::unlink(temporary.c_str());
+  // The folder must take the temporary file and the rename: writable, not
+  // immutable, not on a read-only mount.
+  const std::size_t separator = target.rfind(kPathSeparator);
+  const std::string folder =
+      separator == std::string::npos ? "." : separator == 0 ? "/" : target.substr(0, separator);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) ThrowCreateError(path, errno);
 }
 
 bool SyncFile(const std::string& path) {

@@ -3,11 +3,12 @@
 #include <cstring>
 
 #include "file_system.h"
+#include "sha256_blocks.h"
 
 namespace wrenfield {
-namespace {
+namespace sha256_blocks {
 
-constexpr std::uint32_t kRoundConstants[64] = {
+const std::uint32_t kRoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -16,6 +17,12 @@ constexpr std::uint32_t kRoundConstants[64] = {
     0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+}  // namespace sha256_blocks
+
+namespace {
+
+using sha256_blocks::kRoundConstants;
 
 constexpr std::uint32_t kInitialState[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
@@ -29,11 +36,8 @@ std::uint32_t GetBigEndian32(const std::uint8_t* bytes) {
          (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
-}  // namespace
-
-Sha256::Sha256() { std::memcpy(state_, kInitialState, sizeof state_); }
-
-void Sha256::Compress(const std::uint8_t* block) {
+// One block of the FIPS 180-4 compression.
+void CompressBlock(std::uint32_t* state, const std::uint8_t* block) {
   std::uint32_t w[64];
   for (int i = 0; i < 16; ++i) w[i] = GetBigEndian32(block + 4 * i);
   for (int i = 16; i < 64; ++i) {
@@ -43,8 +47,8 @@ void Sha256::Compress(const std::uint8_t* block) {
         RotateRight(w[i - 2], 17) ^ RotateRight(w[i - 2], 19) ^ (w[i - 2] >> 10);
     w[i] = w[i - 16] + s0 + w[i - 7] + s1;
   }
-  std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  std::uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+  std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
   for (int i = 0; i < 64; ++i) {
     const std::uint32_t s1 = RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25);
     const std::uint32_t choice = (e & f) ^ (~e & g);
@@ -61,15 +65,30 @@ void Sha256::Compress(const std::uint8_t* block) {
     b = a;
     a = t1 + t2;
   }
-  state_[0] += a;
-  state_[1] += b;
-  state_[2] += c;
-  state_[3] += d;
-  state_[4] += e;
-  state_[5] += f;
-  state_[6] += g;
-  state_[7] += h;
+  state[0] += a;
+  state[1] += b;
+  state[2] += c;
+  state[3] += d;
+  state[4] += e;
+  state[5] += f;
+  state[6] += g;
+  state[7] += h;
 }
+
+}  // namespace
+
+void sha256_blocks::CompressPortable(std::uint32_t state[8], const std::uint8_t* blocks,
+                                     std::size_t count) {
+  for (; count > 0; --count, blocks += 64) CompressBlock(state, blocks);
+}
+
+void Sha256::Compress(const std::uint8_t* blocks, std::size_t count) {
+  if (!sha256_blocks::CompressWithShaExtensions(state_, blocks, count)) {
+    sha256_blocks::CompressPortable(state_, blocks, count);
+  }
+}
+
+Sha256::Sha256() { std::memcpy(state_, kInitialState, sizeof state_); }
 
 void Sha256::Update(const void* data, std::size_t size) {
   const auto* bytes = static_cast<const std::uint8_t*>(data);
@@ -81,10 +100,12 @@ void Sha256::Update(const void* data, std::size_t size) {
     bytes += take;
     size -= take;
     if (blockUsed_ < 64) return;
-    Compress(block_);
+    Compress(block_, 1);
     blockUsed_ = 0;
   }
-  for (; size >= 64; bytes += 64, size -= 64) Compress(bytes);
+  Compress(bytes, size / 64);
+  bytes += size / 64 * 64;
+  size %= 64;
   std::memcpy(block_, bytes, size);
   blockUsed_ = size;
 }

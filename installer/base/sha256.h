@@ -22,7 +22,7 @@ class Sha256 {
   Digest Finish();
 
  private:
-  void Compress(const std::uint8_t* block);
+  void Compress(const std::uint8_t* blocks, std::size_t count);
 
   std::uint32_t state_[8];
   std::uint8_t block_[64];

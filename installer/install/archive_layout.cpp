@@ -50,6 +50,7 @@ ArchiveLayout ReadArchiveLayout(const std::string& archivePath) {
     // The records the file ends before read as zero, as Torvane reads them.
     std::string records = directory.substr(img::kDirectoryOffset);
     records.resize(static_cast<std::size_t>(count) * img::kRecordSize, '\0');
+    layout.entries.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i) {
       layout.entries.push_back(img::DecodeEntry(
           reinterpret_cast<const unsigned char*>(records.data()) + i * img::kRecordSize));

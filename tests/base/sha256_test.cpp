@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "file_bytes.h"
 #include "scratch_dir.h"
+#include "sha256_blocks.h"
 
 namespace wrenfield {
 namespace {
@@ -36,6 +38,20 @@ TEST(Sha256, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
   }
   testing::ScratchDir folder;
   EXPECT_EQ(Sha256OfFile(folder.Write("entry.bin", bytes)), whole);
+}
+
+TEST(Sha256, ProcessorExtensionsGiveThePortableCodesState) {
+  const std::string bytes = testing::Pattern(64 * 37, 11);
+  const auto* blocks = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  std::uint32_t portable[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  std::uint32_t extensions[8];
+  std::copy(portable, portable + 8, extensions);
+  if (!sha256_blocks::CompressWithShaExtensions(extensions, blocks, 37)) {
+    GTEST_SKIP() << "this processor has no SHA extensions";
+  }
+  sha256_blocks::CompressPortable(portable, blocks, 37);
+  EXPECT_TRUE(std::equal(portable, portable + 8, extensions));
 }
 
 }  // namespace
