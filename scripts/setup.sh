@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine32:i386 fonts-wine xvfb x11-apps imagemagick
   dpkg-dev nasm
-  libarchive-dev libz-mingw-w64-dev 7zip zip unzip libarchive-tools
+  libarchive-dev libz-mingw-w64-dev 7zip zip unzip libarchive-tools locales
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -165,6 +165,15 @@ ensure_archive_samples() {
   touch "$out/.complete"
 }
 
+# A Russian UTF-8 locale: Wine takes the system code page from it, so the Windows
+# tests of Russian names run as on a Russian system (code page 1251) while file
+# names still reach Linux as UTF-8.
+ensure_russian_locale() {
+  locale -a 2>/dev/null | grep -qix 'ru_RU.utf8' && return 0
+  echo "setup: generating the ru_RU.UTF-8 locale"
+  as_root localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+}
+
 # A 32-bit Wine prefix, created once without the Mono and Gecko prompts.
 ensure_wine_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
@@ -189,6 +198,7 @@ ensure_mingw_gtest
 ensure_mingw_libjpeg
 ensure_mingw_archive_libs i686-w64-mingw32 "$here/cmake/mingw-i686.cmake"
 ensure_archive_samples
+ensure_russian_locale
 ensure_wine_prefix
 ensure_wine_fonts
 echo "setup: done"
