@@ -114,6 +114,16 @@ TEST(UnpackRefusal, MoreBytesThanTheLimit) {
             messages::TooLarge(FullPath(Sample("lzma2_solid.7z")), 200000));
 }
 
+// The real limit, on an entry that unpacks to one byte more than 2 GiB.
+TEST(UnpackRefusal, TwoGibibytesUnpackedAtMost) {
+  const std::uint64_t twoGibibytes = std::uint64_t{2} << 30;
+  const std::string fits = ZipFile("fits.zip", {testing::ZerosEntry("car.dff", 1 << 20)});
+  EXPECT_EQ(Refusal(fits), "");
+  const std::string archive =
+      ZipFile("zeros.zip", {testing::ZerosEntry("car.dff", twoGibibytes + 1)});
+  EXPECT_EQ(Refusal(archive), messages::TooLarge(FullPath(archive), twoGibibytes));
+}
+
 TEST(UnpackRefusal, PasswordProtectedArchives) {
   const std::vector<std::string> archives = {
       Sample("password.zip"),

@@ -79,7 +79,9 @@ void Put32(std::string& out, std::uint32_t value) {
   Put16(out, value >> 16);
 }
 
-std::string RawDeflate(const std::string& data) {
+// A raw deflate stream of the data; kFinal ends it, a full flush leaves it open
+// for another such stream to follow.
+std::string RawDeflate(const std::string& data, int flush = Z_FINISH) {
   z_stream stream{};
   deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
   std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
@@ -87,7 +89,7 @@ std::string RawDeflate(const std::string& data) {
   stream.avail_in = static_cast<uInt>(data.size());
   stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
   stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
+  deflate(&stream, flush);
   out.resize(stream.total_out);
   deflateEnd(&stream);
   return out;
@@ -145,9 +147,13 @@ Tree SampleTreeAsUnpacked(const std::string& name) {
 std::string ZipOf(const std::vector<ZipEntry>& entries) {
   std::string archive, directory;
   for (const ZipEntry& entry : entries) {
-    const std::string stored = entry.deflate ? RawDeflate(entry.data) : entry.data;
-    std::uint32_t crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
+    const bool given = !entry.deflated.empty();
+    const std::string stored =
+        given ? entry.deflated : entry.deflate ? RawDeflate(entry.data) : entry.data;
+    std::uint32_t crc = given ? entry.crc
+                              : static_cast<std::uint32_t>(
+                                    crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
+                                          static_cast<uInt>(entry.data.size())));
     if (entry.wrongCrc) crc ^= 0x5A5A5A5A;
     const std::uint32_t size = static_cast<std::uint32_t>(
         entry.claimedSize >= 0 ? entry.claimedSize : static_cast<std::int64_t>(entry.data.size()));
@@ -155,7 +161,7 @@ std::string ZipOf(const std::vector<ZipEntry>& entries) {
     std::string common;  // version needed .. extra length, shared by both headers
     Put16(common, 20);
     Put16(common, entry.flags);
-    Put16(common, entry.deflate ? 8 : 0);
+    Put16(common, entry.deflate || given ? 8 : 0);
     Put32(common, 0x00210000);  // 1 January 1980
     Put32(common, crc);
     Put32(common, static_cast<std::uint32_t>(stored.size()));
@@ -185,6 +191,25 @@ std::string ZipOf(const std::vector<ZipEntry>& entries) {
   Put32(archive, directoryOffset);
   Put16(archive, 0);
   return archive;
+}
+
+ZipEntry ZerosEntry(const std::string& name, std::uint64_t size) {
+  const std::size_t segment = 16 << 20;
+  const std::string zeros(segment, '\0');
+  const std::string flushed = RawDeflate(zeros, Z_FULL_FLUSH);
+  const uLong segmentCrc = crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), segment);
+  ZipEntry entry{name, ""};
+  uLong crc = 0;
+  for (std::uint64_t left = size; left > 0;) {
+    const std::size_t run = left < segment ? static_cast<std::size_t>(left) : segment;
+    entry.deflated += run == segment ? flushed : RawDeflate(zeros.substr(0, run), Z_FULL_FLUSH);
+    crc = crc32_combine(crc, run == segment ? segmentCrc : crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), static_cast<uInt>(run)), static_cast<z_off_t>(run));
+    left -= run;
+  }
+  entry.deflated += RawDeflate("");
+  entry.crc = static_cast<std::uint32_t>(crc);
+  entry.claimedSize = static_cast<std::int64_t>(size);
+  return entry;
 }
 
 std::string ScratchFile(const std::string& name, const std::string& bytes) {

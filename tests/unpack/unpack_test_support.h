@@ -50,7 +50,8 @@ std::string Cp(const std::string& utf8);
 
 // A zip entry written as given: raw name bytes, general purpose flags, Unix mode
 // bits (file type included) when nonzero, deflated or stored, and the sizes and
-// CRC the headers claim when they differ from the truth.
+// CRC the headers claim when they differ from the truth. `deflated`, when set, is
+// the entry's deflate stream, written as it is with `claimedSize` and `crc`.
 struct ZipEntry {
   std::string name;
   std::string data;
@@ -59,8 +60,14 @@ struct ZipEntry {
   bool deflate = false;
   std::int64_t claimedSize = -1;
   bool wrongCrc = false;
+  std::string deflated{};
+  std::uint32_t crc = 0;
 };
 std::string ZipOf(const std::vector<ZipEntry>& entries);
+
+// An entry of `size` zero bytes, deflated without deflating them all: one
+// independently flushed segment repeated.
+ZipEntry ZerosEntry(const std::string& name, std::uint64_t size);
 
 // Writes bytes to a file of a fresh scratch folder (removed at the end of the
 // test program) and returns its path.
