@@ -91,7 +91,8 @@ UnpackFolder UnpackFolder::Create() {
   return UnpackFolder(unpack_platform::CreatePrivateFolder(parent, kUnpackFolderPrefix));
 }
 
-UnpackFolder::UnpackFolder(UnpackFolder&& other) noexcept : path_(std::move(other.path_)) {
+UnpackFolder::UnpackFolder(UnpackFolder&& other) noexcept
+    : path_(std::move(other.path_)), keep_(other.keep_) {
   other.path_.clear();
 }
 
@@ -99,14 +100,14 @@ UnpackFolder& UnpackFolder::operator=(UnpackFolder&& other) noexcept {
   if (this != &other) {
     Remove();
     path_ = std::move(other.path_);
+    keep_ = other.keep_;
     other.path_.clear();
   }
   return *this;
 }
 
 void UnpackFolder::Remove() {
-  if (path_.empty()) return;
-  unpack_platform::RemoveTree(path_);
+  if (!path_.empty() && !keep_) unpack_platform::RemoveTree(path_);
   path_.clear();
 }
 

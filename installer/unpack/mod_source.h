@@ -24,12 +24,13 @@ class UnpackFolder {
 
   const std::string& path() const { return path_; }  // empty when there is none
   // Leaves the folder in place for a later run; it is removed once stale.
-  void Keep() { path_.clear(); }
+  void Keep() { keep_ = true; }
   void Remove();
 
  private:
   explicit UnpackFolder(std::string path) : path_(std::move(path)) {}
   std::string path_;
+  bool keep_ = false;
 };
 
 // The names of unpack folders begin with this, in the user's temporary folder.

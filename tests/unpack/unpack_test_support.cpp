@@ -133,6 +133,14 @@ std::string Cp(const std::string& utf8) {
   return text;
 }
 
+std::string SamplePathText(const std::string& utf8) {
+#ifdef _WIN32
+  return Cp(utf8);
+#else
+  return utf8;
+#endif
+}
+
 Tree SampleTreeAsUnpacked(const std::string& name) {
   Tree tree = TreeOf(SampleTree(name));
 #ifdef _WIN32

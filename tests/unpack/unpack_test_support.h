@@ -45,6 +45,10 @@ Tree TreeOf(const std::string& folder);
 // on Linux the sample trees' names are UTF-8).
 Tree SampleTreeAsUnpacked(const std::string& name);
 
+// A path inside the sample trees, written in UTF-8, as this system spells it
+// (UTF-8 on Linux, the system code page on Windows).
+std::string SamplePathText(const std::string& utf8);
+
 // UTF-8 text as code page 1251 (the tests' expectations are written readable).
 std::string Cp(const std::string& utf8);
 
