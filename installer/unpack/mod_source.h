@@ -48,6 +48,7 @@ class ModSource {
   // folder is then already removed.
   explicit ModSource(const std::string& path, const UnpackLimits& limits = {});
 
+  const std::string& path() const { return path_; }
   bool isArchive() const { return isArchive_; }
 
   // The folders of an archive that may be the mod folder: each holds a .dff and,
