@@ -78,8 +78,8 @@ std::string FirstUnfitField(const TInstallFields& fields, const std::string& rep
 }  // namespace
 
 int RunInstallCommand(const Args& args) {
-  const bool fromMod = (args.size() == 3 || (args.size() == 5 && args[3] == "--pick")) &&
-                       args[1] == "--mod";
+  const bool fromMod =
+      (args.size() == 3 || (args.size() == 5 && args[3] == "--pick")) && args[1] == "--mod";
   if (!fromMod && (args.size() != 2 || args[1].rfind("--", 0) == 0)) return Usage();
   const std::string& gameDir = args[0];
 

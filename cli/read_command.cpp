@@ -8,8 +8,8 @@
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
-#include "mod_choice.h"
 #include "file_system.h"
+#include "mod_choice.h"
 #include "read_data.h"
 #include "text_encoding.h"
 

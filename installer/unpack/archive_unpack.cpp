@@ -81,9 +81,7 @@ class FileSource : public Source {
 class MemorySource : public Source {
  public:
   MemorySource(const void* data, std::size_t size) : data_(data), size_(size) {}
-  int Open(archive* reader) override {
-    return archive_read_open_memory(reader, data_, size_);
-  }
+  int Open(archive* reader) override { return archive_read_open_memory(reader, data_, size_); }
 
  private:
   const void* data_;
@@ -328,8 +326,7 @@ std::vector<std::string> UnpackArchive(const std::string& archivePath, const std
 
 std::vector<std::string> UnpackArchiveBytes(const void* data, std::size_t size,
                                             const std::string& displayName,
-                                            const std::string& folder,
-                                            const UnpackLimits& limits) {
+                                            const std::string& folder, const UnpackLimits& limits) {
   MemorySource source(data, size);
   return Unpacker(source, displayName, folder, limits).Run();
 }

@@ -10,7 +10,7 @@
 namespace wrenfield {
 
 struct UnpackLimits {
-  std::size_t maxEntries = 10000;                // files and folders together
+  std::size_t maxEntries = 10000;                   // files and folders together
   std::uint64_t maxBytes = std::uint64_t{2} << 30;  // counted as the data is unpacked
 };
 

@@ -3,8 +3,8 @@
 namespace wrenfield::unpack_messages {
 namespace {
 
-const char kFile[] = "\xD4\xE0\xE9\xEB '";       // Файл '
-const char kArchive[] = "\xC0\xF0\xF5\xE8\xE2 '";  // Архив '
+const char kFile[] = "\xD4\xE0\xE9\xEB '";                    // Файл '
+const char kArchive[] = "\xC0\xF0\xF5\xE8\xE2 '";             // Архив '
 const char kInArchive[] = "\xC2 \xE0\xF0\xF5\xE8\xE2\xE5 '";  // В архиве '
 
 std::string ArchiveSays(const std::string& archive, const char* rest) {
@@ -32,10 +32,10 @@ std::string PasswordProtected(const std::string& archive) {
 
 std::string Damaged(const std::string& archive, const std::string& entry) {
   // ' повреждён или скачан не полностью[, ошибка в файле '<entry>']
-  std::string message = ArchiveSays(
-      archive,
-      "' \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xB8\xED \xE8\xEB\xE8 \xF1\xEA\xE0\xF7\xE0\xED "
-      "\xED\xE5 \xEF\xEE\xEB\xED\xEE\xF1\xF2\xFC\xFE");
+  std::string message =
+      ArchiveSays(archive,
+                  "' \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xB8\xED \xE8\xEB\xE8 \xF1\xEA\xE0\xF7\xE0\xED "
+                  "\xED\xE5 \xEF\xEE\xEB\xED\xEE\xF1\xF2\xFC\xFE");
   if (!entry.empty())
     message += "', \xEE\xF8\xE8\xE1\xEA\xE0 \xE2 \xF4\xE0\xE9\xEB\xE5 '" + entry + "'";
   return message;

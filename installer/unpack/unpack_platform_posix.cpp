@@ -32,8 +32,10 @@ std::string ReasonText(int error) {
 }
 
 int RemoveOne(const char* path, const struct stat*, int type, struct FTW*) {
-  if (type == FTW_DP) ::rmdir(path);
-  else ::unlink(path);
+  if (type == FTW_DP)
+    ::rmdir(path);
+  else
+    ::unlink(path);
   return 0;
 }
 
@@ -55,8 +57,8 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 std::string TemporaryFolder() {
   const char* fromEnvironment = std::getenv("TMPDIR");
-  std::string folder = fromEnvironment != nullptr && fromEnvironment[0] == '/' ? fromEnvironment
-                                                                               : "/tmp";
+  std::string folder =
+      fromEnvironment != nullptr && fromEnvironment[0] == '/' ? fromEnvironment : "/tmp";
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
 }

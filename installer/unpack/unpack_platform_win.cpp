@@ -1,9 +1,8 @@
 // Unpacking's system layer on Windows. Paths are in the system code page, as the
 // file-system layer's ANSI functions take them; trees are walked and removed
 // through the wide functions so that no name is lost on the way.
-#include <windows.h>
-
 #include <archive_entry.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -104,9 +103,12 @@ void RemoveTreeWide(const std::wstring& folder) {
       const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       const bool isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (isFolder && !isLink) RemoveTreeWide(path);
-      else if (isFolder) RemoveDirectoryW(path.c_str());
-      else DeleteFileW(path.c_str());
+      if (isFolder && !isLink)
+        RemoveTreeWide(path);
+      else if (isFolder)
+        RemoveDirectoryW(path.c_str());
+      else
+        DeleteFileW(path.c_str());
     } while (FindNextFileW(search, &data));
     FindClose(search);
   }
@@ -185,7 +187,8 @@ std::vector<std::string> StaleFolders(const std::string& parent, const std::stri
   std::vector<std::string> stale;
   const std::wstring folder = WideFromPath(parent);
   WIN32_FIND_DATAW data{};
-  const HANDLE search = FindFirstFileW((folder + L"\\" + WideFromPath(prefix) + L"*").c_str(), &data);
+  const HANDLE search =
+      FindFirstFileW((folder + L"\\" + WideFromPath(prefix) + L"*").c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return stale;
   do {
     const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -277,7 +280,9 @@ std::int64_t ArchiveFile::Read(void* buffer, std::size_t size) {
 }
 
 std::int64_t ArchiveFile::Seek(std::int64_t offset, int whence) {
-  const DWORD method = whence == SEEK_SET ? FILE_BEGIN : whence == SEEK_CUR ? FILE_CURRENT : FILE_END;
+  const DWORD method = whence == SEEK_SET   ? FILE_BEGIN
+                       : whence == SEEK_CUR ? FILE_CURRENT
+                                            : FILE_END;
   LARGE_INTEGER distance{}, position{};
   distance.QuadPart = offset;
   if (!SetFilePointerEx(AsHandle(handle_), distance, &position, method)) return -1;

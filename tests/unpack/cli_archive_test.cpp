@@ -62,13 +62,14 @@ TEST(CliArchives, SeveralCandidatesAreListedForPick) {
   const CommandResult refused = RunCommand(cli::RunReadCommand, {Sample("variants.7z")});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.out, "");
-  const std::string list = ":\n  Mesa Plus+/Mesa (вариант 1)\n  Mesa Plus+/Mesa (вариант 2)\n(--pick FOLDER)\n";
+  const std::string list =
+      ":\n  Mesa Plus+/Mesa (вариант 1)\n  Mesa Plus+/Mesa (вариант 2)\n(--pick FOLDER)\n";
   ASSERT_GT(refused.err.size(), list.size());
   EXPECT_EQ(refused.err.substr(refused.err.size() - list.size()), list);
   EXPECT_EQ(temporary.EntryCount(), 0u);
 
-  const CommandResult picked =
-      RunCommand(cli::RunReadCommand, {Sample("variants.7z"), "--pick", "Mesa Plus+/Mesa (вариант 2)"});
+  const CommandResult picked = RunCommand(
+      cli::RunReadCommand, {Sample("variants.7z"), "--pick", "Mesa Plus+/Mesa (вариант 2)"});
   EXPECT_EQ(picked.status, 0) << picked.err;
   EXPECT_NE(picked.out.find("(вариант 2)/mesa.dff"), std::string::npos) << picked.out;
   const CommandResult unknown =
@@ -109,7 +110,8 @@ TEST(CliArchives, RefusedArchiveLeavesTheGameAndTheTemporaryFolderAlone) {
   const std::string game = DemoGame(temporary, "game");
   const testing::Tree before = TreeOf(temporary.path());
   for (const std::string& archive :
-       {testing::ScratchFile("evil.zip", testing::ZipOf({{"car.dff", "m"}, {"../../car.txd", "t"}})),
+       {testing::ScratchFile("evil.zip",
+                             testing::ZipOf({{"car.dff", "m"}, {"../../car.txd", "t"}})),
         Sample("password.7z"), testing::LibarchiveSample("rar5_symlink.rar")}) {
     const CommandResult result = RunCommand(cli::RunInstallCommand, {game, "--mod", archive});
     EXPECT_EQ(result.status, 1) << archive;

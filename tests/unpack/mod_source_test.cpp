@@ -1,13 +1,14 @@
 // Choosing the mod folder inside an unpacked archive, placing its read-me, and the
 // life of the private folders: real mod read-mes in the layouts mods come in read
 // exactly as when unpacked by hand.
+#include "mod_source.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
 
 #include "error.h"
 #include "file_system.h"
-#include "mod_source.h"
 #include "read_data.h"
 #include "unpack_messages.h"
 #include "unpack_platform.h"
@@ -75,13 +76,16 @@ TEST(ModFolderChoice, TextureNarrowsSeveralModelFolders) {
   ModSource none(Zip({{"b/car.dff", ""}, {"a/car.dff", ""}}));
   EXPECT_EQ(none.candidates(), (std::vector<std::string>{"a", "b"}));
 
-  const std::string archive = Zip({{"Pack/v2/car.dff", ""}, {"Pack/v2/car.TXD", ""},
-                                   {"Pack/v1/car.DFF", ""}, {"Pack/v1/car.txd", ""},
+  const std::string archive = Zip({{"Pack/v2/car.dff", ""},
+                                   {"Pack/v2/car.TXD", ""},
+                                   {"Pack/v1/car.DFF", ""},
+                                   {"Pack/v1/car.txd", ""},
                                    {"Pack/extra/wheel.dff", ""}});
   ModSource several(archive);
   EXPECT_EQ(several.candidates(), (std::vector<std::string>{"Pack/v1", "Pack/v2"}));
   EXPECT_EQ(ErrorOf(several, ""), messages::SeveralModFolders(FullPath(archive)));
-  EXPECT_EQ(ErrorOf(several, "Pack/extra"), messages::NoSuchModFolder(FullPath(archive), "Pack/extra"));
+  EXPECT_EQ(ErrorOf(several, "Pack/extra"),
+            messages::NoSuchModFolder(FullPath(archive), "Pack/extra"));
   EXPECT_EQ(ErrorOf(several, "Pack\\v1"), messages::NoSuchModFolder(FullPath(archive), "Pack\\v1"));
   EXPECT_EQ(Relative(several, several.ModFolder("Pack/v2")), "Pack/v2");
 }
@@ -105,8 +109,10 @@ TEST(ModFolderChoice, ReadmeOfTheNearestFolderAboveIsPlacedBesideTheModel) {
   ModSource own(Zip({{"readme.txt", "top"}, {"Car/car.dff", ""}, {"Car/lines.txt", "own"}}));
   EXPECT_EQ(TreeOf(own.ModFolder()).count("readme.txt"), 0u);
 
-  ModSource above(Zip({{"readme.txt", "top"}, {"Pack/info.txt", "pack"},
-                       {"Pack/notes.txt/x.dff", ""}, {"Pack/Car/Model/car.dff", ""}}));
+  ModSource above(Zip({{"readme.txt", "top"},
+                       {"Pack/info.txt", "pack"},
+                       {"Pack/notes.txt/x.dff", ""},
+                       {"Pack/Car/Model/car.dff", ""}}));
   const Tree model = TreeOf(above.ModFolder("Pack/Car/Model"));
   EXPECT_EQ(model.at("info.txt"), "pack");
   EXPECT_EQ(model.size(), 2u);
@@ -217,11 +223,11 @@ TEST(RealModArchives, ReadAsWhenUnpackedByHand) {
     const char* pick;
     const char* handFolder;  // inside the sample trees
   };
-  for (const Layout& layout :
-       {Layout{"nested.zip", "", "nested/Comet Plus+/Modelo"},
-        Layout{"beside.zip", "", "beside_by_hand/Model"},
-        Layout{"beside.7z", "", "beside_by_hand/Model"},
-        Layout{"variants.7z", "Mesa Plus+/Mesa (вариант 2)", "variants/Mesa Plus+/Mesa (вариант 2)"}}) {
+  for (const Layout& layout : {Layout{"nested.zip", "", "nested/Comet Plus+/Modelo"},
+                               Layout{"beside.zip", "", "beside_by_hand/Model"},
+                               Layout{"beside.7z", "", "beside_by_hand/Model"},
+                               Layout{"variants.7z", "Mesa Plus+/Mesa (вариант 2)",
+                                      "variants/Mesa Plus+/Mesa (вариант 2)"}}) {
     ModSource source(Sample(layout.archive));
     const std::string folder = source.ModFolder(testing::Cp(layout.pick));
     const Read fromArchive = ReadFolder(folder);

@@ -20,8 +20,8 @@ using testing::UnpackToTree;
 TEST(UnpackFormats, EveryMethodGivesBackTheTree) {
   const Tree expected = SampleTreeAsUnpacked("formats");
   ASSERT_EQ(expected.count(Cp("models/Машина/car.dff")), 1u);
-  for (const char* archive : {"stored.zip", "deflate.zip", "lzma2_solid.7z", "lzma.7z", "bcj.7z",
-                              "ppmd.7z"}) {
+  for (const char* archive :
+       {"stored.zip", "deflate.zip", "lzma2_solid.7z", "lzma.7z", "bcj.7z", "ppmd.7z"}) {
     const testing::Unpacked unpacked = UnpackToTree(Sample(archive));
     EXPECT_EQ(unpacked.error, "") << archive;
     EXPECT_EQ(unpacked.tree, expected) << archive;
@@ -45,8 +45,8 @@ TEST(UnpackNames, RussianNamesReachTheFileSystem) {
                          {Cp("Машина/Прочти.txt"), "readme"},
                          {Cp("Машина/Текстуры"), "<folder>"},
                          {Cp("Машина/Текстуры/Ёлка.txd"), "texture"}};
-  for (const char* archive : {"names_utf8.zip", "names_cp866.zip", "names_flagged.zip",
-                              "names.7z"}) {
+  for (const char* archive :
+       {"names_utf8.zip", "names_cp866.zip", "names_flagged.zip", "names.7z"}) {
     const testing::Unpacked unpacked = UnpackToTree(Sample(archive));
     EXPECT_EQ(unpacked.error, "") << archive;
     EXPECT_EQ(unpacked.tree, expected) << archive;
@@ -61,7 +61,9 @@ TEST(UnpackNames, ZipNamesByFlagAndValidity) {
           {cp866Name, "a"},
           {"\xD0\x9C\xD0\xB0\xD1\x88\xD0\xB8\xD0\xBD\xD0\xB0.txd", "b"},  // UTF-8, no flag
           // Flagged, of characters below U+0100 only: «Car».txt.
-          {"\xC2\xAB" "Car\xC2\xBB.txt", "c", 0x0800},
+          {"\xC2\xAB"
+           "Car\xC2\xBB.txt",
+           "c", 0x0800},
           // Flagged, of characters neither code page holds: 漢字.txt.
           {"\xE6\xBC\xA2\xE5\xAD\x97.txt", "d", 0x0800},
       }));

@@ -43,11 +43,28 @@ std::string ZipFile(const std::string& name, const std::vector<ZipEntry>& entrie
 }
 
 TEST(UnpackRefusal, NamesReachingOutsideOrThatWindowsCannotHold) {
-  const char* const names[] = {"/etc/evil.txt", "\\evil.txt", "../evil.txt", "a/../../evil.txt",
-                               "a\\..\\..\\evil.txt", "C:/evil.txt", "C:evil.txt",
-                               "a/file.txt:stream", "CON", "a/nul.txt", "Com1.dff", "LPT9",
-                               "aux .txt", "trailing.", "trailing ", "a\x01" "b.txt", "x<y.txt",
-                               "what?.txt", "star*.txt", "\"quoted\".txt", "pipe|.txt"};
+  const char* const names[] = {"/etc/evil.txt",
+                               "\\evil.txt",
+                               "../evil.txt",
+                               "a/../../evil.txt",
+                               "a\\..\\..\\evil.txt",
+                               "C:/evil.txt",
+                               "C:evil.txt",
+                               "a/file.txt:stream",
+                               "CON",
+                               "a/nul.txt",
+                               "Com1.dff",
+                               "LPT9",
+                               "aux .txt",
+                               "trailing.",
+                               "trailing ",
+                               "a\x01"
+                               "b.txt",
+                               "x<y.txt",
+                               "what?.txt",
+                               "star*.txt",
+                               "\"quoted\".txt",
+                               "pipe|.txt"};
   for (const char* name : names) {
     const std::string archive = ZipFile("unsafe.zip", {{"ok.dff", "x"}, {name, "evil"}});
     // libarchive may show "\\" as "/": the refusal is what counts.
@@ -65,22 +82,21 @@ TEST(UnpackRefusal, LinksAndSpecialFiles) {
     std::string archive;
     const char* entry;
   };
-  for (const Sampled& sample : {Sampled{Sample("link.zip"), "link.txt"},
-                                Sampled{LibarchiveSample("rar.rar"), "testlink"},
-                                Sampled{LibarchiveSample("rar5_symlink.rar"), "symlink.txt"},
-                                Sampled{LibarchiveSample("rar5_hardlink.rar"), "hardlink.txt"}}) {
+  for (const Sampled& sample :
+       {Sampled{Sample("link.zip"), "link.txt"}, Sampled{LibarchiveSample("rar.rar"), "testlink"},
+        Sampled{LibarchiveSample("rar5_symlink.rar"), "symlink.txt"},
+        Sampled{LibarchiveSample("rar5_hardlink.rar"), "hardlink.txt"}}) {
     EXPECT_EQ(Refusal(sample.archive),
               messages::LinkOrSpecialFile(FullPath(sample.archive), sample.entry));
   }
 }
 
 TEST(UnpackRefusal, SameNameTwiceAsWindowsSeesNames) {
-  const std::vector<std::vector<ZipEntry>> archives = {
-      {{"car.dff", "a"}, {"car.dff", "b"}},
-      {{"car.dff", "a"}, {"CAR.DFF", "b"}},
-      {{"Машина.dff", "a"}, {"МАШИНА.dff", "b"}},
-      {{"car", "a"}, {"car/car.dff", "b"}},
-      {{"car/", "", 0, 040755}, {"car", "b"}}};
+  const std::vector<std::vector<ZipEntry>> archives = {{{"car.dff", "a"}, {"car.dff", "b"}},
+                                                       {{"car.dff", "a"}, {"CAR.DFF", "b"}},
+                                                       {{"Машина.dff", "a"}, {"МАШИНА.dff", "b"}},
+                                                       {{"car", "a"}, {"car/car.dff", "b"}},
+                                                       {{"car/", "", 0, 040755}, {"car", "b"}}};
   for (const auto& entries : archives) {
     const std::string archive = ZipFile("twice.zip", entries);
     const std::string message = Refusal(archive);
@@ -95,8 +111,8 @@ TEST(UnpackRefusal, MoreEntriesThanTheLimit) {
   const std::string archive = ZipFile("many.zip", entries);
   EXPECT_EQ(Refusal(archive), messages::TooManyEntries(FullPath(archive), 10000));
 
-  const std::string small = ZipFile("five.zip", {{"1.dff", ""}, {"2/", ""}, {"3", ""}, {"4", ""},
-                                                 {"5", ""}});
+  const std::string small =
+      ZipFile("five.zip", {{"1.dff", ""}, {"2/", ""}, {"3", ""}, {"4", ""}, {"5", ""}});
   EXPECT_EQ(Refusal(small, {4, 1 << 20}), messages::TooManyEntries(FullPath(small), 4));
   EXPECT_EQ(Refusal(small, {5, 1 << 20}), "");
 }
@@ -104,11 +120,12 @@ TEST(UnpackRefusal, MoreEntriesThanTheLimit) {
 // The limit counts the bytes as they come out, whatever the headers claim.
 TEST(UnpackRefusal, MoreBytesThanTheLimit) {
   const UnpackLimits oneMegabyte{10000, 1 << 20};
-  const std::string exact = ZipFile("exact.zip", {{"car.dff", std::string(1 << 19, 'a')},
-                                                  {"car.txd", std::string(1 << 19, 'b'), 0, 0, true}});
+  const std::string exact = ZipFile(
+      "exact.zip",
+      {{"car.dff", std::string(1 << 19, 'a')}, {"car.txd", std::string(1 << 19, 'b'), 0, 0, true}});
   EXPECT_EQ(Refusal(exact, oneMegabyte), "");
-  const std::string lying = ZipFile("lying.zip", {{"car.dff", std::string((1 << 20) + 1, 'a'), 0,
-                                                   0, false, 100}});
+  const std::string lying =
+      ZipFile("lying.zip", {{"car.dff", std::string((1 << 20) + 1, 'a'), 0, 0, false, 100}});
   EXPECT_EQ(Refusal(lying, oneMegabyte), messages::TooLarge(FullPath(lying), 1 << 20));
   EXPECT_EQ(Refusal(Sample("lzma2_solid.7z"), {10000, 200000}),
             messages::TooLarge(FullPath(Sample("lzma2_solid.7z")), 200000));
@@ -154,9 +171,9 @@ TEST(UnpackRefusal, DamagedAndTruncatedArchives) {
   const std::string zip = Sample("deflate.zip"), solid = Sample("lzma2_solid.7z"),
                     rar5 = LibarchiveSample("rar5_solid.rar"),
                     rar4 = LibarchiveSample("rar_windows.rar");
-  for (const Cut& cut : {Cut{zip, 1, 20000}, Cut{zip, 0.5, 0}, Cut{solid, 1, 30000},
-                         Cut{solid, 0.5, 0}, Cut{rar5, 1, 300}, Cut{rar5, 0.6, 0},
-                         Cut{rar4, 1, 200}, Cut{rar4, 0.7, 0}}) {
+  for (const Cut& cut :
+       {Cut{zip, 1, 20000}, Cut{zip, 0.5, 0}, Cut{solid, 1, 30000}, Cut{solid, 0.5, 0},
+        Cut{rar5, 1, 300}, Cut{rar5, 0.6, 0}, Cut{rar4, 1, 200}, Cut{rar4, 0.7, 0}}) {
     std::string bytes = testing::ReadBytes(cut.sample);
     bytes.resize(static_cast<std::size_t>(bytes.size() * cut.keep));
     if (cut.flipAt != 0) bytes[cut.flipAt] ^= 0x55;

@@ -39,8 +39,10 @@ bool GetVariable(std::string& value) {
   return true;
 }
 void SetVariable(const std::string* value) {
-  if (value != nullptr) ::setenv(kTemporaryVariable, value->c_str(), 1);
-  else ::unsetenv(kTemporaryVariable);
+  if (value != nullptr)
+    ::setenv(kTemporaryVariable, value->c_str(), 1);
+  else
+    ::unsetenv(kTemporaryVariable);
 }
 #endif
 
@@ -156,12 +158,14 @@ std::string ZipOf(const std::vector<ZipEntry>& entries) {
   std::string archive, directory;
   for (const ZipEntry& entry : entries) {
     const bool given = !entry.deflated.empty();
-    const std::string stored =
-        given ? entry.deflated : entry.deflate ? RawDeflate(entry.data) : entry.data;
-    std::uint32_t crc = given ? entry.crc
-                              : static_cast<std::uint32_t>(
-                                    crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
-                                          static_cast<uInt>(entry.data.size())));
+    const std::string stored = given           ? entry.deflated
+                               : entry.deflate ? RawDeflate(entry.data)
+                                               : entry.data;
+    std::uint32_t crc =
+        given
+            ? entry.crc
+            : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
+                                               static_cast<uInt>(entry.data.size())));
     if (entry.wrongCrc) crc ^= 0x5A5A5A5A;
     const std::uint32_t size = static_cast<std::uint32_t>(
         entry.claimedSize >= 0 ? entry.claimedSize : static_cast<std::int64_t>(entry.data.size()));
@@ -211,7 +215,11 @@ ZipEntry ZerosEntry(const std::string& name, std::uint64_t size) {
   for (std::uint64_t left = size; left > 0;) {
     const std::size_t run = left < segment ? static_cast<std::size_t>(left) : segment;
     entry.deflated += run == segment ? flushed : RawDeflate(zeros.substr(0, run), Z_FULL_FLUSH);
-    crc = crc32_combine(crc, run == segment ? segmentCrc : crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), static_cast<uInt>(run)), static_cast<z_off_t>(run));
+    crc = crc32_combine(crc,
+                        run == segment ? segmentCrc
+                                       : crc32(0, reinterpret_cast<const Bytef*>(zeros.data()),
+                                               static_cast<uInt>(run)),
+                        static_cast<z_off_t>(run));
     left -= run;
   }
   entry.deflated += RawDeflate("");
@@ -227,7 +235,6 @@ std::string ScratchFile(const std::string& name, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::string& path) { return ReadFileBytes(path); }
-
 
 Unpacked UnpackToTree(const std::string& archive, const UnpackLimits& limits) {
   Unpacked result;
