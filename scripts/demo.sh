@@ -3,6 +3,23 @@
 # work through wrenfield-cli, then open the window under Wine on a demo game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
+. scripts/host.sh
+
+# However the demo ends, the window, the Wine processes of its prefix and the virtual
+# display end with it.
+window_pid= xvfb_pid= window_prefix=
+cleanup() {
+  set +e
+  [ -z "$window_pid" ] || kill "$window_pid" 2>/dev/null
+  [ -z "$window_prefix" ] || WINEPREFIX=$window_prefix wineserver -k 2>/dev/null
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
 bash scripts/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native
@@ -36,40 +53,42 @@ set +x
 
 # The window: Wrenfield.exe and Torvane.dll under Wine, started in their own folder
 # (lastdir.ini lives in the working directory) with a fresh demo game remembered there.
+# The pair users get is the 32-bit build; where this host cannot execute 32-bit
+# programs, the window of the 64-bit test build is shown instead.
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
-bin=build/mingw/bin
+if host_runs_win32; then
+  bin=build/mingw/bin runner=wine-run.sh window_prefix=$WINEPREFIX which="window"
+else
+  echo "demo: the 32-bit Wrenfield.exe and Torvane.dll are built in build/mingw/bin but cannot run here: $no_win32_reason"
+  echo "demo: showing the window of the 64-bit test build (build/mingw64/bin) instead"
+  cmake --preset mingw64 >/dev/null
+  cmake --build --preset mingw64 --target Wrenfield
+  bin=build/mingw64/bin runner=wine64-run.sh window_prefix=$WRENFIELD_WINEPREFIX64
+  which="64-bit test build's window"
+fi
 "$cli" demo "$work/window-game" "$work/window-mod"
 windows_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
 printf '[SALastDir]\r\nValue=%s\r\n' "$(windows_path "$work/window-game")" > "$bin/lastdir.ini"
 echo "demo: game folder $(windows_path "$work/window-game") (remembered in $bin/lastdir.ini)"
 echo "demo: mod folder   $(windows_path "$work/window-mod")"
 # In a subshell: cd, then exec down to the Wine process itself, so $! is the program.
-run_window() { cd "$bin" && LANG=C.UTF-8 LC_ALL=C.UTF-8 exec bash ../../../scripts/wine-run.sh Wrenfield.exe; }
+run_window() { cd "$bin" && LANG=C.UTF-8 LC_ALL=C.UTF-8 exec bash "$root/scripts/$runner" Wrenfield.exe; }
 if [ -n "${DISPLAY:-}" ]; then
-  echo "demo: opening the window (close it to end)"
+  echo "demo: opening the $which (close it to end)"
   (run_window)
 else
   # No display: a virtual one, and a screenshot of the window in an English locale.
   shot="$work/wrenfield-window.png"
-  n=57
-  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  display=:$n
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  sleep 1
-  (DISPLAY=$display run_window >/dev/null 2>&1) &
-  window=$!
+  start_virtual_display 1024x768x24
+  (run_window >/dev/null 2>&1) &
+  window_pid=$!
   # Wait until the window is drawn (the trimmed screen is as wide as the window).
   for _ in $(seq 1 30); do
     sleep 2
-    DISPLAY=$display xwd -root -silent | convert xwd:- -trim +repage "$shot" 2>/dev/null || continue
+    xwd -root -silent | convert xwd:- -trim +repage "$shot" 2>/dev/null || continue
     [ "$(identify -format %w "$shot")" -ge 590 ] && sleep 2 && break
   done
-  DISPLAY=$display xwd -root -silent | convert xwd:- -trim +repage "$shot"
-  kill "$window" 2>/dev/null || true
-  wait "$window" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  echo "demo: screenshot of the window saved to $shot"
+  xwd -root -silent | convert xwd:- -trim +repage "$shot"
+  echo "demo: screenshot of the $which saved to $shot"
 fi

@@ -724,7 +724,9 @@ TEST(ResourcesTest, InstallPictureIs16By16In24BitWithPurpleCorner) {
   EXPECT_EQ(bottomLeft[2], 0x80);  // red
 }
 
-// The functions a 32-bit program imports by name, read from its file's import directory.
+// The functions a program imports by name, read from its file's import directory.
+// A 64-bit program (PE32+) has a longer optional header before the data directories
+// and 8-byte import thunks whose top bit marks an import by number.
 std::vector<std::string> ImportedNames(const std::string& file) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
   auto u16 = [&](size_t at) { return at + 2 <= file.size() ? Le16(bytes + at) : 0u; };
@@ -742,12 +744,18 @@ std::vector<std::string> ImportedNames(const std::string& file) {
     }
     return file.size();
   };
+  const bool pe32Plus = u16(optional) == 0x20B;
+  EXPECT_TRUE(pe32Plus || u16(optional) == 0x10B) << "not a PE32 or PE32+ optional header";
+  const size_t directories = optional + (pe32Plus ? 112 : 96);
+  const size_t thunkSize = pe32Plus ? 8 : 4;
+  const size_t thunkHigh = thunkSize - 4;  // the 32 bits that hold the by-number flag
   std::vector<std::string> names;
-  const size_t imports = offsetOf(u32(optional + 96 + 8));  // the second data directory
+  const size_t imports = offsetOf(u32(directories + 8));  // the second data directory
   for (size_t library = imports; u32(library + 12) != 0; library += 20) {
     const unsigned thunks = u32(library) != 0 ? u32(library) : u32(library + 16);
-    for (size_t thunk = offsetOf(thunks); u32(thunk) != 0; thunk += 4) {
-      if (u32(thunk) & 0x80000000u) continue;  // imported by number
+    for (size_t thunk = offsetOf(thunks); (u32(thunk) | u32(thunk + thunkHigh)) != 0;
+         thunk += thunkSize) {
+      if (u32(thunk + thunkHigh) & 0x80000000u) continue;  // imported by number
       const size_t name = offsetOf(u32(thunk)) + 2;
       if (name < file.size()) names.emplace_back(file.c_str() + name);
     }
