@@ -107,8 +107,8 @@ void Bsdtar(benchmark::State& state, const std::string& archive) {
     folder.Remove();
     state.ResumeTiming();
   }
+  UnpackFolder folder = UnpackFolder::Create();
   state.counters["peak_MiB"] = ChildPeakMebibytes([&] {
-    UnpackFolder folder = UnpackFolder::Create();
     execlp("bsdtar", "bsdtar", "-xf", archive.c_str(), "-C", folder.path().c_str(), nullptr);
   });
   state.SetBytesProcessed(state.iterations() * (88 << 20));
