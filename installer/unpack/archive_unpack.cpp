@@ -15,7 +15,7 @@
 #include <memory>
 #include <utility>
 
-#include "entry_name.h"
+#include "entry_path.h"
 #include "error.h"
 #include "file_system.h"
 #include "unpack_messages.h"

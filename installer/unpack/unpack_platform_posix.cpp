@@ -15,8 +15,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "entry_name.h"
+#include "entry_path.h"
 #include "error.h"
+#include "file_fault.h"
 #include "file_system.h"
 #include "text_encoding.h"
 #include "unpack_messages.h"
@@ -139,6 +140,10 @@ bool NewFile::Create(const std::string& path, std::string& reason) {
 }
 
 bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
+  if (FileOpFails(kFileWrite)) {
+    reason = ReasonText(EIO);
+    return false;
+  }
   if (WriteAll(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
   reason = ReasonText(errno);
   return false;
@@ -147,7 +152,12 @@ bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
 bool NewFile::Close(std::string& reason) {
   const int fd = static_cast<int>(handle_);
   handle_ = -1;
-  if (::close(fd) == 0) return true;
+  if (FileOpFails(kFileClose)) {
+    ::close(fd);
+    errno = EIO;
+  } else if (::close(fd) == 0) {
+    return true;
+  }
   reason = ReasonText(errno);
   return false;
 }
@@ -196,7 +206,7 @@ UnicodeNamesScope::~UnicodeNamesScope() {
 
 bool EntryUnicodeName(archive_entry* entry, std::u32string& name) {
   const char* utf8 = archive_entry_pathname(entry);
-  return utf8 != nullptr && DecodeUtf8(utf8, name);
+  return utf8 != nullptr && Utf8ToCodePoints(utf8, name);
 }
 
 bool EntryNameBytes(archive_entry* entry, std::string& bytes) {

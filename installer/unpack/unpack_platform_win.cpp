@@ -6,8 +6,9 @@
 
 #include <cstdio>
 
-#include "entry_name.h"
+#include "entry_path.h"
 #include "error.h"
+#include "file_fault.h"
 #include "file_system.h"
 #include "text_encoding.h"
 #include "unpack_messages.h"
@@ -230,6 +231,10 @@ bool NewFile::Create(const std::string& path, std::string& reason) {
 }
 
 bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
+  if (FileOpFails(kFileWrite)) {
+    reason = ReasonText(ERROR_WRITE_FAULT);
+    return false;
+  }
   const char* bytes = static_cast<const char*>(data);
   while (size > 0) {
     const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
@@ -247,6 +252,11 @@ bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
 bool NewFile::Close(std::string& reason) {
   const HANDLE file = AsHandle(handle_);
   handle_ = -1;
+  if (FileOpFails(kFileClose)) {
+    CloseHandle(file);
+    reason = ReasonText(ERROR_WRITE_FAULT);
+    return false;
+  }
   if (CloseHandle(file)) return true;
   reason = ReasonText(GetLastError());
   return false;

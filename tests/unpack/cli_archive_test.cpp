@@ -7,30 +7,20 @@
 #include "demo_game.h"
 #include "fields_json.h"
 #include "file_system.h"
+#include "gtest_support.h"
+#include "run_command.h"
 #include "text_encoding.h"
 #include "unpack_test_support.h"
 
 namespace wrenfield {
 namespace {
 
+using testing::CommandResult;
+using testing::RunCommand;
 using testing::Sample;
 using testing::SampleTree;
 using testing::TemporaryRoot;
 using testing::TreeOf;
-
-struct CommandResult {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CommandResult RunCommand(int (*command)(const cli::Args&), const cli::Args& args) {
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  const int status = command(args);
-  std::string out = ::testing::internal::GetCapturedStdout();
-  return {status, out, ::testing::internal::GetCapturedStderr()};
-}
 
 // A fresh demo game inside the test's temporary folder.
 std::string DemoGame(const TemporaryRoot& temporary, const std::string& name) {
@@ -39,8 +29,8 @@ std::string DemoGame(const TemporaryRoot& temporary, const std::string& name) {
   return game;
 }
 
-TEST(CliArchives, ReadThenInstallTheFieldsItPrinted) {
-  if (!FileExists(Sample("nested.zip"))) GTEST_SKIP() << "the shared read-mes are absent";
+TEST(FixtureCliArchives, ReadThenInstallTheFieldsItPrinted) {
+  SKIP_WITHOUT_FIXTURE("readmes/01_CometPlus__lineas comet.txt");
   TemporaryRoot temporary;
   const std::string game = DemoGame(temporary, "game");
   const CommandResult read = RunCommand(cli::RunReadCommand, {Sample("nested.zip")});
@@ -56,8 +46,8 @@ TEST(CliArchives, ReadThenInstallTheFieldsItPrinted) {
   EXPECT_EQ(install.status, 0) << install.err;
 }
 
-TEST(CliArchives, SeveralCandidatesAreListedForPick) {
-  if (!FileExists(Sample("variants.7z"))) GTEST_SKIP() << "the shared read-mes are absent";
+TEST(FixtureCliArchives, SeveralCandidatesAreListedForPick) {
+  SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
   TemporaryRoot temporary;
   const CommandResult refused = RunCommand(cli::RunReadCommand, {Sample("variants.7z")});
   EXPECT_EQ(refused.status, 1);
@@ -77,8 +67,8 @@ TEST(CliArchives, SeveralCandidatesAreListedForPick) {
   EXPECT_EQ(unknown.status, 1);
 }
 
-TEST(CliArchives, InstallFromAnArchiveAsFromTheFolderUnpackedByHand) {
-  if (!FileExists(Sample("variants.7z"))) GTEST_SKIP() << "the shared read-mes are absent";
+TEST(FixtureCliArchives, InstallFromAnArchiveAsFromTheFolderUnpackedByHand) {
+  SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
   TemporaryRoot temporary;
   struct Case {
     const char* archive;

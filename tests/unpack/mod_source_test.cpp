@@ -9,6 +9,7 @@
 
 #include "error.h"
 #include "file_system.h"
+#include "gtest_support.h"
 #include "read_data.h"
 #include "unpack_messages.h"
 #include "unpack_platform.h"
@@ -215,8 +216,8 @@ void ExpectSameRead(const Read& fromArchive, const Read& byHand) {
   EXPECT_EQ(fromArchive.replaced, byHand.replaced);
 }
 
-TEST(RealModArchives, ReadAsWhenUnpackedByHand) {
-  if (!FileExists(Sample("nested.zip"))) GTEST_SKIP() << "the shared read-mes are absent";
+TEST(FixtureModArchives, ReadAsWhenUnpackedByHand) {
+  SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
   TemporaryRoot temporary;
   struct Layout {
     const char* archive;

@@ -2,8 +2,9 @@
 // is written outside the private folder, and the private folder goes with them.
 #include <gtest/gtest.h>
 
-#include "entry_name.h"
+#include "entry_path.h"
 #include "error.h"
+#include "file_fault.h"
 #include "file_system.h"
 #include "mod_source.h"
 #include "unpack_messages.h"
@@ -181,6 +182,18 @@ TEST(UnpackRefusal, DamagedAndTruncatedArchives) {
     const std::string message = Refusal(archive);
     const std::string damaged = messages::Damaged(FullPath(archive), "");
     EXPECT_EQ(message.substr(0, damaged.size()), damaged) << cut.sample << " " << cut.keep;
+  }
+}
+
+// A disk failing part way: the file's own error, and nothing left behind.
+TEST(UnpackRefusal, WriteFailurePartWayLeavesNothing) {
+  const std::string cannotCreate = CreateFileErrorMessage("", "");
+  const std::string prefix = cannotCreate.substr(0, cannotCreate.size() - 4);  // up to "'"
+  for (const FileOp op : {kFileWrite, kFileClose}) {
+    FailFileOp(op, 2);
+    const std::string message = Refusal(Sample("lzma2_solid.7z"));
+    EXPECT_EQ(ClearFileFault(), 1u) << op;
+    EXPECT_EQ(message.substr(0, prefix.size()), prefix) << op;
   }
 }
 

@@ -8,6 +8,7 @@
 #include "error.h"
 #include "file_system.h"
 #include "mod_source.h"
+#include "scratch_dir.h"
 #include "text_encoding.h"
 #include "unpack_platform.h"
 
@@ -48,15 +49,8 @@ void SetVariable(const std::string* value) {
 
 // The scratch folder of the whole test program.
 const std::string& ScratchFolder() {
-  struct Folder {
-    Folder()
-        : path(unpack_platform::CreatePrivateFolder(unpack_platform::TemporaryFolder(),
-                                                    "wrenfield-unpack-test-")) {}
-    ~Folder() { unpack_platform::RemoveTree(path); }
-    std::string path;
-  };
-  static const Folder folder;
-  return folder.path;
+  static const ScratchDir folder("unpack");
+  return folder.path();
 }
 
 void AddTree(const std::string& folder, const std::string& prefix, Tree& tree) {

@@ -1,0 +1,68 @@
+// Wrenfield's file-system layer: existence tests, wildcard directory search,
+// whole-file reads and safe whole-file writes. Paths are single-byte code page
+// 1251 text; one implementation per platform (file_system_win.cpp,
+// file_system_posix.cpp), the portable parts in file_system.cpp.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace wrenfield {
+
+// The separator that joins a folder and a name: "\" on Windows, "/" elsewhere.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// folder + separator + name, as they stand (no separator is removed or added
+// besides the one between them).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// True when the path names an existing directory; empty text never does.
+bool DirectoryExists(const std::string& path);
+
+// True when the path names an existing entry that is not a directory.
+bool FileExists(const std::string& path);
+
+// Names (without folder) of the entries of a folder whose names match the
+// pattern's last part. The pattern is split at its last separator ("folder/*.txt";
+// no separator searches the working directory); "*" matches any run of
+// characters and "?" exactly one, ASCII letters without regard to case. Entries
+// of every kind are returned (folders, hidden files...) in the file system's
+// order; a folder that cannot be searched gives no names.
+std::vector<std::string> FindFiles(const std::string& pattern);
+
+// True when name matches the wildcard pattern ("*" and "?", ASCII case folded).
+bool MatchesWildcard(const std::string& pattern, const std::string& name);
+
+// True when the file can be opened now for reading without sharing, the way
+// the archive library opens a file to add (on POSIX: a regular file that no one
+// holds locked). Lets a caller refuse such a file before changing anything.
+bool CanOpenExclusively(const std::string& path);
+
+// The whole file, raw. Throws Error "Не удаётся открыть файл '<full path>': <reason>"
+// when it cannot be opened or read (a directory included).
+std::string ReadFileBytes(const std::string& path);
+
+// Replaces the file with the bytes: writes a temporary file in the same folder,
+// then renames it over the target, so that a failure never leaves a part-written
+// target. The temporary file is removed on any failure. Throws Error
+// "Не удаётся создать файл '<full path>': <reason>" naming the target.
+void WriteFileReplacing(const std::string& path, const std::string& bytes);
+
+// Copies a file over another (created or replaced the same safe way as
+// WriteFileReplacing). False on any failure, with nothing reported; the target
+// is then either untouched or absent as before.
+bool CopyFileOver(const std::string& from, const std::string& to);
+
+// The absolute form of a path: relative paths are taken from the working
+// directory (symbolic links are not resolved). Empty text stays empty.
+std::string FullPath(const std::string& path);
+
+// The message texts of the open and create errors (code page 1251).
+std::string OpenFileErrorMessage(const std::string& fullPath, const std::string& reason);
+std::string CreateFileErrorMessage(const std::string& fullPath, const std::string& reason);
+
+}  // namespace wrenfield

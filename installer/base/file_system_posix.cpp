@@ -1,0 +1,232 @@
+// The file-system layer on Linux and other POSIX systems.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "error.h"
+#include "file_fault.h"
+#include "file_system.h"
+#include "text_encoding.h"
+#include "working_directory.h"
+
+namespace wrenfield {
+namespace {
+
+// The system's text for an errno value in code page 1251 (ASCII "?" for
+// characters the code page lacks).
+std::string ReasonText(int error) {
+  const std::string text = std::strerror(error);
+  std::string converted;
+  return Utf8ToCp1251Lossy(text, converted) ? converted : text;
+}
+
+// A call the test seam fails: reported as an I/O error.
+bool Injected(FileOp op) {
+  if (!FileOpFails(op)) return false;
+  errno = EIO;
+  return true;
+}
+
+// A file descriptor closed by the destructor.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now; false when the close reports a failure (a delayed write error).
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    const bool closed = ::close(fd) == 0;
+    return !Injected(kFileClose) && closed;
+  }
+
+ private:
+  int fd_;
+};
+
+// A directory stream closed by the destructor.
+class DirectoryStream {
+ public:
+  explicit DirectoryStream(const std::string& path) : dir_(::opendir(path.c_str())) {}
+  ~DirectoryStream() {
+    if (dir_ != nullptr) ::closedir(dir_);
+  }
+  DirectoryStream(const DirectoryStream&) = delete;
+  DirectoryStream& operator=(const DirectoryStream&) = delete;
+
+  bool valid() const { return dir_ != nullptr; }
+  const char* NextName() {
+    const dirent* entry = ::readdir(dir_);
+    return entry != nullptr ? entry->d_name : nullptr;
+  }
+
+ private:
+  DIR* dir_;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    if (Injected(kFileWrite)) return false;
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// The temporary file's name carries the process id, so no other running
+// process uses it; one that exists already was left by an earlier run that
+// ended before its rename, and is removed so that it cannot block every later write.
+std::string UnusedTemporaryName(const std::string& target) {
+  std::string name = target + ".wrenfield-" + std::to_string(::getpid()) + ".tmp";
+  ::unlink(name.c_str());
+  return name;
+}
+
+// A temporary file beside a target that either replaces the target (Commit) or
+// is removed when it goes out of scope.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& target)
+      : target_(target),
+        temporary_(UnusedTemporaryName(target)),
+        fd_(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) {}
+  ~ReplacementFile() {
+    if (fd_.valid() || created_) ::unlink(temporary_.c_str());
+  }
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  bool opened() const { return fd_.valid(); }
+  bool Write(const char* data, std::size_t size) { return WriteAll(fd_.get(), data, size); }
+  // Flushes, closes and renames over the target; false with errno set on failure.
+  bool Commit() {
+    created_ = true;
+    if (Injected(kFileSync) || (::fsync(fd_.get()) != 0 && errno != EINVAL)) return false;
+    if (!fd_.Close()) return false;
+    if (Injected(kFileRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+    created_ = false;
+    return true;
+  }
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  FileDescriptor fd_;
+  bool created_ = false;
+};
+
+}  // namespace
+
+bool DirectoryExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> FindFiles(const std::string& pattern) {
+  const std::size_t split = pattern.rfind(kPathSeparator);
+  std::string folder = ".";
+  std::string namePattern = pattern;
+  if (split != std::string::npos) {
+    folder = split == 0 ? std::string(1, kPathSeparator) : pattern.substr(0, split);
+    namePattern = pattern.substr(split + 1);
+  }
+  std::vector<std::string> names;
+  DirectoryStream directory(folder);
+  if (!directory.valid()) return names;
+  while (const char* name = directory.NextName()) {
+    if (MatchesWildcard(namePattern, name)) names.emplace_back(name);
+  }
+  return names;
+}
+
+bool CanOpenExclusively(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  return fd.valid() && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+         ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
+[[noreturn]] static void ThrowOpenError(const std::string& path, int error) {
+  throw Error(OpenFileErrorMessage(FullPath(path), ReasonText(error)));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  // Opened without waiting, so that a named pipe in a mod folder with no writer
+  // reads as empty instead of blocking; reads then wait as usual.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  if (!fd.valid()) ThrowOpenError(path, errno);
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+    ThrowOpenError(path, errno);
+  if (::fstat(fd.get(), &info) != 0) ThrowOpenError(path, errno);
+  if (S_ISDIR(info.st_mode)) ThrowOpenError(path, EISDIR);
+  std::string bytes;
+  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ThrowOpenError(path, errno);
+    if (got == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return bytes;
+}
+
+void WriteFileReplacing(const std::string& path, const std::string& bytes) {
+  ReplacementFile file(path);
+  if (!file.opened() || !file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
+    const int error = errno;
+    throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+  }
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+  FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (!source.valid() || ::fstat(source.get(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  ReplacementFile target(to);
+  if (!target.opened()) return false;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(source.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (!target.Write(buffer, static_cast<std::size_t>(got))) return false;
+  }
+  return target.Commit();
+}
+
+std::string FullPath(const std::string& path) {
+  if (path.empty() || path[0] == kPathSeparator) return path;
+  const std::string directory = WorkingDirectory();
+  if (directory.empty()) return path;
+  return directory == "/" ? directory + path : JoinPath(directory, path);
+}
+
+}  // namespace wrenfield

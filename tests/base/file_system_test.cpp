@@ -1,0 +1,246 @@
+#include "file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "error.h"
+#include "file_bytes.h"
+#include "file_fault.h"
+#include "scratch_dir.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace wrenfield {
+namespace {
+
+using testing::ReadAll;
+using testing::ScratchDir;
+
+const std::string kOpenPrefix =
+    "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB '";
+const std::string kCreatePrefix =
+    "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xF1\xEE\xE7\xE4\xE0\xF2\xFC \xF4\xE0\xE9\xEB '";
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The message of the Error thrown by f, or "" when none is thrown.
+template <typename F>
+std::string ErrorOf(F f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return "";
+}
+
+TEST(FileSystem, ExistenceTellsFoldersFromFiles) {
+  ScratchDir folder;
+  const std::string file = folder.Write("car.dff", "x");
+  const std::string sub = folder.MakeFolder("parts.txt");
+  EXPECT_FALSE(DirectoryExists(""));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_TRUE(DirectoryExists(folder.path()));
+  EXPECT_TRUE(DirectoryExists(sub));
+  EXPECT_FALSE(FileExists(sub));
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(DirectoryExists(file));
+  EXPECT_FALSE(FileExists(folder.Path("missing.dff")));
+  EXPECT_FALSE(DirectoryExists(folder.Path("missing")));
+  EXPECT_EQ(JoinPath("a", "b"), std::string("a") + kPathSeparator + "b");
+}
+
+TEST(FileSystem, WildcardsMatchAsciiLettersWithoutCase) {
+  EXPECT_TRUE(MatchesWildcard("*.txt", "README.TXT"));
+  EXPECT_TRUE(MatchesWildcard("LANDSTAL.dff", "landstal.DFF"));
+  EXPECT_TRUE(MatchesWildcard("*.txt", ".txt"));
+  EXPECT_FALSE(MatchesWildcard("*.txt", "notes.txt.bak"));
+  EXPECT_FALSE(MatchesWildcard("*.txt", "notes.tx"));
+  EXPECT_TRUE(MatchesWildcard("?.dff", "a.dff"));
+  EXPECT_FALSE(MatchesWildcard("?.dff", "ab.dff"));
+  EXPECT_FALSE(MatchesWildcard("?.dff", ".dff"));
+  EXPECT_TRUE(MatchesWildcard("*a*b*c", "xxaxxbxxbxc"));  // needs going back to a star
+  EXPECT_FALSE(MatchesWildcard("*a*b*c", "xxaxxbxxbx"));
+  EXPECT_TRUE(MatchesWildcard("*", ""));
+  EXPECT_TRUE(MatchesWildcard("", ""));
+  EXPECT_FALSE(MatchesWildcard("", "a"));
+  EXPECT_TRUE(MatchesWildcard("ROLLER\t.dff", "roller\t.dff"));
+  EXPECT_FALSE(MatchesWildcard("ROLLER\t.dff", "roller.dff"));
+  // Only ASCII letters fold: Cyrillic А (0xC0) and а (0xE0) stay different.
+  EXPECT_FALSE(MatchesWildcard("\xC0.dff", "\xE0.dff"));
+  EXPECT_TRUE(MatchesWildcard("\xC0?.dff", "\xC0\xE0.dff"));
+  // '[' and other characters have no special meaning.
+  EXPECT_TRUE(MatchesWildcard("[a].txt", "[A].TXT"));
+  EXPECT_FALSE(MatchesWildcard("[a].txt", "a.txt"));
+}
+
+TEST(FileSystem, FindFilesReturnsEntriesOfEveryKindAndNoOthers) {
+  ScratchDir folder;
+  folder.Write("Read Me.TXT", "a");
+  folder.Write(".hidden.txt", "b");
+  folder.Write("car.dff", "c");
+  folder.Write("notes.txt.old", "d");
+  folder.MakeFolder("docs.txt");
+  // Longer extensions whose short 8.3 form ends in the searched one match nothing.
+  folder.Write("notes.txt1", "f");
+  folder.Write("Read Me.txt~", "g");
+  folder.Write("car.dff_old", "h");
+  const auto names = FindFiles(folder.Path("*.txt"));
+  EXPECT_EQ(Sorted(names), (std::vector<std::string>{".hidden.txt", "Read Me.TXT", "docs.txt"}));
+  EXPECT_EQ(FindFiles(folder.Path("CAR.DFF")), std::vector<std::string>{"car.dff"});
+  EXPECT_EQ(FindFiles(folder.Path("*.dff")), std::vector<std::string>{"car.dff"});
+  EXPECT_TRUE(FindFiles(folder.Path("*.txd")).empty());
+  EXPECT_TRUE(FindFiles(JoinPath(folder.Path("missing"), "*")).empty());
+  // The pattern is split at the last separator only.
+  folder.Write(JoinPath("docs.txt", "inner.txt"), "e");
+  EXPECT_EQ(FindFiles(JoinPath(folder.Path("docs.txt"), "*.txt")),
+            std::vector<std::string>{"inner.txt"});
+}
+
+TEST(FileSystem, ReadsWholeFilesAndReportsWhatCannotBeRead) {
+  ScratchDir folder;
+  const std::string bytes("line\r\n\0\xFF\xC0 end", 12);
+  const std::string file = folder.Write("data.bin", bytes);
+  EXPECT_EQ(ReadFileBytes(file), bytes);
+  const std::string big(200000, 'x');  // longer than one read buffer
+  EXPECT_EQ(ReadFileBytes(folder.Write("big.txt", big)), big);
+
+  const std::string missing = folder.Path("missing.txt");
+  const std::string missingMessage = ErrorOf([&] { ReadFileBytes(missing); });
+  EXPECT_EQ(missingMessage.rfind(kOpenPrefix + FullPath(missing) + "': ", 0), 0u) << missingMessage;
+  EXPECT_GT(missingMessage.size(), (kOpenPrefix + FullPath(missing) + "': ").size());
+
+  const std::string sub = folder.MakeFolder("folder.txt");
+  EXPECT_EQ(ErrorOf([&] { ReadFileBytes(sub); }).rfind(kOpenPrefix + FullPath(sub) + "': ", 0), 0u);
+}
+
+TEST(FileSystem, WriteReplacesTheFileAndLeavesNoTemporaryFile) {
+  ScratchDir folder;
+  const std::string file = folder.Write("handling.cfg", std::string(5000, 'o'));
+  WriteFileReplacing(file, "new\r\n");
+  EXPECT_EQ(ReadAll(file), "new\r\n");
+  WriteFileReplacing(folder.Path("fresh.dat"), "");
+  EXPECT_TRUE(FileExists(folder.Path("fresh.dat")));
+  EXPECT_EQ(folder.EntryCount(), 2u);
+
+  const std::string blocked = folder.MakeFolder("carcols.dat");
+  const std::string message = ErrorOf([&] { WriteFileReplacing(blocked, "x"); });
+  EXPECT_EQ(message.rfind(kCreatePrefix + FullPath(blocked) + "': ", 0), 0u) << message;
+  EXPECT_TRUE(DirectoryExists(blocked));
+  EXPECT_EQ(folder.EntryCount(), 3u);
+
+  const std::string noFolder = JoinPath(folder.Path("missing"), "x.dat");
+  EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(noFolder, "x"); }).rfind(kCreatePrefix, 0), 0u);
+}
+
+TEST(FileSystem, ATemporaryFileLeftByAnEndedRunDoesNotBlockTheNextWrite) {
+  // What an earlier run with this process id leaves when it ends between
+  // creating its temporary file and renaming it over the target.
+#ifdef _WIN32
+  const std::string stale = ".wrenfield-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+#else
+  const std::string stale = ".wrenfield-" + std::to_string(getpid()) + ".tmp";
+#endif
+  ScratchDir folder;
+  const std::string file = folder.Write("lastdir.ini", "old");
+  folder.Write("lastdir.ini" + stale, "half");
+  EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(file, "new"); }), "");
+  EXPECT_EQ(ReadAll(file), "new");
+  const std::string backup = folder.Write("lastdir.ini.bak", "old");
+  folder.Write("lastdir.ini.bak" + stale, "half");
+  EXPECT_TRUE(CopyFileOver(file, backup));
+  EXPECT_EQ(ReadAll(backup), "new");
+  EXPECT_EQ(folder.EntryCount(), 2u);
+}
+
+TEST(FileSystem, CopyOverwritesWholeOrReportsFailure) {
+  ScratchDir folder;
+  const std::string source = folder.Write("vehicles.ide", "short");
+  const std::string target = folder.Write("vehicles.ide.bak", std::string(10000, 'L'));
+  EXPECT_TRUE(CopyFileOver(source, target));
+  EXPECT_EQ(ReadAll(target), "short");  // no tail of the longer old file
+  EXPECT_TRUE(CopyFileOver(source, folder.Path("new.bak")));
+  EXPECT_EQ(ReadAll(folder.Path("new.bak")), "short");
+
+  EXPECT_FALSE(CopyFileOver(folder.Path("missing"), target));
+  EXPECT_EQ(ReadAll(target), "short");
+  EXPECT_FALSE(CopyFileOver(folder.MakeFolder("dir"), target));
+  const std::string blocked = folder.MakeFolder("carmods.dat.bak");
+  EXPECT_FALSE(CopyFileOver(source, blocked));
+  EXPECT_TRUE(DirectoryExists(blocked));
+  EXPECT_EQ(folder.EntryCount(), 5u);
+}
+
+TEST(FileSystem, FullPathAnchorsRelativePathsAtTheWorkingDirectory) {
+  EXPECT_EQ(FullPath(""), "");
+  ScratchDir folder;
+  EXPECT_EQ(FullPath(folder.Path("a.dff")), folder.Path("a.dff"));
+  const std::string relative = FullPath("some.dff");
+  EXPECT_NE(relative, "some.dff");
+  EXPECT_EQ(relative.substr(relative.size() - 9), std::string(1, kPathSeparator) + "some.dff");
+  EXPECT_TRUE(DirectoryExists(relative.substr(0, relative.size() - 9)));
+}
+
+// Every write, sync, close and rename of a replacing write or copy can fail:
+// the old file stays whole and no temporary file is left. A write that skipped
+// its sync, or synced only after the rename, fails this too.
+TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
+  ScratchDir folder;
+  const std::string file = folder.Write("handling.cfg", "stock");
+  const std::string source = folder.Write("big.img", std::string(100000, 'b'));
+  for (const FileOp op : {kFileWrite, kFileSync, kFileClose, kFileRename}) {
+    SCOPED_TRACE(op);
+    FailFileOp(op, 1);
+    const std::string message = ErrorOf([&] { WriteFileReplacing(file, std::string(50000, 'n')); });
+    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(message.rfind(kCreatePrefix + FullPath(file) + "': ", 0), 0u) << message;
+    FailFileOp(op, op == kFileWrite ? 2 : 1);  // the copy's second write: part of it is on disk
+    EXPECT_FALSE(CopyFileOver(source, file));
+    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(ReadAll(file), "stock");
+    EXPECT_EQ(folder.EntryCount(), 2u);
+  }
+}
+
+TEST(FileSystemFaults, AReplacingWriteSyncsClosesAndRenamesOnce) {
+  ScratchDir folder;
+  const std::string file = folder.Write("carcols.dat", "stock");
+  ClearFileFault();
+  WriteFileReplacing(file, "new");
+  EXPECT_EQ(FileOpCalls(kFileWrite), 1u);
+  EXPECT_EQ(FileOpCalls(kFileSync), 1u);
+  EXPECT_EQ(FileOpCalls(kFileClose), 1u);
+  EXPECT_EQ(FileOpCalls(kFileRename), 1u);
+  EXPECT_EQ(ReadAll(file), "new");
+}
+
+#ifndef _WIN32
+TEST(FileSystem, ANamedPipeWithoutWriterReadsAsEmptyInsteadOfWaiting) {
+  ScratchDir folder;
+  const std::string pipe = folder.Path("readme.txt");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(20);  // a read that waits for a writer ends the child by the signal
+    _exit(ReadFileBytes(pipe).empty() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+#endif
+
+}  // namespace
+}  // namespace wrenfield
