@@ -18,17 +18,9 @@ namespace {
 constexpr std::int64_t kStaleAfterSeconds = 24 * 60 * 60;
 constexpr char kTopFolder[] = ".";
 
-bool HasExtension(const std::string& name, const char* extension) {
-  const std::string lower = [&] {
-    std::string text = name;
-    for (char& c : text) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-  }();
-  const std::string wanted = extension;
-  return lower.size() > wanted.size() &&
-         lower.compare(lower.size() - wanted.size(), wanted.size(), wanted) == 0;
+// Matched as the reader matches the files it looks for.
+bool Matches(const char* pattern, const std::string& relativeFile) {
+  return MatchesWildcard(pattern, relativeFile.substr(relativeFile.rfind('/') + 1));
 }
 
 std::string FolderOf(const std::string& relativeFile) {
@@ -41,8 +33,8 @@ std::string FolderOf(const std::string& relativeFile) {
 std::vector<std::string> ModFolderCandidates(const std::vector<std::string>& files) {
   std::set<std::string> withModel, withTexture;
   for (const std::string& file : files) {
-    if (HasExtension(file, ".dff")) withModel.insert(FolderOf(file));
-    if (HasExtension(file, ".txd")) withTexture.insert(FolderOf(file));
+    if (Matches("*.dff", file)) withModel.insert(FolderOf(file));
+    if (Matches("*.txd", file)) withTexture.insert(FolderOf(file));
   }
   std::vector<std::string> both;
   for (const std::string& folder : withModel) {
