@@ -189,13 +189,14 @@ ensure_archive_samples() {
   touch "$out/.complete"
 }
 
-# A Russian UTF-8 locale: Wine takes the system code page from it, so the Windows
-# tests of Russian names run as on a Russian system (code page 1251) while file
+# UTF-8 locales (language_COUNTRY): Wine takes the system code page from the
+# locale, so the Windows tests of Russian names run as on a Russian system (code
+# page 1251, ru_RU) and as on a Western one (code page 1252, en_US) while file
 # names still reach Linux as UTF-8.
-ensure_russian_locale() {
-  locale -a 2>/dev/null | grep -qix 'ru_RU.utf8' && return 0
-  echo "setup: generating the ru_RU.UTF-8 locale"
-  as_root localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+ensure_locale() {
+  locale -a 2>/dev/null | grep -qix "$1.utf8" && return 0
+  echo "setup: generating the $1.UTF-8 locale"
+  as_root localedef -i "$1" -f UTF-8 "$1.UTF-8"
 }
 
 # A Wine prefix (path, win32 or win64, loader), created once without the Mono and
@@ -224,7 +225,8 @@ for triplet in "${triplets[@]}"; do
   ensure_mingw_archive_libs "$triplet" "$here/cmake/${toolchain[$triplet]}.cmake"
 done
 ensure_archive_samples
-ensure_russian_locale
+ensure_locale ru_RU
+ensure_locale en_US
 ensure_wine_prefix "$WRENFIELD_WINEPREFIX64" win64 "$wine64"
 if host_runs_win32; then
   ensure_wine_prefix "$WINEPREFIX" win32 "$wine32"

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 
 #include "entry_path.h"
@@ -209,21 +210,44 @@ class Unpacker {
       if (isFolder) return;
       RefuseName(name);
     }
-    std::u32string key;
-    std::string relative;
+    std::u32string key;  // the entry's name as Windows compares names
+    const Spelling* folder = nullptr;
     for (std::size_t i = 0; i < parts.size(); ++i) {
-      std::u32string& part = parts[i];
-      for (char32_t& c : part) {
-        if (!platform::FitsPathCodePage(c)) c = U'_';
-      }
-      if (!IsPortablePathPart(part)) RefuseName(name);
+      if (!IsPortablePathPart(parts[i])) RefuseName(name);
       // The resource forks a Mac adds beside every file are no part of the mod.
-      if (i == 0 && FoldedPathPart(part) == U"__MACOSX") return;
-      key += (i == 0 ? U"" : U"/") + FoldedPathPart(part);
-      relative += (i == 0 ? "" : "/") + platform::EncodePath(part);
-      if (i + 1 < parts.size() || isFolder) MakeFolder(key, relative, name);
+      if (i == 0 && FoldedPathPart(parts[i]) == U"__MACOSX") return;
+      key += (i == 0 ? U"" : U"/") + FoldedPathPart(parts[i]);
+      folder = &SpellingOf(key, folder, parts[i]);
+      if (i + 1 < parts.size() || isFolder) MakeFolder(key, folder->relative, name);
     }
-    if (!isFolder) WriteFile(reader, key, relative, name);
+    if (!isFolder) WriteFile(reader, key, folder->relative, name);
+  }
+
+  // How a path inside the archive is written: its folded form and its path text.
+  struct Spelling {
+    std::u32string folded;
+    std::string relative;
+  };
+
+  // The spelling of the path `key` (its last part `part`) inside `parent` (nullptr
+  // at the top), kept so that every entry below a folder finds it. Names that only
+  // differ in characters the path code page lacks are spelt alike: the later one
+  // is numbered apart, so that a sound archive unpacks on any system.
+  const Spelling& SpellingOf(const std::u32string& key, const Spelling* parent,
+                             const std::u32string& part) {
+    const auto known = spellings_.find(key);
+    if (known != spellings_.end()) return known->second;
+    const std::u32string spelt = SpellablePathPart(part, platform::FitsPathCodePage);
+    const std::u32string above = parent != nullptr ? parent->folded + U"/" : U"";
+    std::u32string written = spelt;
+    for (unsigned number = 2; spelled_.count(above + FoldedPathPart(written)) != 0; ++number) {
+      written = NumberedPathPart(spelt, number);
+    }
+    spelled_.insert(above + FoldedPathPart(written));
+    const std::string text = platform::EncodePath(written);
+    Spelling spelling{above + FoldedPathPart(written),
+                      parent != nullptr ? parent->relative + "/" + text : text};
+    return spellings_.emplace(key, std::move(spelling)).first->second;
   }
 
   void MakeFolder(const std::u32string& key, const std::string& relative,
@@ -313,6 +337,8 @@ class Unpacker {
   const UnpackLimits limits_;
   std::uint64_t unpackedBytes_ = 0;
   std::map<std::u32string, Kind> seen_;
+  std::map<std::u32string, Spelling> spellings_;  // by the folded name in the archive
+  std::set<std::u32string> spelled_;              // the folded paths as written
   std::vector<std::string> files_;
 };
 

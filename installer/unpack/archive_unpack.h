@@ -16,10 +16,12 @@ struct UnpackLimits {
 
 // Unpacks the archive file into `folder` (an existing empty folder) and returns the
 // paths of the files written, relative to the folder with "/" between the parts.
-// Entry names become path text of the system's path code page, characters it lacks
-// becoming "_". Throws Error at the first refusal or failure (not an archive, a
-// password, damage, an unsafe name, a link or special file, a name twice, too many
-// entries, too many bytes, a file that cannot be written); what was written by then
+// Entry names become path text of the system's path code page: Cyrillic letters it
+// lacks are transliterated, other characters it lacks become "_", and a name then
+// spelt like another of its folder gets "~2", "~3"... before its extension. Throws
+// Error at the first refusal or failure (not an archive, a password, damage, an
+// unsafe name, a link or special file, a name twice, too many entries, too many
+// bytes, a file that cannot be written); what was written by then
 // stays for the caller to remove.
 std::vector<std::string> UnpackArchive(const std::string& archivePath, const std::string& folder,
                                        const UnpackLimits& limits = {});

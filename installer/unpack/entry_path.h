@@ -30,6 +30,16 @@ bool IsPortablePathPart(const std::u32string& part);
 // equal.
 std::u32string FoldedPathPart(const std::u32string& part);
 
+// A path part as the path code page can spell it (`fits` tells which characters
+// it holds): a Cyrillic letter it lacks becomes its Latin transliteration, so a
+// Russian mod keeps readable names on a system without Cyrillic; any other
+// character it lacks becomes "_". The part given is portable; so is the result.
+std::u32string SpellablePathPart(const std::u32string& part, bool (*fits)(char32_t));
+
+// The part with "~N" put before its extension (the last "." not at its start),
+// to tell it from a part of the same spelling.
+std::u32string NumberedPathPart(const std::u32string& part, unsigned number);
+
 // A name for a message: code page 1251, "?" for what it lacks and for control
 // characters, shortened when very long.
 std::string NameForMessage(const std::u32string& name);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <utility>
 
 #include "error.h"
@@ -186,6 +187,36 @@ TEST(UnpackFolders, StaleOnesAreSweptAfterADay) {
   EXPECT_FALSE(DirectoryExists(old.path()));
   EXPECT_TRUE(DirectoryExists(recent.path()));
   EXPECT_TRUE(DirectoryExists(other));
+}
+
+// A Russian mod unpacks and reads on any system code page. On a Western one (the
+// CTest entry unpack_tests_western runs this under code page 1252) its Cyrillic
+// names are spelt in Latin letters, and names spelt alike are numbered apart.
+TEST(AnySystemCodePage, RussianVariantsUnpackAndReadApart) {
+  TemporaryRoot temporary;
+  const std::string line = "411, infernus, infernus, car, INFERNUS, INFERNUS, null, executive, ";
+  std::vector<ZipEntry> entries;
+  for (const char* variant : {"1", "2"}) {
+    const std::string folder = std::string("Мод/") + (variant[0] == '1' ? "Ель" : "Эль") + "/";
+    entries.push_back({folder + "infernus.dff", variant, 0x0800});
+    entries.push_back({folder + "infernus.txd", variant, 0x0800});
+    entries.push_back({folder + "readme.txt", line + variant, 0x0800});
+  }
+  ModSource source(Zip(entries));
+  ASSERT_EQ(source.candidates().size(), 2u);
+#ifdef _WIN32
+  if (const char* codePage = std::getenv("WRENFIELD_TEST_CODE_PAGE")) {
+    ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(codePage)));
+    EXPECT_EQ(source.candidates(), (std::vector<std::string>{"Mod/El", "Mod/El~2"}));
+  }
+#endif
+  for (const char* variant : {"1", "2"}) {
+    TInstallFields fields;
+    std::string replaced;
+    ReadData(source.ModFolder(source.candidates()[variant[0] - '1']), fields, replaced);
+    EXPECT_EQ(fields.vehicles, line + variant);
+    EXPECT_EQ(ReadFileBytes(fields.DFF), variant);
+  }
 }
 
 // The read-me's fields, with the mod folder's path taken out of the file paths.

@@ -52,15 +52,21 @@ TEST(UnpackNames, ZipNamesByFlagAndValidity) {
           {"\xC2\xAB"
            "Car\xC2\xBB.txt",
            "c", 0x0800},
-          // Flagged, of characters neither code page holds: 漢字.txt.
+          // Flagged, of characters neither code page holds: 漢字.txt and 字漢.txt,
+          // spelt alike and so numbered apart.
           {"\xE6\xBC\xA2\xE5\xAD\x97.txt", "d", 0x0800},
+          {"\xE5\xAD\x97\xE6\xBC\xA2.txt", "e", 0x0800},
+          {"__~2.txt/x.txt", "f"},  // the number taken already: the next one
       }));
   const testing::Unpacked unpacked = UnpackToTree(archive);
   EXPECT_EQ(unpacked.error, "");
   EXPECT_EQ(unpacked.tree, (Tree{{Cp("Машина.dff"), "a"},
                                  {Cp("Машина.txd"), "b"},
                                  {Cp("«Car».txt"), "c"},
-                                 {"__.txt", "d"}}));
+                                 {"__.txt", "d"},
+                                 {"__~2.txt", "e"},
+                                 {"__~2~2.txt", "<folder>"},
+                                 {"__~2~2.txt/x.txt", "f"}}));
 }
 
 TEST(UnpackRar, Rar4AndRar5SamplesUnpack) {
