@@ -21,6 +21,9 @@ std::string NoModel(const std::string& archive);
 std::string SeveralModFolders(const std::string& archive);
 std::string NoSuchModFolder(const std::string& archive, const std::string& pick);
 std::string CannotCreateTemporaryFolder(const std::string& parent, const std::string& reason);
+// The user's temporary folder has a name the system's code page cannot spell
+// (and no short form): `folder` in code page 1251, "?" for what it lacks.
+std::string TemporaryFolderNotSpellable(const std::string& folder);
 std::string CannotCreateFolder(const std::string& folder, const std::string& reason);
 
 }  // namespace wrenfield::unpack_messages

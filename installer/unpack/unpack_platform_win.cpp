@@ -135,9 +135,14 @@ std::string TemporaryFolder() {
       PathFromWide(std::wstring(shortForm, shortLength), folder)) {
     return folder;
   }
-  PathFromWide(wide, folder);
-  throw Error(unpack_messages::CannotCreateTemporaryFolder(
-      folder, ReasonText(ERROR_NO_UNICODE_TRANSLATION)));
+  // Unpacked files could not be named for the reader and Torvane: say why.
+  std::string shown;
+  for (const wchar_t c : wide) {
+    unsigned char byte = '?';
+    CodePointToCp1251(c, byte);
+    shown += static_cast<char>(byte);
+  }
+  throw Error(unpack_messages::TemporaryFolderNotSpellable(shown));
 }
 
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {

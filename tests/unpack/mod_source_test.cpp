@@ -189,6 +189,21 @@ TEST(UnpackFolders, StaleOnesAreSweptAfterADay) {
   EXPECT_TRUE(DirectoryExists(other));
 }
 
+#ifdef _WIN32
+// A temporary folder named beyond the system code page (a user name in another
+// script) is reached by its short form, so archives still unpack.
+TEST(UnpackFolders, TemporaryFolderNamedBeyondTheCodePage) {
+  TemporaryRoot root;
+  wchar_t parent[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, root.path().c_str(), -1, parent, MAX_PATH);
+  const std::wstring folder = std::wstring(parent) + L"\\\u6F22\u5B57";  // 漢字
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  SetEnvironmentVariableW(L"TMP", folder.c_str());
+  ModSource source(Zip({{"car.dff", "model"}}));
+  EXPECT_EQ(ReadFileBytes(JoinPath(source.ModFolder(), "car.dff")), "model");
+}
+#endif
+
 // A Russian mod unpacks and reads on any system code page. On a Western one (the
 // CTest entry unpack_tests_western runs this under code page 1252) its Cyrillic
 // names are spelt in Latin letters, and names spelt alike are numbered apart.
