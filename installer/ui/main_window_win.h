@@ -5,6 +5,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -51,6 +52,8 @@ class TMainWindow : public TAutoInstallView {
   void ShowError(const std::string& message) override;
   void ShowInfo(const std::string& message) override;
   bool SelectFolder(const std::string& prompt, std::string& folder) override;
+  bool SelectModSource(const std::string& prompt, std::string& path) override;
+  bool ChooseModFolder(const std::vector<std::string>& candidates, std::size_t& choice) override;
   bool OpenFile(const std::string& filter, const std::string& title,
                 std::string& fileName) override;
   void OpenLink(const std::string& target) override;
@@ -72,6 +75,7 @@ class TMainWindow : public TAutoInstallView {
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
+  void OnDropFiles(HDROP drop);
   void OnActivate(bool active);
   void CreateControls();
   void SetUpInstallButtonPicture();

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace wrenfield {
 
@@ -17,6 +19,9 @@ class TShellDialogs {
   // Prompts, filters and titles are code page 1251, folders and files paths in
   // the system's code page; see TAutoInstallView for the contracts.
   virtual bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) = 0;
+  virtual bool SelectModSource(HWND owner, const std::string& prompt, std::string& path) = 0;
+  virtual bool ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,
+                               std::size_t& choice) = 0;
   virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
                         std::string& fileName) = 0;
   virtual void OpenLink(const std::string& target) = 0;
@@ -28,6 +33,9 @@ class TSystemShellDialogs : public TShellDialogs {
   void MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                   UINT type) override;
   bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) override;
+  bool SelectModSource(HWND owner, const std::string& prompt, std::string& path) override;
+  bool ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,
+                       std::size_t& choice) override;
   bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
                 std::string& fileName) override;
   void OpenLink(const std::string& target) override;
