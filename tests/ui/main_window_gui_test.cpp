@@ -984,6 +984,11 @@ TEST(TextTest, CharactersTheCodePageLacksBecomeQuestionMarksNotLookAlikes) {
   if (GetACP() != CP_UTF8) {
     EXPECT_EQ(SystemFromWide(L"\u0101\u4E00"), "??");
   }
+  // A dropped or chosen path the code page cannot spell is taken by its short form.
+  ScratchDir scratch("text");
+  const std::wstring file = WideFromSystem(scratch.path()) + L"\\\u6F22\u5B57.zip";
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  EXPECT_TRUE(FileExists(SystemPathFromWide(file)));
 }
 
 TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
