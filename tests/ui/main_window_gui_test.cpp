@@ -674,6 +674,8 @@ void SaveWindowShot(HWND window) {
   char path[MAX_PATH] = {};
   if (GetEnvironmentVariableA("WRENFIELD_WINDOW_SHOT", path, MAX_PATH) == 0) return;
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  GdiFlush();
+  Sleep(500);  // a display server draws on its own time
   RECT place;
   GetWindowRect(window, &place);
   const int width = place.right - place.left, height = place.bottom - place.top;
