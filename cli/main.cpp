@@ -5,12 +5,14 @@
 #include <string>
 
 #include "commands.h"
+#include "wrenfield_version.h"
 
 namespace {
 
 void PrintUsage() {
   std::fputs(
       "usage:\n"
+      "  wrenfield-cli --version\n"
       "  wrenfield-cli img list ARCHIVE\n"
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
@@ -31,6 +33,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string command = argv[1];
+  if (command == "--version") {
+    std::printf("wrenfield-cli %s\n", wrenfield::kVersion);
+    return 0;
+  }
   const Args args(argv + 2, argv + argc);
   try {
     if (command == "img") return RunImgCommand(args);
