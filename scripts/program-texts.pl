@@ -1,9 +1,13 @@
 #!/usr/bin/perl
 # Prints every text of the program that a player can meet, one a line, in code
-# page 1251: the string literals of the given C++ sources that hold a Cyrillic
-# letter (code page 1251 bytes 0xC0 to 0xFF, Ё and ё), with adjacent literals
-# joined as the compiler joins them and each split at "|" (the file dialog's
-# filter list). Comments are skipped; escapes (\xNN, \", \\, \n...) are decoded.
+# page 1251: the string literals of the given C++ sources that hold a Russian
+# word (three or more Cyrillic letters in a row: bytes 0xC0 to 0xFF, Ё and ё;
+# byte-order marks have none), and every string literal of the sources named
+# *texts.h or *messages.h (the window's texts and the messages, English ones
+# included). Adjacent literals are joined as the compiler joins them; a text
+# with "|" is a file dialog's filter list ("description|pattern|..."), of which
+# the descriptions are taken. Comments are skipped;
+# escapes (\xNN, \", \\, \n...) are decoded.
 use strict;
 use warnings;
 
@@ -12,6 +16,7 @@ for my $file (@ARGV) {
   open my $in, '<:raw', $file or die "$file: $!\n";
   my $code = do { local $/; <$in> };
   close $in;
+  my $all_texts = $file =~ /(texts|messages)\.h$/;
   my ($text, $open) = ('', 0);
   while ($code =~ m{\G(?:("(?:[^"\\\n]|\\.)*")|('(?:[^'\\\n]|\\.)*')|(//[^\n]*)|(/\*.*?\*/)|(\s+)|([^"'/\s]+|/))}gs) {
     if (defined $1) {
@@ -20,11 +25,11 @@ for my $file (@ARGV) {
     } elsif (defined $3 || defined $4 || defined $5) {
       next;  # comments and blanks may stand between joined literals
     } else {
-      finish($text) if $open;
+      finish($text, $all_texts) if $open;
       ($text, $open) = ('', 0);
     }
   }
-  finish($text) if $open;
+  finish($text, $all_texts) if $open;
 }
 
 sub decode {
@@ -35,9 +40,11 @@ sub decode {
 }
 
 sub finish {
-  my ($text) = @_;
-  for my $part (split /\|/, $text) {
-    next unless $part =~ /[\xC0-\xFF\xA8\xB8]/;
+  my ($text, $all_texts) = @_;
+  my @parts = split /\|/, $text, -1;
+  @parts = @parts[grep { $_ % 2 == 0 } 0 .. $#parts] if @parts > 1;
+  for my $part (@parts) {
+    next unless $part =~ /[\xC0-\xFF\xA8\xB8]{3}/ || ($all_texts && $part =~ /\S/);
     print "$part\n" unless $seen{$part}++;
   }
 }
