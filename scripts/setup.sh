@@ -15,6 +15,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine xvfb x11-apps imagemagick
   dpkg-dev nasm
+  zip unzip
 )
 triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 declare -A toolchain=([i686-w64-mingw32]=mingw-i686 [x86_64-w64-mingw32]=mingw-x86_64)
