@@ -150,7 +150,9 @@ class RemoteBuffer {
   void* address_ = nullptr;
 };
 
-std::wstring LastPart(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+std::wstring LastPart(const std::wstring& path) {
+  return path.substr(path.find_last_of(L'\\') + 1);
+}
 
 class ProgramWindow {
  public:
@@ -247,8 +249,8 @@ class ProgramWindow {
 };
 
 void Expect(const std::wstring& got, const std::wstring& expected, const char* what) {
-  if (got != expected) Fail(std::string(what) + ": \"" + Utf8(got) + "\", expected \"" +
-                            Utf8(expected) + "\"");
+  if (got != expected)
+    Fail(std::string(what) + ": \"" + Utf8(got) + "\", expected \"" + Utf8(expected) + "\"");
 }
 
 void WaitWhileExists(const std::wstring& file) {
