@@ -11,13 +11,19 @@
 
 #if defined(_WIN32)
 #define TORVANE_CALL __stdcall
-#if defined(TORVANE_BUILDING)
-#define TORVANE_API __declspec(dllexport)
-#else
-#define TORVANE_API __declspec(dllimport)
-#endif
 #else
 #define TORVANE_CALL
+#endif
+
+/* TORVANE_STATIC: the functions are linked in as a static library (the test
+ * build of the archive code) rather than imported from the shared library. */
+#if defined(TORVANE_STATIC)
+#define TORVANE_API
+#elif defined(_WIN32) && defined(TORVANE_BUILDING)
+#define TORVANE_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define TORVANE_API __declspec(dllimport)
+#else
 #define TORVANE_API __attribute__((visibility("default")))
 #endif
 
@@ -39,6 +45,34 @@ enum {
   TORVANE_BAD_ARCHIVE = 14,  /* IMGOpen: "VER2", but the header or directory is not sound */
   TORVANE_IO_ERROR = 16      /* a read, write or positioning failed or came up short */
 };
+
+/* A short English description of a status code, for a caller's messages. */
+static inline const char* TorvaneStatusText(int status) {
+  switch (status) {
+    case TORVANE_OK:
+      return "done";
+    case TORVANE_ALREADY_OPEN:
+      return "another archive is already open";
+    case TORVANE_CANNOT_OPEN:
+      return "the file cannot be opened (missing, a folder, or held by another program)";
+    case TORVANE_NOT_IMG:
+      return "not an IMG version 2 archive (it does not begin with \"VER2\")";
+    case TORVANE_NAME_TOO_LONG:
+      return "the entry name has 24 or more characters";
+    case TORVANE_EXISTS:
+      return "an entry of that name exists and replacing was not allowed";
+    case TORVANE_DELETED:
+      return "deleted, or no entry bore the name";
+    case TORVANE_NOT_OPEN:
+      return "no usable archive is open";
+    case TORVANE_BAD_ARCHIVE:
+      return "the archive's header or directory is damaged";
+    case TORVANE_IO_ERROR:
+      return "reading or writing failed (disk full, I/O error, or data past the archive's end)";
+    default:
+      return "unexpected status";
+  }
+}
 
 /* Opens the archive at path for exclusive use and reads its directory.
  * Returns 0, 1, 2, 4, 14 or 16 (16 also when memory for the directory is

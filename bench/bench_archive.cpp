@@ -3,8 +3,6 @@
 // buffer, and the ratio is reported as a counter.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,9 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "archive_image.h"
+#include "file_bytes.h"
+#include "scratch_dir.h"
 #include "torvane.h"
 
 namespace {
+
+using namespace wrenfield::testing;
 
 using Clock = std::chrono::steady_clock;
 constexpr std::uint64_t kSector = 2048;
@@ -29,85 +32,56 @@ constexpr std::uint32_t kBigIndex = 8000;    // "big.dff", 2 MiB of real data
 constexpr std::uint32_t kBigSectors = 1024;
 constexpr std::size_t kBigBytes = kBigSectors * kSector;
 
-void PutU32(unsigned char* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
 void Die(const char* what) {
   std::perror(what);
   std::exit(1);
 }
 
-void WriteWhole(const std::string& path, const std::vector<unsigned char>& bytes) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-    Die(path.c_str());
-  }
-  close(fd);
-}
-
 // The generated archive and the files the benchmarks copy in, in a scratch folder.
 class Workspace {
  public:
-  Workspace() {
-    char pattern[] = "/tmp/bench_archive.XXXXXX";
-    if (!mkdtemp(pattern)) Die("mkdtemp");
-    dir_ = pattern;
-    archive = dir_ + "/gta3.img";
-    input = dir_ + "/big.dff";
-    larger_input = dir_ + "/larger.dff";
-    output = dir_ + "/out.bin";
-
-    header_.assign(kFirstData * kSector, 0);
-    std::memcpy(header_.data(), "VER2", 4);
-    PutU32(&header_[4], kEntries);
+  Workspace()
+      : archive(dir_.Path("gta3.img")),
+        input(dir_.Path("big.dff")),
+        larger_input(dir_.Path("larger.dff")),
+        output(dir_.Path("out.bin")) {
+    std::vector<Record> records;
     std::uint32_t sector = kFirstData;
     for (std::uint32_t i = 0; i < kEntries; ++i) {
-      unsigned char* record = &header_[8 + 32 * i];
       const std::uint32_t size = i == kBigIndex ? kBigSectors : kEntrySectors;
-      PutU32(record, sector);
-      PutU32(record + 4, size);
-      std::snprintf(reinterpret_cast<char*>(record + 8), 24, "%s",
-                    i == kBigIndex ? "big.dff" : ("entry" + std::to_string(i) + ".dff").c_str());
+      records.push_back(
+          {sector, size, i == kBigIndex ? "big.dff" : "entry" + std::to_string(i) + ".dff"});
       if (i == kBigIndex) big_offset = sector * kSector;
       sector += size;
     }
     length = sector * kSector;
-    WriteWhole(archive, header_);
-    std::vector<unsigned char> data(kBigBytes);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 7 + 1);
-    const int fd = open(archive.c_str(), O_WRONLY);
-    if (fd < 0 || pwrite(fd, data.data(), data.size(), big_offset) != (ssize_t)data.size() ||
-        ftruncate(fd, length) != 0) {
-      Die("archive");
-    }
-    close(fd);
-    WriteWhole(input, data);
+    header_ = Header(static_cast<std::int32_t>(kEntries), records);
+    header_.resize(kFirstData * kSector, '\0');
+    Bytes data(kBigBytes, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 1);
+    WriteAll(archive, header_);
+    WriteAt(archive, big_offset, data);
+    Resize(archive, length);  // the other entries' sectors stay holes
+    WriteAll(input, data);
     data.resize(kBigBytes + 1, 0x55);
-    WriteWhole(larger_input, data);
-  }
-
-  ~Workspace() {
-    for (const std::string& f : {archive, input, larger_input, output}) unlink(f.c_str());
-    rmdir(dir_.c_str());
+    WriteAll(larger_input, data);
   }
 
   // Undoes what an operation changed: the header and directory, and the length.
   void Restore() const {
-    const int fd = open(archive.c_str(), O_WRONLY);
-    if (fd < 0 || pwrite(fd, header_.data(), header_.size(), 0) != (ssize_t)header_.size() ||
-        ftruncate(fd, length) != 0) {
-      Die("restore");
-    }
-    close(fd);
+    WriteAt(archive, 0, header_);
+    Resize(archive, length);
   }
 
+ private:
+  ScratchDir dir_{"bench-archive"};
+
+ public:
   std::string archive, input, larger_input, output;
   std::uint64_t length = 0, big_offset = 0;
-  std::vector<unsigned char> header_;
 
  private:
-  std::string dir_;
+  Bytes header_;
 };
 
 Workspace& Space() {

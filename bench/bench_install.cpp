@@ -2,7 +2,6 @@
 // and about 1 GiB (sparse), beside a plain copy of the same model and texture
 // bytes. The mod's model is 300 KiB and its texture dictionary 1 MiB.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "file_system.h"
 #include "install_fields.h"
 #include "install_vehicle.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -28,12 +28,7 @@ class QuietProgress : public wrenfield::InstallProgress {
 
 // The demo game and mod, made once for the whole run.
 struct BenchGame {
-  BenchGame() {
-    root = (fs::temp_directory_path() / ("wrenfield-bench-install-" + std::to_string(::getpid())))
-               .string();
-    fs::remove_all(root);
-    game = wrenfield::JoinPath(root, "game");
-    mod = wrenfield::JoinPath(root, "mod");
+  BenchGame() : game(dir.Path("game")), mod(dir.Path("mod")) {
     wrenfield::DemoGameOptions options;
     options.entryCount = 16000;
     options.archiveSize = 1ull << 30;
@@ -46,11 +41,8 @@ struct BenchGame {
     fields.DFF = wrenfield::JoinPath(mod, "monster.dff");
     fields.TXD = wrenfield::JoinPath(mod, "monster.txd");
   }
-  ~BenchGame() {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-  }
-  std::string root, game, mod;
+  wrenfield::testing::ScratchDir dir{"bench-install"};
+  std::string game, mod;
   wrenfield::TInstallFields fields;
 };
 
@@ -78,8 +70,7 @@ BENCHMARK(BM_InstallVehicle)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 // Reads the model and the texture dictionary and writes them to new files.
 void BM_PlainCopyOfModelAndTexture(benchmark::State& state) {
   BenchGame& game = Game();
-  const std::string targets[] = {wrenfield::JoinPath(game.root, "copy.dff"),
-                                 wrenfield::JoinPath(game.root, "copy.txd")};
+  const std::string targets[] = {game.dir.Path("copy.dff"), game.dir.Path("copy.txd")};
   const std::string sources[] = {game.fields.DFF, game.fields.TXD};
   for (auto _ : state) {
     for (int i = 0; i < 2; ++i) {

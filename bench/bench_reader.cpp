@@ -2,12 +2,12 @@
 // to 1 MB, whose data lines come last so that every pass walks the whole text.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "file_bytes.h"
 #include "file_system.h"
 #include "read_data.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -27,16 +27,15 @@ const char kProse[] =
 
 // A mod folder with a read-me of about `size` bytes, a model and a texture.
 std::string MakeModFolder(std::size_t size) {
-  const auto folder =
-      std::filesystem::temp_directory_path() / ("wrenfield-bench-reader-" + std::to_string(size));
-  std::filesystem::create_directories(folder);
+  static testing::ScratchDir scratch("bench-reader");
+  const std::string folder = scratch.MakeFolder("mod-" + std::to_string(size));
   std::string text;
   while (text.size() + sizeof kDataLines < size) text += kProse;
   text += kDataLines;
-  std::ofstream(folder / "readme.txt", std::ios::binary) << text;
-  std::ofstream(folder / "mesa.dff", std::ios::binary) << "model";
-  std::ofstream(folder / "mesa.txd", std::ios::binary) << "texture";
-  return folder.string();
+  testing::WriteAll(JoinPath(folder, "readme.txt"), text);
+  testing::WriteAll(JoinPath(folder, "mesa.dff"), "model");
+  testing::WriteAll(JoinPath(folder, "mesa.txd"), "texture");
+  return folder;
 }
 
 void ScanFolder(benchmark::State& state, const std::string& folder, std::size_t bytes) {

@@ -1,59 +1,18 @@
-// wrenfield-cli img: lists, adds, extracts and deletes archive entries through
-// Torvane. Listing reads the directory itself, since the library has no call
-// for it, after Torvane has accepted the archive.
-#include <cstdint>
+// wrenfield-cli img: lists, adds, extracts and deletes archive entries with
+// Torvane's own archive code, so that the command sees the directory exactly as
+// the library reads it.
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <string>
-#include <vector>
 
+#include "archive.h"
 #include "commands.h"
+#include "entry_name.h"
 #include "torvane.h"
 
 namespace wrenfield::cli {
 
 namespace {
-
-constexpr std::uint64_t kSectorSize = 2048;
-
-struct ListedEntry {
-  std::uint32_t offset = 0;
-  std::uint32_t size = 0;
-  std::string name;
-};
-
-std::uint32_t GetU32(const unsigned char* bytes) {
-  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-         std::uint32_t{bytes[3]} << 24;
-}
-
-// The directory as the file holds it; records the file ends before are left out.
-std::vector<ListedEntry> ReadDirectory(const std::string& path) {
-  std::vector<ListedEntry> entries;
-  std::ifstream in(path, std::ios::binary);
-  unsigned char header[8];
-  if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return entries;
-  const std::uint32_t count = GetU32(header + 4);
-  unsigned char record[32];
-  for (std::uint32_t i = 0; i < count && in.read(reinterpret_cast<char*>(record), 32); ++i) {
-    ListedEntry entry;
-    entry.offset = GetU32(record);
-    entry.size = GetU32(record + 4);
-    const char* name = reinterpret_cast<const char*>(record + 8);
-    std::size_t length = 0;
-    while (length < 24 && name[length] != 0) ++length;
-    entry.name.assign(name, length);
-    entries.push_back(entry);
-  }
-  return entries;
-}
-
-bool HasEntry(const std::string& archive, const std::string& name) {
-  for (const ListedEntry& entry : ReadDirectory(archive)) {
-    if (entry.name == name) return true;
-  }
-  return false;
-}
 
 // The library reports a missing entry as success; the command says so instead.
 int NoSuchEntry(const std::string& archive, const std::string& name) {
@@ -61,33 +20,17 @@ int NoSuchEntry(const std::string& archive, const std::string& name) {
   return 1;
 }
 
-const char* Describe(int status) {
-  switch (status) {
-    case TORVANE_ALREADY_OPEN:
-      return "another archive is already open";
-    case TORVANE_CANNOT_OPEN:
-      return "the file cannot be opened (missing, a folder, or held by another program)";
-    case TORVANE_NOT_IMG:
-      return "not an IMG version 2 archive (it does not begin with \"VER2\")";
-    case TORVANE_NAME_TOO_LONG:
-      return "the entry name has 24 or more characters";
-    case TORVANE_EXISTS:
-      return "an entry of that name exists and replacing was not allowed";
-    case TORVANE_NOT_OPEN:
-      return "no usable archive is open";
-    case TORVANE_BAD_ARCHIVE:
-      return "the archive's header or directory is damaged";
-    case TORVANE_IO_ERROR:
-      return "reading or writing failed (disk full, I/O error, or data past the archive's end)";
-    default:
-      return "unexpected status";
-  }
+int Fail(const std::string& what, int status) {
+  std::fprintf(stderr, "wrenfield-cli img: %s: %s (code %d)\n", what.c_str(),
+               TorvaneStatusText(status), status);
+  return 1;
 }
 
-int Fail(const std::string& what, int status) {
-  std::fprintf(stderr, "wrenfield-cli img: %s: %s (code %d)\n", what.c_str(), Describe(status),
-               status);
-  return 1;
+bool HasEntry(const torvane::Archive& archive, const std::string& name) {
+  for (const img::Entry& entry : archive.Entries()) {
+    if (entry.NameEquals(name.data(), name.size())) return true;
+  }
+  return false;
 }
 
 int Usage() {
@@ -100,42 +43,43 @@ int Usage() {
   return 2;
 }
 
-// Holds the archive open through Torvane for the lifetime of the object.
+// The archive held open for the lifetime of the object.
 class OpenArchive {
  public:
-  explicit OpenArchive(const std::string& path) : status_(IMGOpen(path.c_str())) {}
-  ~OpenArchive() {
-    if (status_ != TORVANE_ALREADY_OPEN) IMGClose();
-  }
+  explicit OpenArchive(const std::string& path) : status_(archive_.Open(path.c_str())) {}
+  ~OpenArchive() { archive_.Close(); }
   OpenArchive(const OpenArchive&) = delete;
   OpenArchive& operator=(const OpenArchive&) = delete;
   int status() const { return status_; }
+  torvane::Archive& operator*() { return archive_; }
+  torvane::Archive* operator->() { return &archive_; }
 
  private:
+  torvane::Archive archive_;
   int status_;
 };
 
-int List(const std::string& archive) {
-  {
-    OpenArchive open(archive);
-    if (open.status() != TORVANE_OK) return Fail(archive, open.status());
-  }
-  const std::vector<ListedEntry> entries = ReadDirectory(archive);
-  std::printf("%s: %zu entr%s\n", archive.c_str(), entries.size(),
-              entries.size() == 1 ? "y" : "ies");
+int List(const std::string& path) {
+  OpenArchive archive(path);
+  if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
+  const auto& entries = archive->Entries();
+  std::printf("%s: %zu entr%s\n", path.c_str(), entries.size(), entries.size() == 1 ? "y" : "ies");
   std::printf("%6s  %-23s  %10s  %8s  %12s\n", "#", "name", "sector", "sectors", "bytes");
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    const ListedEntry& e = entries[i];
-    std::printf("%6zu  %-23s  %10u  %8u  %12llu\n", i, e.name.c_str(), e.offset, e.size,
-                static_cast<unsigned long long>(e.size * kSectorSize));
+    const img::Entry& e = entries[i];
+    const std::string name(reinterpret_cast<const char*>(e.name), e.NameLength());
+    std::printf("%6zu  %-23s  %10u  %8u  %12llu\n", i, name.c_str(), e.offset, e.size,
+                static_cast<unsigned long long>(e.size * img::kSectorSize));
   }
   return 0;
 }
 
 int Add(const Args& args) {
   if (args.size() < 3) return Usage();
-  const std::string& archive = args[1];
-  const std::string& file = args[2];
+  const std::string& path = args[1];
+  // The file's full path, so that its entry name is its last component even
+  // when it was given as a bare file name.
+  const std::string file = std::filesystem::absolute(args[2]).string();
   std::string name;
   bool named = false, replace = true;
   for (std::size_t i = 3; i < args.size(); ++i) {
@@ -148,30 +92,24 @@ int Add(const Args& args) {
       return Usage();
     }
   }
-  // Without --name the library takes the part after the last '/'; a bare file
-  // name has none, so it is passed as the name itself.
-  if (!named && file.find('/') == std::string::npos) {
-    name = file;
-    named = true;
-  }
-  OpenArchive open(archive);
-  if (open.status() != TORVANE_OK) return Fail(archive, open.status());
-  const int status = IMGAddFile(file.c_str(), named ? name.c_str() : nullptr, replace ? 1 : 0);
-  if (status != TORVANE_OK) return Fail(file, status);
-  std::printf("stored %s in %s as '%s'\n", file.c_str(), archive.c_str(),
-              named ? name.c_str() : file.substr(file.rfind('/') + 1).c_str());
+  if (!named) name = img::EntryNameOf(file);
+  OpenArchive archive(path);
+  if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
+  const int status = archive->Add(file.c_str(), name.c_str(), replace);
+  if (status != TORVANE_OK) return Fail(args[2], status);
+  std::printf("stored %s in %s as '%s'\n", args[2].c_str(), path.c_str(), name.c_str());
   return 0;
 }
 
 int Extract(const Args& args) {
   if (args.size() != 4) return Usage();
-  const std::string& archive = args[1];
+  const std::string& path = args[1];
   const std::string& name = args[2];
   const std::string& output = args[3];
-  OpenArchive open(archive);
-  if (open.status() != TORVANE_OK) return Fail(archive, open.status());
-  if (!HasEntry(archive, name)) return NoSuchEntry(archive, name);
-  const int status = IMGExtractFile(name.c_str(), output.c_str());
+  OpenArchive archive(path);
+  if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
+  if (!HasEntry(*archive, name)) return NoSuchEntry(path, name);
+  const int status = archive->Extract(name.c_str(), output.c_str());
   if (status != TORVANE_OK) return Fail(output, status);
   std::printf("extracted '%s' to %s\n", name.c_str(), output.c_str());
   return 0;
@@ -179,14 +117,14 @@ int Extract(const Args& args) {
 
 int Delete(const Args& args) {
   if (args.size() != 3) return Usage();
-  const std::string& archive = args[1];
+  const std::string& path = args[1];
   const std::string& name = args[2];
-  OpenArchive open(archive);
-  if (open.status() != TORVANE_OK) return Fail(archive, open.status());
-  if (!HasEntry(archive, name)) return NoSuchEntry(archive, name);
-  const int status = IMGDelFile(name.c_str());
-  if (status != TORVANE_DELETED) return Fail(archive, status);
-  std::printf("deleted '%s' from %s\n", name.c_str(), archive.c_str());
+  OpenArchive archive(path);
+  if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
+  if (!HasEntry(*archive, name)) return NoSuchEntry(path, name);
+  const int status = archive->Delete(name.c_str());
+  if (status != TORVANE_DELETED) return Fail(path, status);
+  std::printf("deleted '%s' from %s\n", name.c_str(), path.c_str());
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "file_system.h"
 #include "install_messages.h"
 #include "install_vehicle.h"
+#include "plain_text.h"
 #include "read_data.h"
 #include "text_encoding.h"
 
@@ -24,15 +25,8 @@ int Usage() {
   return 2;
 }
 
-// The message as the window's error box shows it: a "." is added when the
-// last character sorts after "." in the code page.
-std::string AsShown(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
-}
-
 int Fail(const std::string& cp1251Message) {
-  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(AsShown(cp1251Message)).c_str());
+  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(ErrorBoxText(cp1251Message)).c_str());
   return 1;
 }
 

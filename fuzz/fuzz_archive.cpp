@@ -8,9 +8,7 @@
 // the archive itself; with it set they describe one, three bytes per record
 // (first sector, size, name), so that sound archives with neighbours that
 // overlap each other and the directory come up often.
-#include <dirent.h>
 #include <sanitizer/common_interface_defs.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,24 +16,36 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "archive_image.h"
+#include "file_bytes.h"
+#include "img_directory.h"
+#include "scratch_dir.h"
 #include "torvane.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-constexpr std::uint64_t kSector = 2048;
+using wrenfield::testing::Bytes;
+using wrenfield::testing::FileSize;
+using wrenfield::testing::Padded;
+using wrenfield::testing::ReadAll;
+using wrenfield::testing::ScratchDir;
+using wrenfield::testing::Slice;
+using wrenfield::testing::WriteAll;
+constexpr std::uint64_t kSector = img::kSectorSize;
 constexpr std::size_t kMaxOperations = 12;
 constexpr std::uint64_t kMaxArchive = 8u << 20;
 constexpr std::uint64_t kMaxSnapshot = 16u << 20;
 
-std::string g_dir;
+ScratchDir* g_dir = nullptr;
 
-void RemoveDir();
+void RemoveDir() {
+  delete g_dir;
+  g_dir = nullptr;
+}
 
 [[noreturn]] void Fail(int line, const char* what) {
   std::fprintf(stderr, "invariant failed at line %d: %s\n", line, what);
@@ -46,27 +56,9 @@ void RemoveDir();
 // An expression, so that a check can end a function: return CHECK(...);
 #define CHECK(cond) ((cond) ? (void)0 : Fail(__LINE__, #cond))
 
-void RemoveFolder(const std::string& folder) {
-  if (DIR* d = opendir(folder.c_str())) {
-    while (dirent* e = readdir(d)) {
-      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-        unlink((folder + "/" + e->d_name).c_str());
-      }
-    }
-    closedir(d);
-  }
-  rmdir(folder.c_str());
-}
-
-void RemoveDir() {
-  if (g_dir.empty()) return;
-  RemoveFolder(g_dir + "/in");
-  RemoveFolder(g_dir);
-}
-
-std::string PathOf(const std::string& name) { return g_dir + "/" + name; }
+std::string PathOf(const std::string& name) { return g_dir->Path(name); }
 // Files to add live in a folder of their own, apart from the archive and output.
-std::string InputPath(const std::string& name) { return g_dir + "/in/" + name; }
+std::string InputPath(const std::string& name) { return g_dir->Path("in/" + name); }
 
 // Whether name can be a file name in the input folder.
 bool UsableAsFileName(const std::string& name) {
@@ -77,25 +69,8 @@ bool UsableAsFileName(const std::string& name) {
   return true;
 }
 
-std::uint64_t FileSize(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-}
-
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-std::uint32_t U32(const Bytes& b, std::size_t at) {
-  return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
-         std::uint32_t{b[at + 3]} << 24;
+const unsigned char* At(const Bytes& bytes, std::size_t at) {
+  return reinterpret_cast<const unsigned char*>(bytes.data()) + at;
 }
 
 struct Record {
@@ -107,28 +82,21 @@ struct Record {
   std::uint64_t End() const { return (std::uint64_t{offset} + size) * kSector; }
 };
 
-// The directory as the library reads it: count records, those the file ends
-// before read as zero bytes; none when the header is not sound. Data snapshots
-// only when asked.
+// The directory as the library reads it (none when the header is not sound),
+// with data snapshots only when asked.
 std::vector<Record> Parse(const Bytes& image, bool with_data) {
+  std::vector<img::Entry> entries;
+  img::DirectoryOfImage(At(image, 0), image.size(), entries);
   std::vector<Record> records;
-  if (image.size() < 8) return records;
-  const std::int32_t count = static_cast<std::int32_t>(U32(image, 4));
-  if (count < 0 || 32 * std::uint64_t(count) > image.size()) return records;
-  Bytes directory(image.begin() + 8, image.end());
-  directory.resize(32 * std::size_t(count), 0);
   std::uint64_t budget = kMaxSnapshot;
-  for (std::int32_t i = 0; i < count; ++i) {
-    const std::size_t at = 32 * std::size_t(i);
+  for (const img::Entry& entry : entries) {
     Record r;
-    r.offset = U32(directory, at);
-    r.size = U32(directory, at + 4);
-    std::size_t n = 0;
-    while (n < 24 && directory[at + 8 + n] != 0) ++n;
-    r.name.assign(reinterpret_cast<const char*>(&directory[at + 8]), n);
+    r.offset = entry.offset;
+    r.size = entry.size;
+    r.name.assign(reinterpret_cast<const char*>(entry.name), entry.NameLength());
     if (with_data && r.End() <= image.size() && r.End() - r.Begin() <= budget) {
       r.known = true;
-      r.data.assign(image.begin() + r.Begin(), image.begin() + r.End());
+      r.data = image.substr(r.Begin(), r.End() - r.Begin());
       budget -= r.data.size();
     }
     records.push_back(std::move(r));
@@ -139,11 +107,7 @@ std::vector<Record> Parse(const Bytes& image, bool with_data) {
 std::uint64_t AlignUp(std::uint64_t n) { return (n + kSector - 1) / kSector * kSector; }
 
 void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<unsigned char>(v >> (8 * k));
-}
-
-Bytes Slice(const Bytes& b, std::uint64_t from, std::uint64_t n) {
-  return Bytes(b.begin() + from, b.begin() + from + n);
+  img::PutU32(reinterpret_cast<unsigned char*>(&b[at]), v);
 }
 
 // [from, to) byte ranges that an operation may write.
@@ -164,14 +128,9 @@ bool Overlap(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d)
   return a < d && c < b;
 }
 
-Bytes Padded(Bytes b) {
-  b.resize((b.size() + kSector - 1) / kSector * kSector, 0);
-  return b;
-}
-
 Bytes Content(std::size_t n, unsigned seed) {
-  Bytes b(n);
-  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>(seed * 131 + i * 7 + 1);
+  Bytes b(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<char>(seed * 131 + i * 7 + 1);
   return b;
 }
 
@@ -215,17 +174,17 @@ class Session {
            unsigned seed) {
     by_path = by_path && UsableAsFileName(name);
     const bool replace = (replace_word & 0xFF) != 0;
-    const Bytes before = ReadFile(archive_);
+    const Bytes before = ReadAll(archive_);
     const std::vector<Record> old = Parse(before, true);
     const Bytes content = Content(size, seed);
     const std::string file = InputPath(by_path ? name : "input.bin");
-    WriteFile(file, content);
+    WriteAll(file, content);
     const int status = IMGAddFile(file.c_str(), by_path ? nullptr : name.c_str(), replace_word);
     const std::string& stored = name;
     if (!usable_) return CHECK(status == TORVANE_NOT_OPEN);
     // An in-place write far into the file makes it large (sparse): stop there.
     if (TooLarge()) return;
-    const Bytes after = ReadFile(archive_);
+    const Bytes after = ReadAll(archive_);
     CHECK(after.size() >= before.size());
     CHECK(std::memcmp(after.data(), "VER2", 4) == 0);
     if (stored.size() > 23) return CHECK(status == TORVANE_NAME_TOO_LONG && after == before);
@@ -287,12 +246,12 @@ class Session {
   }
 
   void Delete(const std::string& name) {
-    const Bytes before = ReadFile(archive_);
+    const Bytes before = ReadAll(archive_);
     const std::vector<Record> old = Parse(before, false);
     const int status = IMGDelFile(name.c_str());
     if (!usable_) return CHECK(status == TORVANE_NOT_OPEN);
     CHECK(status == TORVANE_DELETED);
-    const Bytes after = ReadFile(archive_);
+    const Bytes after = ReadAll(archive_);
     std::size_t last = 0, first = 0;
     if (Count(old, name, &last, &first) == 0) return CHECK(after == before);
     const std::vector<Record> now = Parse(after, false);
@@ -305,32 +264,31 @@ class Session {
     // nothing else is written.
     const std::uint64_t last_slot = 8 + 32 * now.size();
     CHECK(after.size() >= last_slot + 32);
-    CHECK(Slice(after, last_slot, 32) == Bytes(32, 0));
+    CHECK(Slice(after, last_slot, 32) == Bytes(32, '\0'));
     CHECK(SameOutside(before, after, {{4, 8}, {8 + 32 * first, last_slot + 32}}));
   }
 
   void Extract(const std::string& name) {
     const std::string out = PathOf("output.bin");
     unlink(out.c_str());
-    const Bytes before = ReadFile(archive_);
+    const Bytes before = ReadAll(archive_);
     const int status = IMGExtractFile(name.c_str(), out.c_str());
-    struct stat info;
-    const bool created = stat(out.c_str(), &info) == 0;
+    const bool created = wrenfield::testing::Exists(out);
     if (!usable_) return CHECK(status == TORVANE_NOT_OPEN && !created);
-    CHECK(ReadFile(archive_) == before);
+    CHECK(ReadAll(archive_) == before);
     const std::vector<Record> records = Parse(before, false);
     std::size_t last = 0, first = 0;
     if (Count(records, name, &last, &first) == 0) return CHECK(status == TORVANE_OK && !created);
     const Record& r = records[first];
     if (r.End() > before.size()) return CHECK(status == TORVANE_IO_ERROR && !created);
     CHECK(status == TORVANE_OK);
-    CHECK(ReadFile(out) == Bytes(before.begin() + r.Begin(), before.begin() + r.End()));
+    CHECK(ReadAll(out) == Bytes(before.begin() + r.Begin(), before.begin() + r.End()));
   }
 
   // A name the archive already holds, or one from the table.
   std::string PickName(unsigned char choice) {
     if (choice & 0x80) {
-      const std::vector<Record> records = Parse(ReadFile(archive_), false);
+      const std::vector<Record> records = Parse(ReadAll(archive_), false);
       if (!records.empty()) return records[choice % records.size()].name;
     }
     return kNames[choice % (sizeof kNames / sizeof kNames[0])];
@@ -359,28 +317,23 @@ Bytes Build(const unsigned char* d, std::size_t n) {
                                     : "e" + std::to_string(d[2] % 64);
     end = std::max(end, records[i].End());
   }
-  Bytes image(static_cast<std::size_t>(AlignUp(end)));
+  Bytes image(static_cast<std::size_t>(AlignUp(end)), '\0');
   for (std::size_t i = 0; i < image.size(); ++i) {
-    image[i] = static_cast<unsigned char>(i * 7 + i / kSector * 13 + 1);
+    image[i] = static_cast<char>(i * 7 + i / kSector * 13 + 1);
   }
-  std::memcpy(image.data(), "VER2", 4);
-  PutU32(image, 4, static_cast<std::uint32_t>(count));
+  std::memcpy(&image[0], img::kMagic, sizeof img::kMagic);
+  PutU32(image, img::kCountOffset, static_cast<std::uint32_t>(count));
   for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t at = 8 + 32 * i;
-    PutU32(image, at, records[i].offset);
-    PutU32(image, at + 4, records[i].size);
-    std::fill(image.begin() + at + 8, image.begin() + at + 32, 0);
-    std::memcpy(&image[at + 8], records[i].name.data(),
-                std::min<std::size_t>(records[i].name.size(), 24));
+    wrenfield::testing::PutRecord(
+        image, i,
+        {records[i].offset, records[i].size, records[i].name.substr(0, img::kNameFieldSize)});
   }
   return image;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char pattern[] = "/tmp/fuzz_archive.XXXXXX";
-  if (mkdtemp(pattern) == nullptr) std::abort();
-  g_dir = pattern;
-  mkdir((g_dir + "/in").c_str(), 0700);
+  g_dir = new ScratchDir("fuzz-archive");
+  g_dir->MakeFolder("in");
   std::atexit(RemoveDir);
   __sanitizer_set_death_callback(RemoveDir);  // also after a finding
   return 0;
@@ -393,7 +346,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   data += 2, size -= 2;
   if (length > size) length = size;
   const std::string archive = PathOf("test.img");
-  WriteFile(archive, described ? Build(data, length) : Bytes(data, data + length));
+  WriteAll(archive, described ? Build(data, length) : Bytes(data, data + length));
   data += length, size -= length;
 
   Session session(archive);

@@ -2,8 +2,6 @@
 // input is split at 0xFF 0x00: the first part becomes readme.txt, each further
 // part names a file of the folder (separators and NULs dropped). Checks what a
 // scan must always leave behind, and that the fields survive the JSON round trip.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +14,10 @@
 #include "extract_field.h"
 #include "fields_json.h"
 #include "file_system.h"
+#include "plain_text.h"
 #include "read_data.h"
+#include "readme_text.h"
+#include "scratch_dir.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
 
@@ -24,9 +25,10 @@ namespace {
 
 using namespace wrenfield;
 
+// The mod folder, emptied for each input, inside a scratch folder of the run.
 const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                              ("wrenfield-fuzz-reader-" + std::to_string(getpid()));
+  static testing::ScratchDir scratch("fuzz-reader");
+  static const std::filesystem::path folder = scratch.Path("mod");
   return folder;
 }
 

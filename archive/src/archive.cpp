@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "entry_name.h"
+#include "img_directory.h"
 #include "torvane.h"
 
 namespace torvane {
+
+// The format's constants and record codec, used throughout.
+using namespace img;
 
 namespace {
 
@@ -16,14 +21,6 @@ constexpr std::size_t kTransferSectors = 32;
 constexpr std::size_t kTransferSize = kTransferSectors * kSectorSize;
 constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
 alignas(64) unsigned char g_transfer[kTransferSize];
-
-// The entry name of a path: the part after its last separator; empty when the
-// path holds no separator.
-const char* NameFromPath(const char* path) {
-  if (path == nullptr) return "";
-  const char* last = std::strrchr(path, kPathSeparator);
-  return last ? last + 1 : "";
-}
 
 bool Overlaps(std::uint64_t begin, std::uint64_t end, std::uint64_t other_begin,
               std::uint64_t other_end) {
@@ -38,23 +35,20 @@ int Archive::Open(const char* path) {
   state_ = State::kUnusable;
   if (!file_.Open(path, File::Mode::kReadWriteExisting)) return TORVANE_CANNOT_OPEN;
 
+  const int status = ReadHeaderAndDirectory();
+  if (status == TORVANE_OK) state_ = State::kUsable;
+  return status;
+}
+
+int Archive::ReadHeaderAndDirectory() {
   unsigned char header[kHeaderSize];
   std::size_t got = 0;
   if (!file_.ReadAt(0, header, sizeof header, &got)) return TORVANE_IO_ERROR;
-  if (got < sizeof kMagic || std::memcmp(header, kMagic, sizeof kMagic) != 0) {
-    return TORVANE_NOT_IMG;
-  }
+  if (!HasMagic(header, got)) return TORVANE_NOT_IMG;
   if (!MeasureLength()) return TORVANE_IO_ERROR;
-  if (got < kHeaderSize) return TORVANE_BAD_ARCHIVE;
-  const std::int32_t count = GetI32(header + kCountOffset);
-  // A directory longer than the whole file cannot be real; refusing it also
-  // bounds the memory the directory takes by the file's length.
-  if (count < 0 || kRecordSize * static_cast<std::uint64_t>(count) > length_) {
-    return TORVANE_BAD_ARCHIVE;
-  }
-  if (!ReadDirectory(static_cast<std::uint64_t>(count), true)) return TORVANE_IO_ERROR;
-  state_ = State::kUsable;
-  return TORVANE_OK;
+  std::uint64_t count = 0;
+  if (got < kHeaderSize || !DirectoryCount(header, length_, &count)) return TORVANE_BAD_ARCHIVE;
+  return ReadDirectory(count, true) ? TORVANE_OK : TORVANE_IO_ERROR;
 }
 
 void Archive::Close() {
@@ -66,7 +60,7 @@ void Archive::Close() {
 
 int Archive::Add(const char* path, const char* name, bool replace) {
   if (state_ != State::kUsable) return TORVANE_NOT_OPEN;
-  if (name == nullptr) name = NameFromPath(path);
+  if (name == nullptr) name = path != nullptr ? EntryNameOf(path) : "";
   const std::size_t length = std::strlen(name);
   if (length > kMaxNameLength) return TORVANE_NAME_TOO_LONG;
 
@@ -108,7 +102,7 @@ int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target,
 
 int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::size_t length) {
   const std::uint64_t count = directory_.size();
-  if (count >= 0x7FFFFFFF) return TORVANE_IO_ERROR;
+  if (count >= kMaxCount) return TORVANE_IO_ERROR;
   // The new record goes into the slot just past the directory. Every entry whose
   // data begins no later than that slot's end is moved to the archive's end;
   // first make sure each of them can be read whole.
@@ -175,7 +169,8 @@ int Archive::Extract(const char* name, const char* path) {
   if (!InsideArchive(entry)) return TORVANE_IO_ERROR;
   File output;
   if (!output.Open(path, File::Mode::kReadWriteCreate)) return TORVANE_CANNOT_OPEN;
-  return CopyOut(entry, output) ? TORVANE_OK : TORVANE_IO_ERROR;
+  // A close may report a write the system could not complete.
+  return CopyOut(entry, output) && output.Close() ? TORVANE_OK : TORVANE_IO_ERROR;
 }
 
 std::size_t Archive::FindFirst(const char* name) const {
@@ -216,38 +211,16 @@ bool Archive::PrepareAppend(std::uint64_t directory_end, std::uint64_t* position
 }
 
 bool Archive::ReadDirectory(std::uint64_t count, bool allow_short) {
-  directory_.assign(static_cast<std::size_t>(count), Entry{});
-  std::size_t done = 0;
-  while (done < directory_.size()) {
-    const std::size_t batch = std::min(kRecordsPerTransfer, directory_.size() - done);
-    const std::size_t want = batch * kRecordSize;
-    std::size_t got = 0;
-    if (!file_.ReadAt(SlotPosition(done), g_transfer, want, &got)) return false;
-    if (got < want && !allow_short) return false;
-    // Records the file does not supply stay zero.
-    std::memset(g_transfer + got, 0, want - got);
-    for (std::size_t k = 0; k < batch; ++k) {
-      directory_[done + k] = DecodeEntry(g_transfer + k * kRecordSize);
-    }
-    done += batch;
-    if (got < want) break;
-  }
-  return true;
+  auto read_at = [this](std::uint64_t position, unsigned char* bytes, std::size_t n,
+                        std::size_t* got) { return file_.ReadAt(position, bytes, n, got); };
+  return img::ReadDirectory(read_at, count, allow_short, g_transfer, kTransferSize, directory_);
 }
 
 // A change that failed part-way may have left the file's directory apart from
 // the one in memory (a deletion that shifted only some records, say). Working
 // on from the stale copy could write a record over one that now sits elsewhere.
 void Archive::Resync() {
-  unsigned char header[kHeaderSize];
-  std::size_t got = 0;
-  if (file_.ReadAt(0, header, sizeof header, &got) && got == sizeof header && MeasureLength()) {
-    const std::int32_t count = GetI32(header + kCountOffset);
-    if (count >= 0 && kRecordSize * static_cast<std::uint64_t>(count) <= length_ &&
-        ReadDirectory(static_cast<std::uint64_t>(count), true)) {
-      return;
-    }
-  }
+  if (ReadHeaderAndDirectory() == TORVANE_OK) return;
   directory_.clear();
   state_ = State::kUnusable;
 }
@@ -314,31 +287,25 @@ bool Archive::MoveToEnd(std::size_t index, std::uint64_t directory_end) {
 }
 
 bool Archive::CopySectors(std::uint64_t from, std::uint64_t to, std::uint32_t sectors) {
-  std::uint64_t left = std::uint64_t{sectors} * kSectorSize;
-  while (left > 0) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, left));
-    std::size_t got = 0;
-    if (!file_.ReadAt(from, g_transfer, n, &got) || got != n) return false;
-    if (!file_.WriteAt(to, g_transfer, n)) return false;
-    from += n;
-    to += n;
-    left -= n;
-  }
-  return true;
+  return CopyFromArchive(from, file_, to, std::uint64_t{sectors} * kSectorSize);
 }
 
 bool Archive::CopyOut(const Entry& entry, File& output) {
-  std::uint64_t from = entry.DataBegin();
-  std::uint64_t to = 0;
-  std::uint64_t left = std::uint64_t{entry.size} * kSectorSize;
-  while (left > 0) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, left));
+  return CopyFromArchive(entry.DataBegin(), output, 0, std::uint64_t{entry.size} * kSectorSize);
+}
+
+// Copies whole bytes of the archive from `from` to `to` in target, which may
+// be the archive itself; fails when the archive ends early.
+bool Archive::CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to,
+                              std::uint64_t bytes) {
+  while (bytes > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, bytes));
     std::size_t got = 0;
     if (!file_.ReadAt(from, g_transfer, n, &got) || got != n) return false;
-    if (!output.WriteAt(to, g_transfer, n)) return false;
+    if (!target.WriteAt(to, g_transfer, n)) return false;
     from += n;
     to += n;
-    left -= n;
+    bytes -= n;
   }
   return true;
 }

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "file.h"
-#include "records.h"
+#include "img_records.h"
 
 namespace torvane {
+
+using img::Entry;
 
 class Archive {
  public:
@@ -20,6 +22,9 @@ class Archive {
   int Delete(const char* name);
   int Extract(const char* name, const char* path);
 
+  // The directory as last read from the file; empty unless an Open returned 0.
+  const std::vector<Entry>& Entries() const { return directory_; }
+
  private:
   enum class State { kClosed, kUsable, kUnusable };
   static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
@@ -29,7 +34,7 @@ class Archive {
   int AddEntry(File& source, std::uint64_t bytes, const char* name, std::size_t length);
 
   std::size_t FindFirst(const char* name) const;
-  std::uint64_t DirectoryEnd(std::uint64_t count) const { return SlotPosition(count); }
+  std::uint64_t DirectoryEnd(std::uint64_t count) const { return img::SlotPosition(count); }
   bool InsideArchive(const Entry& entry) const { return entry.DataEnd() <= length_; }
   bool FitsInPlace(std::size_t target, std::uint64_t bytes) const;
   // Where appended data begins: at the archive's end rounded up to a sector,
@@ -37,6 +42,8 @@ class Archive {
   // or when the position is past the last sector number the format can hold.
   bool PrepareAppend(std::uint64_t directory_end, std::uint64_t* position);
 
+  // Reads the header's count and that many records; Open's status codes.
+  int ReadHeaderAndDirectory();
   bool ReadDirectory(std::uint64_t count, bool allow_short);
   // After a failed change: takes the directory and length from the file as it
   // now is, or makes the archive unusable when even that fails.
@@ -49,6 +56,7 @@ class Archive {
   bool MoveToEnd(std::size_t index, std::uint64_t directory_end);
   bool CopySectors(std::uint64_t from, std::uint64_t to, std::uint32_t sectors);
   bool CopyOut(const Entry& entry, File& output);
+  bool CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to, std::uint64_t bytes);
 
   State state_ = State::kClosed;
   File file_;

@@ -1,15 +1,13 @@
 // A file held for exclusive use: no other opener, in this process or another,
 // gets it while this object holds it, and opening fails while another holds it.
 // The platform's handle is kept as an integer so that no system header leaks here.
+// Writes and closes pass the test seam (fault_seam.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace torvane {
-
-// The character after which a path's last component begins.
-extern const char kPathSeparator;
 
 class File {
  public:
@@ -29,7 +27,8 @@ class File {
   // Opens (or creates) the file at path. False when it cannot be opened or held.
   bool Open(const char* path, Mode mode);
   bool IsOpen() const { return handle_ != kNoHandle; }
-  void Close();
+  // False when the system reports a failure on closing (a delayed write error).
+  bool Close();
 
   // Current length in bytes.
   bool Size(std::uint64_t* size) const;

@@ -8,11 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fault_seam.h"
 #include "file.h"
 
 namespace torvane {
-
-const char kPathSeparator = '/';
 
 namespace {
 
@@ -55,10 +54,11 @@ bool File::Open(const char* path, Mode mode) {
   return true;
 }
 
-void File::Close() {
-  if (handle_ == kNoHandle) return;
-  ::close(static_cast<int>(handle_));  // also drops the lock
+bool File::Close() {
+  if (handle_ == kNoHandle) return true;
+  const bool closed = ::close(static_cast<int>(handle_)) == 0;  // also drops the lock
   handle_ = kNoHandle;
+  return !TORVANE_FAULT(kClose) && closed;
 }
 
 bool File::Size(std::uint64_t* size) const {
@@ -87,6 +87,7 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
+    if (TORVANE_FAULT(kWrite)) return false;
     const ssize_t w =
         ::pwrite(static_cast<int>(handle_), bytes + done, n - done, static_cast<off_t>(pos + done));
     if (w < 0 && errno == EINTR) continue;

@@ -1,11 +1,10 @@
 // Win32 files, opened with share mode 0: while held, no other opener gets them.
 #include <windows.h>
 
+#include "fault_seam.h"
 #include "file.h"
 
 namespace torvane {
-
-const char kPathSeparator = '\\';
 
 namespace {
 
@@ -35,10 +34,11 @@ bool File::Open(const char* path, Mode mode) {
   return true;
 }
 
-void File::Close() {
-  if (handle_ == kNoHandle) return;
-  CloseHandle(Native(handle_));
+bool File::Close() {
+  if (handle_ == kNoHandle) return true;
+  const bool closed = CloseHandle(Native(handle_)) != 0;
   handle_ = kNoHandle;
+  return !TORVANE_FAULT(kClose) && closed;
 }
 
 bool File::Size(std::uint64_t* size) const {
@@ -72,7 +72,8 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
     const std::size_t left = n - done;
     const DWORD want = left < kMaxChunk ? static_cast<DWORD>(left) : kMaxChunk;
     DWORD moved = 0;
-    if (!WriteFile(Native(handle_), bytes + done, want, &moved, nullptr) || moved == 0) {
+    if (TORVANE_FAULT(kWrite) || !WriteFile(Native(handle_), bytes + done, want, &moved, nullptr) ||
+        moved == 0) {
       return false;
     }
     done += moved;

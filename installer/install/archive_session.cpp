@@ -12,8 +12,8 @@ bool ArchiveSession::Open(const std::string& path) {
   return false;
 }
 
-int ArchiveSession::AddReplacing(const std::string& fullPath) {
-  return IMGAddFile(fullPath.c_str(), nullptr, 1);
+int ArchiveSession::AddReplacing(const std::string& path, const std::string& entryName) {
+  return IMGAddFile(path.c_str(), entryName.c_str(), 1);
 }
 
 void ArchiveSession::Close() {

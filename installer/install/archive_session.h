@@ -17,9 +17,9 @@ class ArchiveSession {
   // IMGOpen; true when it returned 0. After a failure the archive is closed.
   bool Open(const std::string& path);
 
-  // IMGAddFile with the file's full path, no entry name and replacing allowed,
-  // so the entry takes the file's own name. Returns Torvane's status code.
-  int AddReplacing(const std::string& fullPath);
+  // IMGAddFile with the file's path, its entry name and replacing allowed.
+  // Returns Torvane's status code.
+  int AddReplacing(const std::string& path, const std::string& entryName);
 
   // IMGClose, once per Open.
   void Close();

@@ -4,6 +4,7 @@
 
 #include "archive_session.h"
 #include "data_files.h"
+#include "entry_name.h"
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
@@ -14,19 +15,32 @@
 namespace wrenfield {
 namespace {
 
-// The full path of a model or texture file that exists, can be stored under
-// its own name and can be opened by the archive library. Torvane names the
-// entry after the text following the path's last separator, so a relative path
-// must not reach it.
-std::string CheckedModFile(const std::string& path, const char* notFound,
-                           const char* replaceFailed) {
+// A mod file as it goes into the archive: its full path, and the entry name it
+// is stored under, worked out once: the last component of the full path, so a
+// relative path such as "car.dff" is named after the file too.
+struct ModFile {
+  std::string path;
+  std::string entryName;
+};
+
+ModFile ModFileOf(const std::string& path) {
+  ModFile file{FullPath(path), std::string()};
+  file.entryName = img::EntryNameOf(file.path);
+  return file;
+}
+
+// A model or texture file that exists, can be stored under its own name and
+// can be opened by the archive library.
+ModFile CheckedModFile(const std::string& path, const char* notFound, const char* replaceFailed) {
   if (!FileExists(path)) throw Error(notFound);
-  std::string fullPath = FullPath(path);
-  if (!IsValidEntryName(EntryNameOf(fullPath))) throw Error(replaceFailed);
+  ModFile file = ModFileOf(path);
+  if (file.entryName.empty() || !img::FitsNameField(file.entryName.size())) {
+    throw Error(replaceFailed);
+  }
   // A file the archive could not take (held by another program, not a regular
   // file) would fail only after the data files were written.
-  if (!CanOpenExclusively(fullPath)) throw Error(replaceFailed);
-  return fullPath;
+  if (!CanOpenExclusively(file.path)) throw Error(replaceFailed);
+  return file;
 }
 
 // The handling line is found by the replaced vehicle's identifier; the field
@@ -72,7 +86,8 @@ void AddAdditionalFiles(ArchiveSession& archive, const std::vector<TAdvItem>& it
     if (!item.checked || !FileExists(item.path)) continue;
     // A refused file is passed over, but a failed write leaves the archive
     // damaged and must not be reported as success.
-    if (archive.AddReplacing(FullPath(item.path)) == TORVANE_IO_ERROR) {
+    const ModFile file = ModFileOf(item.path);
+    if (archive.AddReplacing(file.path, file.entryName) == TORVANE_IO_ERROR) {
       throw Error(install_messages::kArchiveWriteFailed);
     }
   }
@@ -84,18 +99,18 @@ void AddAdditionalFiles(ArchiveSession& archive, const std::vector<TAdvItem>& it
 void InstallIntoArchive(ArchiveSession& archive, const std::string& gameDir,
                         const TInstallFields& fields, const std::string& replacedHandlingId) {
   const auto patches = PrepareDataFilePatches(gameDir, fields, replacedHandlingId);
-  const std::string model = CheckedModFile(fields.DFF, install_messages::kModelNotFound,
-                                           install_messages::kModelReplaceFailed);
-  const std::string texture = CheckedModFile(fields.TXD, install_messages::kTextureNotFound,
-                                             install_messages::kTextureReplaceFailed);
+  const ModFile model = CheckedModFile(fields.DFF, install_messages::kModelNotFound,
+                                       install_messages::kModelReplaceFailed);
+  const ModFile texture = CheckedModFile(fields.TXD, install_messages::kTextureNotFound,
+                                         install_messages::kTextureReplaceFailed);
 
   BackupDataFiles(gameDir);
   for (const auto& patch : patches) WriteDataFilePatch(patch);
 
-  if (archive.AddReplacing(model) != TORVANE_OK) {
+  if (archive.AddReplacing(model.path, model.entryName) != TORVANE_OK) {
     throw Error(install_messages::kModelReplaceFailed);
   }
-  if (archive.AddReplacing(texture) != TORVANE_OK) {
+  if (archive.AddReplacing(texture.path, texture.entryName) != TORVANE_OK) {
     throw Error(install_messages::kTextureReplaceFailed);
   }
   AddAdditionalFiles(archive, fields.Adv);

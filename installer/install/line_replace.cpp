@@ -24,25 +24,6 @@ bool IsNameChar(char c) {
 
 }  // namespace
 
-Lines SplitLines(std::string_view text) {
-  Lines lines;
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') {
-      ++i;
-      continue;
-    }
-    lines.emplace_back(text.substr(start, i - start));
-    const bool crLf = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-    i += crLf ? 2 : 1;
-    start = i;
-  }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
-  return lines;
-}
-
 std::string JoinLinesCrLf(const Lines& lines) {
   std::size_t size = 0;
   for (const auto& line : lines) size += line.size() + 2;

@@ -1,20 +1,14 @@
-// Data file lines: splitting a file into lines, the keys that pick the line a
-// mod replaces, whole-name matching, and writing the lines back with CR LF.
+// Data file lines (split with SplitLines): the keys that pick the line a mod
+// replaces, whole-name matching, and writing the lines back with CR LF.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "plain_text.h"
 
 namespace wrenfield {
-
-using Lines = std::vector<std::string>;
-
-// Splits at CR LF, lone LF and lone CR. Text after the last break is a line
-// when not empty; an empty line between two breaks is kept; NUL bytes stay in
-// their line. An empty text gives no lines.
-Lines SplitLines(std::string_view text);
 
 // Every line followed by CR LF, the last one included.
 std::string JoinLinesCrLf(const Lines& lines);

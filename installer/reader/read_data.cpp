@@ -9,8 +9,9 @@
 
 #include "extract_field.h"
 #include "file_system.h"
+#include "plain_text.h"
+#include "readme_text.h"
 #include "stock_tables.h"
-#include "text_encoding.h"
 
 namespace wrenfield {
 
@@ -39,7 +40,7 @@ const std::vector<StockEntry>& StockEntries() {
     std::vector<StockEntry> list;
     list.reserve(StockHandlingIds.size());
     for (const char* id : StockHandlingIds)
-      list.push_back({id, LowerCaseForm(id), VehicleIdOf(id)});
+      list.push_back({id, AsciiLowerCase(id), VehicleIdOf(id)});
     return list;
   }();
   return entries;
@@ -85,13 +86,6 @@ bool LeadingId(const std::string& trimmed, int& id) {
     id = id * 10 + (trimmed[i] - '0');
   }
   return true;
-}
-
-std::string UpperCaseForm(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 // One scan: the read-me lines, the four found flags and the names a
@@ -210,21 +204,22 @@ std::vector<std::string> ReadmeLines(const std::string& folder) {
   return SplitTextLines(ReadmeToCp1251(ReadFileBytes(JoinPath(folder, readmes.front()))));
 }
 
-// The path of the folder's file named base + extension (letter case aside), as
-// the file system spells it; the notice when there is none.
-std::string FindNamedFile(const std::string& folder, const std::string& base, const char* extension,
-                          const char* notFound) {
+// Puts into field the path of the folder's file named base + extension (letter
+// case aside) as the file system spells it, or the notice when there is none.
+void FindNamedFile(const std::string& folder, const std::string& base, const char* extension,
+                   const char* notice, std::string& field, bool& notFound) {
   const std::vector<std::string> found = FindFiles(JoinPath(folder, base + extension));
-  return found.empty() ? std::string(notFound) : JoinPath(folder, found.front());
+  notFound = found.empty();
+  field = notFound ? std::string(notice) : JoinPath(folder, found.front());
 }
 
 // Appends every file of the pattern except the chosen one to Adv.
 void AppendOtherFiles(const std::string& folder, const char* pattern, const std::string& chosen,
                       std::vector<TAdvItem>& adv) {
-  const std::string chosenUpper = UpperCaseForm(chosen);
+  const std::string chosenUpper = AsciiUpperCase(chosen);
   for (const std::string& name : FindFiles(JoinPath(folder, pattern))) {
     std::string path = JoinPath(folder, name);
-    if (UpperCaseForm(path) != chosenUpper) adv.push_back({std::move(path), false});
+    if (AsciiUpperCase(path) != chosenUpper) adv.push_back({std::move(path), false});
   }
 }
 
@@ -235,16 +230,18 @@ void ReadData(const std::string& folder, TInstallFields& fields, std::string& re
   if (folder.empty()) {
     fields.DFF = kModelNotFoundMessage;
     fields.TXD = kTextureNotFoundMessage;
+    fields.DFFNotFound = fields.TXDNotFound = true;
   } else {
     std::vector<std::string> lines;
     if (DirectoryExists(folder)) lines = ReadmeLines(folder);
     Scan scan(std::move(lines), fields, replacedHandlingId);
     scan.RunPasses();
     const std::string& modelBase = scan.modelName().empty() ? replacedHandlingId : scan.modelName();
-    fields.DFF = FindNamedFile(folder, modelBase, ".dff", kModelNotFoundMessage);
+    FindNamedFile(folder, modelBase, ".dff", kModelNotFoundMessage, fields.DFF, fields.DFFNotFound);
     const std::string& textureBase =
         scan.textureName().empty() ? replacedHandlingId : scan.textureName();
-    fields.TXD = FindNamedFile(folder, textureBase, ".txd", kTextureNotFoundMessage);
+    FindNamedFile(folder, textureBase, ".txd", kTextureNotFoundMessage, fields.TXD,
+                  fields.TXDNotFound);
     AppendOtherFiles(folder, "*.dff", fields.DFF, fields.Adv);
     AppendOtherFiles(folder, "*.txd", fields.TXD, fields.Adv);
   }

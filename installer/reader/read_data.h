@@ -13,7 +13,8 @@ namespace wrenfield {
 // Throws Error when the read-me exists but cannot be read.
 void ReadData(const std::string& folder, TInstallFields& fields, std::string& replacedHandlingId);
 
-// What ReadData puts into DFF and TXD when the model or texture is not found.
+// What ReadData puts into DFF and TXD when the model or texture is not found
+// (setting DFFNotFound or TXDNotFound beside it).
 extern const char kModelNotFoundMessage[];
 extern const char kTextureNotFoundMessage[];
 

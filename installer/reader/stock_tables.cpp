@@ -1,6 +1,8 @@
 // The contents of the stock tables (see stock_tables.h).
 #include "stock_tables.h"
 
+#include "plain_text.h"
+
 namespace wrenfield {
 
 // ROLLER and DODO end in a tab, which takes part in every comparison.
@@ -109,16 +111,8 @@ const std::array<const char*, kUpgradePartNameCount> UpgradePartNames = {
     "fbmp_lr_t2",     "fbmp_lr_t1",   "rbmp_lr_t1",   "rbmp_lr_t2",
 };
 
-std::string LowerCaseForm(const std::string& entry) {
-  std::string lower = entry;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 int VehicleIdOf(const std::string& handlingId) {
-  const std::string lower = LowerCaseForm(handlingId);
+  const std::string lower = AsciiLowerCase(handlingId);
   for (std::size_t j = 0; j < StockModelNames.size(); ++j) {
     if (lower == StockModelNames[j]) return kFirstVehicleId + static_cast<int>(j);
   }

@@ -25,9 +25,6 @@ extern const std::array<const char*, kStockModelNameCount> StockModelNames;
 // The model names of the upgrade parts; a line holding one is a carmods.dat line.
 extern const std::array<const char*, kUpgradePartNameCount> UpgradePartNames;
 
-// The entry with ASCII A to Z turned into a to z; nothing else changes.
-std::string LowerCaseForm(const std::string& entry);
-
 // The vehicle id of a handling identifier: 400 plus the index of the
 // StockModelNames entry equal to its lower-case form, or -1 when it has none.
 int VehicleIdOf(const std::string& handlingId);

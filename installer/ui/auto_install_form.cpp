@@ -4,22 +4,19 @@
 #include <utility>
 
 #include "error.h"
+#include "install_messages.h"
+#include "plain_text.h"
 #include "settings_file.h"
 #include "ui_texts.h"
 
 namespace wrenfield {
-
-std::string ErrorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
-}
 
 // The window's share of an installation: lock, success box, unlock.
 class TAutoInstallForm::Progress : public InstallProgress {
  public:
   explicit Progress(TAutoInstallView& view) : view_(view) {}
   void ArchiveOpened() override { view_.SetReviewEnabled(false); }
-  void Installed() override { view_.ShowInfo(ui_texts::kInstalled); }
+  void Installed() override { view_.ShowInfo(install_messages::kInstalled); }
   void Ended() override { view_.SetReviewEnabled(true); }
 
  private:
@@ -124,11 +121,19 @@ void TAutoInstallForm::ShowFields(const TInstallFields& fields) {
   view_.SetText(TEditField::vehicles, fields.vehicles);
   view_.SetText(TEditField::carcols, fields.carcols);
   view_.SetText(TEditField::carmods, fields.carmods);
-  view_.SetText(TEditField::DFF, fields.DFF);
-  view_.SetText(TEditField::TXD, fields.TXD);
+  ShowPathOrNotice(TEditField::DFF, fields.DFF, fields.DFFNotFound);
+  ShowPathOrNotice(TEditField::TXD, fields.TXD, fields.TXDNotFound);
   std::vector<TAdvItem> items = fields.Adv;
   for (TAdvItem& item : items) item.checked = true;  // a fresh read offers every file
   view_.SetAdvItems(items);
+}
+
+void TAutoInstallForm::ShowPathOrNotice(TEditField field, const std::string& text, bool notice) {
+  if (notice) {
+    view_.ShowNotice(field, text);
+  } else {
+    view_.SetText(field, text);
+  }
 }
 
 void TAutoInstallForm::AcceptModFolderIfExists() {

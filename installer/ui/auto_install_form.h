@@ -24,10 +24,6 @@ struct TFormServices {
 
 TFormServices DefaultFormServices();
 
-// The error box text: the message with "." appended when its last byte, taken
-// as unsigned, sorts after "." (so "!" and "'" endings get none, letters do).
-std::string ErrorBoxText(const std::string& message);
-
 inline constexpr int kEnterKey = 13;
 
 class TAutoInstallForm {
@@ -59,6 +55,7 @@ class TAutoInstallForm {
   void Dispatch(const std::function<void()>& flow);
   TInstallFields FieldsFromView() const;
   void ShowFields(const TInstallFields& fields);
+  void ShowPathOrNotice(TEditField field, const std::string& text, bool notice);
   void AcceptModFolderIfExists();
   void PickFile(const char* filter, TEditField target);
 

@@ -21,6 +21,10 @@ class TAutoInstallView {
 
   virtual std::string GetText(TEditField field) const = 0;
   virtual void SetText(TEditField field, const std::string& text) = 0;
+  // A notice in place of a path (DFF or TXD: the reader found no such file),
+  // code page 1251 like a message. GetText gives it back byte for byte until
+  // the edit's text is changed.
+  virtual void ShowNotice(TEditField field, const std::string& notice) = 0;
   // The check-list of additional files: item texts with their check marks.
   virtual std::vector<TAdvItem> GetAdvItems() const = 0;
   virtual void SetAdvItems(const std::vector<TAdvItem>& items) = 0;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "plain_text.h"
+
 namespace wrenfield {
 namespace {
 
@@ -15,35 +17,16 @@ std::string Trimmed(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
-
 // One line of the text: its content without the break, and the break itself.
 struct Line {
   std::string content;
   std::string lineBreak;
 };
 
-std::vector<Line> SplitLines(const std::string& text) {
+std::vector<Line> IniLines(const std::string& text) {
   std::vector<Line> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t newline = text.find('\n', start);
-    if (newline == std::string::npos) {
-      lines.push_back({text.substr(start), ""});
-      break;
-    }
-    size_t contentEnd = newline;
-    if (contentEnd > start && text[contentEnd - 1] == '\r') --contentEnd;
-    lines.push_back({text.substr(start, contentEnd - start),
-                     text.substr(contentEnd, newline + 1 - contentEnd)});
-    start = newline + 1;
+  for (const LineWithBreak& line : SplitLinesWithBreaks(text)) {
+    lines.push_back({std::string(line.text), std::string(line.lineBreak)});
   }
   return lines;
 }
@@ -86,12 +69,13 @@ std::string PreferredBreak(const std::string& text) {
 std::string IniValue(const std::string& text, const std::string& section, const std::string& key,
                      const std::string& fallback) {
   bool inSection = false;
-  for (const Line& line : SplitLines(text)) {
+  for (const Line& line : IniLines(text)) {
     std::string name, value;
     if (SectionName(line.content, name)) {
       if (inSection) break;  // only the first section of that name is read
-      inSection = SameName(name, section);
-    } else if (inSection && KeyLine(line.content, name, value) && SameName(name, key)) {
+      inSection = SameIgnoringAsciiCase(name, section);
+    } else if (inSection && KeyLine(line.content, name, value) &&
+               SameIgnoringAsciiCase(name, key)) {
       if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
           value.back() == value.front())
         value = value.substr(1, value.size() - 2);
@@ -103,7 +87,7 @@ std::string IniValue(const std::string& text, const std::string& section, const 
 
 std::string WithIniValue(const std::string& text, const std::string& section,
                          const std::string& key, const std::string& value) {
-  std::vector<Line> lines = SplitLines(text);
+  std::vector<Line> lines = IniLines(text);
   const std::string lineBreak = PreferredBreak(text);
   const std::string keyLine = key + "=" + value;
 
@@ -113,9 +97,10 @@ std::string WithIniValue(const std::string& text, const std::string& section,
     std::string name, oldValue;
     if (SectionName(lines[i].content, name)) {
       if (inSection) break;
-      inSection = SameName(name, section);
+      inSection = SameIgnoringAsciiCase(name, section);
       if (inSection) insertAfter = i;
-    } else if (inSection && KeyLine(lines[i].content, name, oldValue) && SameName(name, key)) {
+    } else if (inSection && KeyLine(lines[i].content, name, oldValue) &&
+               SameIgnoringAsciiCase(name, key)) {
       lines[i].content = keyLine;
       return Joined(lines);
     } else if (inSection && !Trimmed(lines[i].content).empty()) {

@@ -14,41 +14,9 @@
 #include "auto_install_view.h"
 #include "banner_win.h"
 #include "shell_dialogs_win.h"
+#include "window_layout_win.h"
 
 namespace wrenfield {
-
-// Control identifiers, unique in the whole window.
-enum TControlId : int {
-  kImage1 = 100,
-  kBevel1,
-  kLabel11,
-  kLabel12,
-  kGroupBox1 = 110,  // the framed groups (panels that hold their controls)
-  kGroupBox2,
-  kGroupBox3,
-  kLabel2 = 120,
-  kLabel3,
-  kLabel4,
-  kLabel5,
-  kLabel6,
-  kLabel7,
-  kLabel8,
-  kLabel9,
-  kSpeedButton1,
-  kSpeedButton2,
-  kHandling = 140,
-  kVehicles,
-  kCarcols,
-  kCarmods,
-  kDFF,
-  kTXD,
-  kAdv,
-  kInstallBtn,
-  kDirBrowseBtn = 160,
-  kGTASADir,
-  kVehicleDir,
-  kVehDirBrowseBtn,
-};
 
 class TMainWindow : public TAutoInstallView {
  public:
@@ -74,6 +42,7 @@ class TMainWindow : public TAutoInstallView {
 
   std::string GetText(TEditField field) const override;
   void SetText(TEditField field, const std::string& text) override;
+  void ShowNotice(TEditField field, const std::string& notice) override;
   std::vector<TAdvItem> GetAdvItems() const override;
   void SetAdvItems(const std::vector<TAdvItem>& items) override;
   void SetReviewEnabled(bool enabled) override;
@@ -89,14 +58,17 @@ class TMainWindow : public TAutoInstallView {
   void UnhighlightLink() override;
 
  private:
+  // The window procedures (main_window_procs_win.cpp).
+  static void RegisterClasses(HINSTANCE instance);
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ApplicationProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   static LRESULT CALLBACK ModFolderEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
-  enum class TTextKind { Text, Path, PathOrNotice };
-  static TTextKind KindOf(TEditField field);
+  static bool HoldsPath(TEditField field);
+  bool ShowsNotice(TEditField field) const;
+  void SetEditText(TEditField field, const std::wstring& text, bool notice);
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
@@ -108,17 +80,16 @@ class TMainWindow : public TAutoInstallView {
   HINSTANCE instance_;
   TShellDialogs& dialogs_;
   TBanner banner_;
-  int dpi_ = 96;
+  int dpi_;
+  TWindowFonts fonts_;
   HWND application_ = nullptr;
   HWND window_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND savedFocus_ = nullptr;
-  HFONT defaultFont_ = nullptr;
-  HFONT creditsFont_ = nullptr;
-  HFONT linkFont_ = nullptr;
   HIMAGELIST installPicture_ = nullptr;
   HBITMAP installBitmap_ = nullptr;
   bool linkHot_ = false;
+  bool noticeShown_[8] = {};  // by TEditField: the edit was given a notice
   std::vector<std::pair<int, HWND>> controls_;
   std::unique_ptr<TAutoInstallForm> form_;
 };

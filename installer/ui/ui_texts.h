@@ -20,10 +20,6 @@ inline constexpr char kTextureFilter[] =
     "\xD4\xE0\xE9\xEB \xF2\xE5\xEA\xF1\xF2\xF3\xF0 (*.TXD)|*.txd";
 // Отрыть файл (the open-file dialog's title, spelt as the program always had it)
 inline constexpr char kOpenDialogTitle[] = "\xCE\xF2\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB";
-// Транспорт успешно установлен!
-inline constexpr char kInstalled[] =
-    "\xD2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2 \xF3\xF1\xEF\xE5\xF8\xED\xEE "
-    "\xF3\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED!";
 // The close-time error when the setting cannot be stored; the path follows.
 inline constexpr char kUnableToWrite[] = "Unable to write to ";
 

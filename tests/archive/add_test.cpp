@@ -35,8 +35,8 @@ TEST_F(AddTest, NameComesFromThePathAfterItsLastSeparator) {
 #ifdef _WIN32
   // Only the backslash separates: a later '/' stays in the name.
   File("other.dff", content);
-  EXPECT_EQ(IMGAddFile((dir_.root() + "\\sub/..\\other.dff").c_str(), nullptr, 1), TORVANE_OK);
-  const std::string slash = dir_.root() + "\\sub/car.dff";
+  EXPECT_EQ(IMGAddFile((dir_.path() + "\\sub/..\\other.dff").c_str(), nullptr, 1), TORVANE_OK);
+  const std::string slash = dir_.path() + "\\sub/car.dff";
   EXPECT_EQ(IMGAddFile(slash.c_str(), nullptr, 1), TORVANE_OK);
   const char* expected[] = {"car.dff", "other.dff", "sub/car.dff"};
 #else
@@ -57,7 +57,7 @@ TEST_F(AddTest, PathWithoutSeparatorGivesTheEmptyName) {
   const Bytes content = Pattern(10, 2);
   File("car.dff", content);
   const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir_.root());
+  std::filesystem::current_path(dir_.path());
   const int status = IMGAddFile("car.dff", nullptr, 1);
   std::filesystem::current_path(previous);
   EXPECT_EQ(status, TORVANE_OK);

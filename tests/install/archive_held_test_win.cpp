@@ -11,9 +11,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::RecordingProgress;
-using testing::TreeSnapshot;
+using namespace testing;  // the shared test-support layer
 
 // The folder of this test program, where the helper program lies too.
 std::string ProgramFolder() {
@@ -54,7 +52,7 @@ class FileHolder {
 
 TEST(InstallThroughTorvaneDll, ArchiveHeldByAnotherProcessFailsToOpenAndChangesNothing) {
   DemoInstall demo;
-  const std::string marker = demo.dir / "held";
+  const std::string marker = demo.dir.Path("held");
   {
     FileHolder holder(demo.archive(), marker);
     ASSERT_TRUE(holder.started());

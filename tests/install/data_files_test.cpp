@@ -12,9 +12,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::ReadAll;
-using testing::ScratchDir;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 
 // A game folder with only a data folder.
 class DataFilesTest : public ::testing::Test {
@@ -32,7 +30,7 @@ class DataFilesTest : public ::testing::Test {
   }
 
   ScratchDir dir_;
-  std::string game_ = dir_ / "game";
+  std::string game_ = dir_.Path("game");
 };
 
 TEST_F(DataFilesTest, PathsUseTheNativeSeparator) {

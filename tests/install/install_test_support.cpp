@@ -1,91 +1,15 @@
 #include "install_test_support.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "demo_game.h"
 #include "error.h"
 #include "file_system.h"
 #include "torvane.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
-namespace fs = std::filesystem;
-
 namespace wrenfield::testing {
 
-ScratchDir::ScratchDir() {
-  static std::atomic<int> counter{0};
-  const auto base = fs::temp_directory_path();
-  for (;;) {
-    const auto candidate = base / ("wrenfield-install-" + std::to_string(std::rand()) + "-" +
-                                   std::to_string(counter++));
-    if (fs::create_directory(candidate)) {
-      path_ = candidate.string();
-      return;
-    }
-  }
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::string ScratchDir::operator/(const std::string& name) const { return JoinPath(path_, name); }
-
-::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return ::testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-  return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
-                                       << " were expected; first difference at byte " << at;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::string& path) {
-  std::error_code ignored;
-  return fs::exists(fs::path(path), ignored);
-}
-
-void MakeDir(const std::string& path) { fs::create_directories(fs::path(path)); }
-
-unsigned long ProcessId() {
-#ifdef _WIN32
-  return GetCurrentProcessId();
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
-std::map<std::string, std::string> TreeSnapshot(const std::string& folder) {
-  std::map<std::string, std::string> tree;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string relative = fs::relative(entry.path(), folder).string();
-    tree[relative] = entry.is_directory() ? "<dir>" : ReadAll(entry.path().string());
-  }
-  return tree;
-}
-
 std::string ExtractEntry(const std::string& archive, const std::string& name) {
-  ScratchDir out;
-  const std::string target = out / "entry.bin";
+  ScratchDir out("extract");
+  const std::string target = out.Path("entry.bin");
   const int opened = IMGOpen(archive.c_str());
   const int extracted = opened == TORVANE_OK ? IMGExtractFile(name.c_str(), target.c_str()) : -1;
   IMGClose();
@@ -93,13 +17,8 @@ std::string ExtractEntry(const std::string& archive, const std::string& name) {
   return Exists(target) ? ReadAll(target) : "<none>";
 }
 
-std::string AsEntry(std::string bytes) {
-  bytes.append((2048 - bytes.size() % 2048) % 2048, '\0');
-  return bytes;
-}
-
 DemoInstall::DemoInstall(std::size_t entries)
-    : game(dir / "game"), mod(dir / "mod"), replacedHandlingId(kDemoHandlingId) {
+    : game(dir.Path("game")), mod(dir.Path("mod")), replacedHandlingId(kDemoHandlingId) {
   DemoGameOptions gameOptions;
   gameOptions.entryCount = entries;
   WriteDemoGame(game, gameOptions);

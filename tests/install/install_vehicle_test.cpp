@@ -17,14 +17,7 @@
 namespace wrenfield {
 namespace {
 
-using testing::AsEntry;
-using testing::DemoInstall;
-using testing::ExtractEntry;
-using testing::ReadAll;
-using testing::RecordingProgress;
-using testing::SameBytes;
-using testing::TreeSnapshot;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 namespace msg = install_messages;
 
 // The data file as it should be after the installation: every line that
@@ -43,7 +36,7 @@ std::string Patched(const std::string& original, const std::string& key,
 }
 
 std::string CopyOfArchive(const DemoInstall& demo) {
-  const std::string copy = demo.dir / "gta3-before.img";
+  const std::string copy = demo.dir.Path("gta3-before.img");
   WriteAll(copy, ReadAll(demo.archive()));
   return copy;
 }
@@ -113,7 +106,7 @@ void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
 
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
   ExpectRefusedUnchanged([](DemoInstall& d) { d.game.clear(); }, msg::kNoGameFolder, "");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir / "nowhere"; },
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir.Path("nowhere"); },
                          msg::kArchiveOpenFailed, "");
   ExpectRefusedUnchanged([](DemoInstall& d) { std::remove(d.archive().c_str()); },
                          msg::kArchiveOpenFailed, "");

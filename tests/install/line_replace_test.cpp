@@ -5,23 +5,6 @@
 namespace wrenfield {
 namespace {
 
-TEST(SplitLines, BreaksAtCrLfLoneLfAndLoneCr) {
-  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitLines("a\n\r\nb"), (Lines{"a", "", "b"}));  // LF then CR LF: one empty line
-  EXPECT_EQ(SplitLines("a\r\rb"), (Lines{"a", "", "b"}));
-  EXPECT_EQ(SplitLines("a\n\nb\n"), (Lines{"a", "", "b"}));
-  EXPECT_EQ(SplitLines("\r\n"), (Lines{""}));
-  EXPECT_TRUE(SplitLines("").empty());
-}
-
-TEST(SplitLines, KeepsNulAndOtherBytesInTheirLine) {
-  const std::string text("a\0b\r\n\xFF\tc", 8);
-  const Lines lines = SplitLines(text);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], std::string("a\0b", 3));
-  EXPECT_EQ(lines[1], "\xFF\tc");
-}
-
 TEST(JoinLinesCrLf, EndsEveryLineWithCrLf) {
   EXPECT_EQ(JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
   EXPECT_EQ(JoinLinesCrLf({}), "");

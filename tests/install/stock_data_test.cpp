@@ -8,6 +8,7 @@
 
 #include "demo_game.h"
 #include "file_system.h"
+#include "gtest_support.h"
 #include "install_messages.h"
 #include "install_test_support.h"
 #include "line_replace.h"
@@ -16,25 +17,21 @@
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::ReadAll;
-using testing::RecordingProgress;
-using testing::SameBytes;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 
 const char* const kDataFiles[] = {"carcols.dat", "handling.cfg", "vehicles.ide", "carmods.dat"};
 
 std::string FixturePath(const std::string& folder, const std::string& name) {
-  return std::string(WRENFIELD_SHARED_DIR) + "/fixtures/" + folder + "/" + name;
+  return testing::FixturePath(folder + "/" + name);
 }
 
 // A demo game whose four data files are the real stock ones.
-class StockDataTest : public ::testing::Test {
+class FixtureStockDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name : kDataFiles) {
+      SKIP_WITHOUT_FIXTURE(std::string("data/") + name);
       stock_[name] = ReadAll(FixturePath("data", name));
-      if (stock_[name].empty()) GTEST_SKIP() << "stock data files not available";
       WriteAll(demo_.data(name), stock_[name]);
     }
   }
@@ -91,7 +88,7 @@ class StockDataTest : public ::testing::Test {
   std::map<std::string, std::string> stock_;
 };
 
-TEST_F(StockDataTest, ModWithThreeLinesChangesExactlyThoseLines) {
+TEST_F(FixtureStockDataTest, ModWithThreeLinesChangesExactlyThoseLines) {
   ReadMod("01_CometPlus__lineas comet.txt", "comet");
   ASSERT_EQ(demo_.replacedHandlingId, "COMET");
   RecordingProgress progress;
@@ -99,7 +96,7 @@ TEST_F(StockDataTest, ModWithThreeLinesChangesExactlyThoseLines) {
   ExpectChangedLines({{"carcols.dat", {201}}, {"handling.cfg", {154}}, {"vehicles.ide", {93}}});
 }
 
-TEST_F(StockDataTest, ModWithFourLinesChangesExactlyThoseLines) {
+TEST_F(FixtureStockDataTest, ModWithFourLinesChangesExactlyThoseLines) {
   ReadMod("02_MesaPlus__Lines.txt", "mesa");
   RecordingProgress progress;
   ASSERT_EQ(Install(demo_, progress), "");
@@ -111,14 +108,14 @@ TEST_F(StockDataTest, ModWithFourLinesChangesExactlyThoseLines) {
                         DemoBytes(4000, 11)));
 }
 
-TEST_F(StockDataTest, ModWithOnlyAColourLineChangesOnlyThatLine) {
+TEST_F(FixtureStockDataTest, ModWithOnlyAColourLineChangesOnlyThatLine) {
   ReadMod("10_VEH-BR__moonbean.txt", "moonbeam");
   RecordingProgress progress;
   ASSERT_EQ(Install(demo_, progress), "");
   ExpectChangedLines({{"carcols.dat", {263}}});
 }
 
-TEST_F(StockDataTest, ModWhoseUpgradeLineHasNoStockLineChangesNothing) {
+TEST_F(FixtureStockDataTest, ModWhoseUpgradeLineHasNoStockLineChangesNothing) {
   // The stock carmods.dat has no freeway line: the installation stops before
   // the first backup, so the three lines that could be replaced are not.
   ReadMod("05_FreewayPlus__Lines.txt", "freeway");
@@ -131,7 +128,7 @@ TEST_F(StockDataTest, ModWhoseUpgradeLineHasNoStockLineChangesNothing) {
   }
 }
 
-TEST_F(StockDataTest, ShortModelNamesLeaveTheLongerNamesTheyBegin) {
+TEST_F(FixtureStockDataTest, ShortModelNamesLeaveTheLongerNamesTheyBegin) {
   // monster begins monstera and monsterb, tug begins tugstair.
   demo_.fields = {};
   demo_.fields.carcols = "monster, 1,1";

@@ -5,18 +5,17 @@
 #include <string>
 
 #include "file_system.h"
+#include "gtest_support.h"
 #include "read_data.h"
-#include "scratch_folder.h"
+#include "scratch_dir.h"
 #include "stock_tables.h"
 
 namespace wrenfield {
 namespace {
 
-using testing::ScratchFolder;
-
-std::string FixturePath(const std::string& relative) {
-  return std::string(WRENFIELD_SHARED_DIR) + "/fixtures/" + relative;
-}
+using testing::FixtureAbsent;
+using testing::FixturePath;
+using testing::ScratchDir;
 
 struct Scanned {
   TInstallFields fields;
@@ -25,18 +24,17 @@ struct Scanned {
 
 // Scans a folder holding just the fixture as its read-me; false when absent.
 bool ScanFixture(const std::string& relative, Scanned& out) {
-  const std::string path = FixturePath(relative);
-  if (!FileExists(path)) return false;
-  ScratchFolder folder;
-  folder.Write("readme.txt", ReadFileBytes(path));
+  if (FixtureAbsent(relative)) return false;
+  ScratchDir folder("reader");
+  folder.Write("readme.txt", ReadFileBytes(FixturePath(relative)));
   ReadData(folder.path(), out.fields, out.replaced);
   return true;
 }
 
 #define SCAN_OR_SKIP(relative, out) \
-  if (!ScanFixture(relative, out)) GTEST_SKIP() << "fixture absent: " << relative
+  if (!ScanFixture(relative, out)) GTEST_SKIP() << "shared fixture absent: " << relative
 
-TEST(RealReadmes, CompleteModReadmeFillsAllFourLines) {
+TEST(FixtureReadmes, CompleteModReadmeFillsAllFourLines) {
   Scanned s;
   SCAN_OR_SKIP("readmes/02_MesaPlus__Lines.txt", s);
   EXPECT_EQ(s.replaced, "MESA");
@@ -49,7 +47,7 @@ TEST(RealReadmes, CompleteModReadmeFillsAllFourLines) {
   EXPECT_EQ(s.fields.DFF, kModelNotFoundMessage);
 }
 
-TEST(RealReadmes, FirstColourLineWinsEvenForAnotherVehicle) {
+TEST(FixtureReadmes, FirstColourLineWinsEvenForAnotherVehicle) {
   Scanned s;
   SCAN_OR_SKIP("readmes/04_FarmingEquipmentDLC__Lines.txt", s);
   EXPECT_EQ(s.fields.vehicles.rfind("531, \ttractor,", 0), 0u);
@@ -57,7 +55,7 @@ TEST(RealReadmes, FirstColourLineWinsEvenForAnotherVehicle) {
   EXPECT_EQ(s.replaced, "TRACTOR");
 }
 
-TEST(RealReadmes, IdentifierEndsAsTheLastNameHit) {
+TEST(FixtureReadmes, IdentifierEndsAsTheLastNameHit) {
   Scanned s;
   SCAN_OR_SKIP("readmes/08_RevampedVehicleProject__Data Lines__datalines.txt", s);
   EXPECT_EQ(s.fields.handling.rfind("ANDROM\t", 0), 0u);
@@ -66,7 +64,7 @@ TEST(RealReadmes, IdentifierEndsAsTheLastNameHit) {
   EXPECT_EQ(s.replaced, "EUROS");
 }
 
-TEST(RealReadmes, HandlingOnlyReadmeOfAnIdentifierWithoutTwin) {
+TEST(FixtureReadmes, HandlingOnlyReadmeOfAnIdentifierWithoutTwin) {
   Scanned s;
   SCAN_OR_SKIP("readmes/13_handling-pack__handling police_la.txt", s);
   EXPECT_EQ(s.fields.handling.rfind("POLICE_LA\t", 0), 0u);
@@ -74,7 +72,7 @@ TEST(RealReadmes, HandlingOnlyReadmeOfAnIdentifierWithoutTwin) {
   EXPECT_EQ(s.replaced, "POLICE_LA");
 }
 
-TEST(RealReadmes, EveryReadmeScansWithoutFailure) {
+TEST(FixtureReadmes, EveryReadmeScansWithoutFailure) {
   const char* names[] = {"01_CometPlus__lineas comet.txt",
                          "03_PCJ600RemasteredHD__data.txt",
                          "05_FreewayPlus__Lines.txt",
@@ -101,7 +99,7 @@ TEST(RealReadmes, EveryReadmeScansWithoutFailure) {
   if (scanned == 0) GTEST_SKIP() << "fixtures absent";
 }
 
-TEST(RealDataFiles, StockDataFilesAsReadmesGiveTheirOwnLines) {
+TEST(FixtureDataFiles, StockDataFilesAsReadmesGiveTheirOwnLines) {
   Scanned s;
   SCAN_OR_SKIP("data/vehicles.ide", s);
   EXPECT_EQ(s.fields.vehicles.rfind("400,", 0), 0u);

@@ -8,15 +8,15 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "scratch_folder.h"
+#include "scratch_dir.h"
 
 namespace wrenfield {
 namespace {
 
-using testing::ScratchFolder;
+using testing::ScratchDir;
 
 // A mod folder with a read-me made of the given lines (CR LF between them).
-class ModFolder : public ScratchFolder {
+class ModFolder : public ScratchDir {
  public:
   explicit ModFolder(const std::vector<std::string>& lines = {}) {
     if (lines.empty()) return;
@@ -54,8 +54,8 @@ TEST(ReadDataVehicles, TakesTheLineWhoseIdIsTheNamedVehicle) {
   const Result r = Scan(folder.path());
   EXPECT_EQ(r.fields.vehicles, std::string(kLandstalIde) + "  ");  // left-trimmed only
   EXPECT_EQ(r.replaced, "LANDSTAL");
-  EXPECT_EQ(r.fields.DFF, folder.Join("landstal.dff"));
-  EXPECT_EQ(r.fields.TXD, folder.Join("landstal.txd"));
+  EXPECT_EQ(r.fields.DFF, folder.Path("landstal.dff"));
+  EXPECT_EQ(r.fields.TXD, folder.Path("landstal.txd"));
   EXPECT_TRUE(r.fields.Adv.empty());
 }
 
@@ -68,8 +68,8 @@ TEST(ReadDataVehicles, NameHitsWithoutTheRightIdOnlySetTheNames) {
   folder.Write("mytex.txd", "t");
   const Result r = Scan(folder.path());
   EXPECT_EQ(r.fields.vehicles, "");
-  EXPECT_EQ(r.fields.DFF, folder.Join("MyModel.DFF"));
-  EXPECT_EQ(r.fields.TXD, folder.Join("mytex.txd"));
+  EXPECT_EQ(r.fields.DFF, folder.Path("MyModel.DFF"));
+  EXPECT_EQ(r.fields.TXD, folder.Path("mytex.txd"));
   EXPECT_EQ(r.replaced, "POLICE_LA");
 }
 
@@ -109,7 +109,7 @@ TEST(ReadDataHandling, TabEntriesNeedTheTabAndFindNoModel) {
   EXPECT_EQ(r.fields.DFF, kModelNotFoundMessage);
   EXPECT_EQ(r.fields.TXD, kTextureNotFoundMessage);
   EXPECT_EQ(Paths(r.fields.Adv),
-            (std::vector<std::string>{folder.Join("roller.dff"), folder.Join("ROLLER.txd")}));
+            (std::vector<std::string>{folder.Path("roller.dff"), folder.Path("ROLLER.txd")}));
 }
 
 TEST(ReadDataCarcols, TakesTheColourLineAndSendsPartLinesToCarmods) {
@@ -146,13 +146,13 @@ TEST(ReadDataFolder, ModelFoundWhateverItsLetterCaseOnDisk) {
   folder.Write("extra.txd", "x");
   folder.MakeFolder("parts.dff");  // entries of every kind are listed
   const Result r = Scan(folder.path());
-  EXPECT_EQ(r.fields.DFF, folder.Join("BuFfAlO.dFf"));
-  EXPECT_EQ(r.fields.TXD, folder.Join("buffalo.txd"));
+  EXPECT_EQ(r.fields.DFF, folder.Path("BuFfAlO.dFf"));
+  EXPECT_EQ(r.fields.TXD, folder.Path("buffalo.txd"));
   ASSERT_EQ(r.fields.Adv.size(), 3u);
   std::vector<std::string> dffs = {r.fields.Adv[0].path, r.fields.Adv[1].path};
   std::sort(dffs.begin(), dffs.end());
-  EXPECT_EQ(dffs, (std::vector<std::string>{folder.Join("other.DFF"), folder.Join("parts.dff")}));
-  EXPECT_EQ(r.fields.Adv[2].path, folder.Join("extra.txd"));  // models first, then textures
+  EXPECT_EQ(dffs, (std::vector<std::string>{folder.Path("other.DFF"), folder.Path("parts.dff")}));
+  EXPECT_EQ(r.fields.Adv[2].path, folder.Path("extra.txd"));  // models first, then textures
   for (const TAdvItem& item : r.fields.Adv) EXPECT_TRUE(item.checked);
 }
 
@@ -171,10 +171,12 @@ TEST(ReadDataFolder, SecondScanKeepsWhatItDoesNotFindAndGrowsAdv) {
   EXPECT_EQ(r.fields.carcols, "landstal, 1,1");
   EXPECT_EQ(r.fields.carmods, "landstal, nto_b_l");
   EXPECT_EQ(r.replaced, "BUS");
-  EXPECT_EQ(r.fields.DFF, second.Join("bus.dff"));
+  EXPECT_EQ(r.fields.DFF, second.Path("bus.dff"));
   EXPECT_EQ(r.fields.TXD, kTextureNotFoundMessage);
-  EXPECT_EQ(Paths(r.fields.Adv), (std::vector<std::string>{first.Join("spare.txd"), "typed by hand",
-                                                           second.Join("x.dff")}));
+  EXPECT_FALSE(r.fields.DFFNotFound);
+  EXPECT_TRUE(r.fields.TXDNotFound);
+  EXPECT_EQ(Paths(r.fields.Adv), (std::vector<std::string>{first.Path("spare.txd"), "typed by hand",
+                                                           second.Path("x.dff")}));
   for (const TAdvItem& item : r.fields.Adv) EXPECT_TRUE(item.checked);
 
   // A third scan without any name hit keeps the identifier and looks for its model.
@@ -183,7 +185,7 @@ TEST(ReadDataFolder, SecondScanKeepsWhatItDoesNotFindAndGrowsAdv) {
   third.Write("BUS.DFF", "m");
   r = Scan(third.path(), r);
   EXPECT_EQ(r.replaced, "BUS");
-  EXPECT_EQ(r.fields.DFF, third.Join("BUS.DFF"));
+  EXPECT_EQ(r.fields.DFF, third.Path("BUS.DFF"));
 }
 
 TEST(ReadDataFolder, OnlyTheFirstReadmeTheSearchReturnsIsRead) {
@@ -191,7 +193,7 @@ TEST(ReadDataFolder, OnlyTheFirstReadmeTheSearchReturnsIsRead) {
   folder.Write("a.txt", "LANDSTAL 1\r\n");
   folder.Write("b.TXT", "BUS 2\r\n");
   folder.Write("c.txt.bak", "BANSHEE 3\r\n");
-  const std::vector<std::string> order = FindFiles(folder.Join("*.txt"));
+  const std::vector<std::string> order = FindFiles(folder.Path("*.txt"));
   ASSERT_EQ(order.size(), 2u);
   const Result r = Scan(folder.path());
   EXPECT_EQ(r.fields.handling, order.front() == "a.txt" ? "LANDSTAL\t1" : "BUS\t2");
@@ -206,8 +208,8 @@ TEST(ReadDataFolder, MissingReadmeStillLooksForFiles) {
   start.fields.handling = "kept";
   const Result r = Scan(folder.path(), start);
   EXPECT_EQ(r.fields.handling, "kept");
-  EXPECT_EQ(r.fields.DFF, folder.Join("sabre.dff"));
-  EXPECT_EQ(r.fields.TXD, folder.Join("SABRE.txd"));
+  EXPECT_EQ(r.fields.DFF, folder.Path("sabre.dff"));
+  EXPECT_EQ(r.fields.TXD, folder.Path("SABRE.txd"));
   EXPECT_TRUE(r.fields.Adv.empty());
 }
 
@@ -223,7 +225,7 @@ TEST(ReadDataFolder, UnreadableReadmeFailsAndChangesNothing) {
     ReadData(folder.path(), r.fields, r.replaced);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_NE(e.message().find(FullPath(folder.Join("readme.txt"))), std::string::npos);
+    EXPECT_NE(e.message().find(FullPath(folder.Path("readme.txt"))), std::string::npos);
   }
   EXPECT_EQ(r.fields.handling, "h");
   EXPECT_EQ(r.fields.DFF, "dff");

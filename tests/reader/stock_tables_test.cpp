@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "gtest_support.h"
+#include "plain_text.h"
+
 namespace wrenfield {
 namespace {
 
@@ -63,7 +66,7 @@ TEST(StockTables, OnlyRollerAndDodoEndInATab) {
   EXPECT_EQ(withTab, (std::vector<std::size_t>{161, 197}));
   EXPECT_EQ(std::string(StockHandlingIds[161]), "ROLLER\t");
   EXPECT_EQ(std::string(StockHandlingIds[197]), "DODO\t");
-  EXPECT_EQ(LowerCaseForm("DODO\t"), "dodo\t");
+  EXPECT_EQ(AsciiLowerCase("DODO\t"), "dodo\t");
   EXPECT_EQ(VehicleIdOf("DODO\t"), -1);  // dodo (593) exists, but the tab keeps them apart
 }
 
@@ -75,7 +78,7 @@ TEST(StockTables, ExactlyTheListedEntriesHaveNoTwin) {
     if (id < 0) {
       idsWithoutTwin.push_back(i);
     } else {
-      EXPECT_EQ(LowerCaseForm(StockHandlingIds[i]), StockModelNames[id - 400]);
+      EXPECT_EQ(AsciiLowerCase(StockHandlingIds[i]), StockModelNames[id - 400]);
       pairedVehicleIds.insert(id);
     }
   }
@@ -109,7 +112,7 @@ TEST(StockTables, PrefixRelationsTheReaderReliesOn) {
   // Lower-case forms that begin a longer model name without being equal to it.
   std::set<std::string> shortForms;
   for (const char* a : StockHandlingIds) {
-    const std::string lower = LowerCaseForm(a);
+    const std::string lower = AsciiLowerCase(a);
     for (const char* model : StockModelNames) {
       if (lower != model && std::string(model).rfind(lower, 0) == 0) shortForms.insert(lower);
     }
@@ -128,15 +131,9 @@ TEST(StockTables, PrefixRelationsTheReaderReliesOn) {
   EXPECT_EQ(inside, 13);
 }
 
-TEST(StockTables, LowerCaseFormTouchesAsciiLettersOnly) {
-  EXPECT_EQ(LowerCaseForm("POLICE_LA"), "police_la");
-  EXPECT_EQ(LowerCaseForm("ZR350"), "zr350");
-  EXPECT_EQ(LowerCaseForm("\xC0\xDF@[`{"), "\xC0\xDF@[`{");
-}
-
 // The game's own data files agree with the tables.
 std::vector<std::string> FixtureLines(const std::string& name) {
-  std::ifstream in(std::string(WRENFIELD_SHARED_DIR) + "/fixtures/data/" + name, std::ios::binary);
+  std::ifstream in(testing::FixturePath("data/" + name), std::ios::binary);
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -145,9 +142,9 @@ std::vector<std::string> FixtureLines(const std::string& name) {
   return lines;
 }
 
-TEST(StockTables, EveryHandlingIdBeginsALineOfTheStockHandlingFile) {
+TEST(FixtureStockTables, EveryHandlingIdBeginsALineOfTheStockHandlingFile) {
+  SKIP_WITHOUT_FIXTURE("data/handling.cfg");
   const auto lines = FixtureLines("handling.cfg");
-  if (lines.empty()) GTEST_SKIP() << "shared fixtures absent";
   for (const char* id : StockHandlingIds) {
     bool found = false;
     for (const std::string& line : lines) found = found || line.rfind(id, 0) == 0;
@@ -155,9 +152,9 @@ TEST(StockTables, EveryHandlingIdBeginsALineOfTheStockHandlingFile) {
   }
 }
 
-TEST(StockTables, ModelNamesAreTheStockVehiclesInIdOrder) {
+TEST(FixtureStockTables, ModelNamesAreTheStockVehiclesInIdOrder) {
+  SKIP_WITHOUT_FIXTURE("data/vehicles.ide");
   const auto lines = FixtureLines("vehicles.ide");
-  if (lines.empty()) GTEST_SKIP() << "shared fixtures absent";
   const std::regex vehicle(R"(^(\d{3})[,\s]+([a-z0-9]+)[,\s])");
   std::set<int> seen;
   for (const std::string& line : lines) {

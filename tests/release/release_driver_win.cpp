@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "install_messages.h"
 #include "main_window_win.h"
 #include "text_win.h"
 #include "ui_texts.h"
@@ -281,7 +282,7 @@ int Install(const std::wstring& game, const std::wstring& mod, const std::wstrin
   }
 
   window.Click(kInstallBtn);
-  Expect(window.AnswerMessageBox(), WideFromCp1251(ui_texts::kInstalled), "message box");
+  Expect(window.AnswerMessageBox(), WideFromCp1251(install_messages::kInstalled), "message box");
   WaitFor([&] { return IsWindowEnabled(window.Control(kInstallBtn)) != FALSE; },
           "the review controls to open again");
   std::printf("driver: installed, success box answered\n");

@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "error.h"
 #include "fake_view.h"
+#include "file_bytes.h"
 #include "file_system.h"
+#include "install_messages.h"
+#include "scratch_dir.h"
 #include "settings_file.h"
 #include "ui_texts.h"
 
@@ -21,37 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FakeView;
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device random;
-    path_ = fs::temp_directory_path() / ("wrenfield-ui-" + std::to_string(random()));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string Path(const std::string& name = "") const {
-    return name.empty() ? path_.string() : (path_ / name).string();
-  }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using testing::ReadAll;
+using testing::ScratchDir;
+using testing::WriteAll;
 
 // Records the calls the logic makes to the reader and the installer.
 struct Calls {
@@ -78,7 +50,8 @@ class FormTest : public ::testing::Test {
       if (!folder.empty()) {
         fields.handling = "HANDLING LINE";
         fields.DFF = folder + "/car.dff";
-        fields.TXD = folder + "/car.txd";
+        fields.TXD = "no texture here";  // the reader's notice
+        fields.TXDNotFound = true;
         fields.Adv = {{folder + "/wheel.dff", false}, {folder + "/wheel.txd", false}};
         handlingId = "BANSHEE";
       }
@@ -103,27 +76,13 @@ class FormTest : public ::testing::Test {
     return services;
   }
 
-  TempFolder temp_;
+  ScratchDir temp_{"ui"};
   std::string settingsPath_ = temp_.Path("lastdir.ini");
   std::optional<std::string> readError_, installErrorBeforeOpen_, installErrorAfterOpen_;
   Calls calls_;
   FakeView view_;
   TAutoInstallForm form_;
 };
-
-TEST(ErrorBoxTextTest, AppendsDotOnlyAfterBytesSortingAfterDot) {
-  EXPECT_EQ(ErrorBoxText("Failed!"), "Failed!");
-  EXPECT_EQ(ErrorBoxText("in 'carcols.dat'"), "in 'carcols.dat'");
-  EXPECT_EQ(ErrorBoxText("Already."), "Already.");
-  EXPECT_EQ(ErrorBoxText("a, b,"), "a, b,");
-  EXPECT_EQ(ErrorBoxText("Unable to write to C:\\x\\lastdir.ini"),
-            "Unable to write to C:\\x\\lastdir.ini.");
-  EXPECT_EQ(ErrorBoxText("code 5"), "code 5.");
-  EXPECT_EQ(ErrorBoxText(""), "");
-  // Cyrillic letters are bytes above 0x7F: compared as unsigned they sort after ".".
-  EXPECT_EQ(ErrorBoxText("\xF4\xE0\xE9\xEB"), "\xF4\xE0\xE9\xEB.");
-  EXPECT_EQ(ErrorBoxText("x\xFF"), "x\xFF.");
-}
 
 TEST_F(FormTest, FirstStartWithoutSettingLeavesGameFolderEmptyAndFocusAlone) {
   form_.FormCreate();
@@ -223,15 +182,17 @@ TEST_F(FormTest, GameFolderBrowseSetsOrEmptiesTheEdit) {
 
 TEST_F(FormTest, ModFolderBrowseReadsShowsAndOpensReview) {
   view_.SetText(TEditField::carcols, "typed by hand");
-  view_.folderReplies = {temp_.Path()};
+  view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
   EXPECT_EQ(view_.folderPrompts.back(), ui_texts::kModFolderPrompt);
   EXPECT_EQ(calls_.reads, 1);
-  EXPECT_EQ(calls_.readFolder, temp_.Path());
+  EXPECT_EQ(calls_.readFolder, temp_.path());
   EXPECT_EQ(calls_.readGot.carcols, "typed by hand");  // the reader gets the fields as they stand
-  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), temp_.Path());
+  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), temp_.path());
   EXPECT_EQ(view_.GetText(TEditField::handling), "HANDLING LINE");
-  EXPECT_EQ(view_.GetText(TEditField::DFF), temp_.Path() + "/car.dff");
+  EXPECT_EQ(view_.GetText(TEditField::DFF), temp_.path() + "/car.dff");
+  EXPECT_EQ(view_.GetText(TEditField::TXD), "no texture here");
+  EXPECT_EQ(view_.notices, std::set<TEditField>{TEditField::TXD});  // shown as a notice
   EXPECT_EQ(view_.GetText(TEditField::carcols), "typed by hand");
   ASSERT_EQ(view_.adv.size(), 2u);
   EXPECT_TRUE(view_.adv[0].checked && view_.adv[1].checked);
@@ -250,7 +211,7 @@ TEST_F(FormTest, CancelledOrMissingModFolderStillReadsButKeepsReviewState) {
   EXPECT_FALSE(view_.reviewEnabled);
   EXPECT_EQ(view_.focus, "");
 
-  view_.folderReplies = {temp_.Path()};
+  view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
   ASSERT_TRUE(view_.reviewEnabled);
   view_.folderReplies = {std::nullopt, temp_.Path("gone")};
@@ -263,13 +224,13 @@ TEST_F(FormTest, CancelledOrMissingModFolderStillReadsButKeepsReviewState) {
 
 TEST_F(FormTest, ReaderErrorIsShownAndDoesNotOpenReview) {
   readError_ = "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC";  // Не удалось (ends in a letter)
-  view_.folderReplies = {temp_.Path()};
+  view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
   ASSERT_EQ(view_.errors.size(), 1u);
   EXPECT_EQ(view_.errors[0], *readError_ + ".");
   EXPECT_FALSE(view_.reviewEnabled);
   EXPECT_EQ(view_.focus, "");
-  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), temp_.Path());
+  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), temp_.path());
 }
 
 TEST_F(FormTest, EnterOnExistingModFolderOpensReviewWithoutReading) {
@@ -278,7 +239,7 @@ TEST_F(FormTest, EnterOnExistingModFolderOpensReviewWithoutReading) {
   view_.SetText(TEditField::VehicleDir, temp_.Path("missing"));
   form_.VehicleDirKeyDown(kEnterKey);
   EXPECT_FALSE(view_.reviewEnabled);
-  view_.SetText(TEditField::VehicleDir, temp_.Path());
+  view_.SetText(TEditField::VehicleDir, temp_.path());
   form_.VehicleDirKeyDown('A');
   form_.VehicleDirKeyDown(9);
   EXPECT_FALSE(view_.reviewEnabled);
@@ -314,7 +275,7 @@ TEST_F(FormTest, FileButtonsShareOneDialogThatRemembersTheLastFile) {
 }
 
 TEST_F(FormTest, InstallPassesTheFieldsAsLeftAndLocksAroundTheSuccessBox) {
-  view_.folderReplies = {temp_.Path()};
+  view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
   view_.log.clear();
   view_.SetText(TEditField::GTASADir, "C:\\GTA");
@@ -330,7 +291,7 @@ TEST_F(FormTest, InstallPassesTheFieldsAsLeftAndLocksAroundTheSuccessBox) {
   ASSERT_EQ(calls_.installGot.Adv.size(), 2u);
   EXPECT_TRUE(calls_.installGot.Adv[0].checked);
   EXPECT_FALSE(calls_.installGot.Adv[1].checked);
-  EXPECT_EQ(view_.infos, std::vector<std::string>{ui_texts::kInstalled});
+  EXPECT_EQ(view_.infos, std::vector<std::string>{install_messages::kInstalled});
   EXPECT_EQ(view_.log, (std::vector<std::string>{"lock", "info while locked", "unlock"}));
   EXPECT_TRUE(view_.errors.empty());
   EXPECT_TRUE(view_.reviewEnabled);

@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,14 @@ class FakeView : public TAutoInstallView {
     const auto found = texts.find(field);
     return found == texts.end() ? std::string() : found->second;
   }
-  void SetText(TEditField field, const std::string& text) override { texts[field] = text; }
+  void SetText(TEditField field, const std::string& text) override {
+    texts[field] = text;
+    notices.erase(field);
+  }
+  void ShowNotice(TEditField field, const std::string& notice) override {
+    texts[field] = notice;
+    notices.insert(field);
+  }
   std::vector<TAdvItem> GetAdvItems() const override { return adv; }
   void SetAdvItems(const std::vector<TAdvItem>& items) override { adv = items; }
   void SetReviewEnabled(bool enabled) override {
@@ -60,6 +68,7 @@ class FakeView : public TAutoInstallView {
   void UnhighlightLink() override { linkColour = 0x800000; }
 
   std::map<TEditField, std::string> texts;
+  std::set<TEditField> notices;  // fields whose text is a notice, not a path
   std::vector<TAdvItem> adv;
   bool reviewEnabled = false;
   std::string focus;

@@ -13,14 +13,16 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "demo_game.h"
 #include "error.h"
 #include "extra_win.h"
+#include "file_bytes.h"
+#include "install_messages.h"
 #include "main_window_win.h"
 #include "read_data.h"
+#include "scratch_dir.h"
 #include "text_win.h"
 #include "ui_texts.h"
 
@@ -28,6 +30,8 @@ namespace wrenfield {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadAll;
+using testing::ScratchDir;
 
 struct RecordedBox {
   std::wstring text, caption;
@@ -75,19 +79,9 @@ BOOL CALLBACK FindTooltip(HWND candidate, LPARAM found) {
   return FALSE;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::random_device random;
-    folder_ = (fs::temp_directory_path() / ("wrenfield-gui-" + std::to_string(random()))).string();
-    fs::create_directories(folder_);
     char previous[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, previous);
     previousDirectory_ = previous;
@@ -102,8 +96,6 @@ class MainWindowTest : public ::testing::Test {
     window_.reset();
     Pump();
     SetCurrentDirectoryA(previousDirectory_.c_str());
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
   }
 
   void ShowWindowAndSettle() {
@@ -142,7 +134,9 @@ class MainWindowTest : public ::testing::Test {
     return place;
   }
 
-  std::string folder_, previousDirectory_;
+  ScratchDir scratch_{"gui"};
+  std::string folder_ = scratch_.path();
+  std::string previousDirectory_;
   RecordingDialogs dialogs_;
   std::unique_ptr<TMainWindow> window_;
 };
@@ -420,13 +414,16 @@ TEST_F(MainWindowTest, StoredFolderIsShownAndTheClosingFolderIsStored) {
 }
 
 TEST_F(MainWindowTest, NotFoundNoticeShowsInRussianAndComesBackByteForByte) {
-  window_->SetText(TEditField::DFF, kModelNotFoundMessage);
+  window_->ShowNotice(TEditField::DFF, kModelNotFoundMessage);
   wchar_t shown[128] = {};
   GetWindowTextW(Control(kDFF), shown, 128);
   EXPECT_EQ(std::wstring(shown).substr(0, 5), L"\u0424\u0430\u0439\u043B ");  // Файл
   EXPECT_EQ(window_->GetText(TEditField::DFF), kModelNotFoundMessage);
-  window_->SetText(TEditField::TXD, kTextureNotFoundMessage);
+  window_->ShowNotice(TEditField::TXD, kTextureNotFoundMessage);
   EXPECT_EQ(window_->GetText(TEditField::TXD), kTextureNotFoundMessage);
+  // A path set afterwards is a path again.
+  window_->SetText(TEditField::TXD, folder_ + "\\car.txd");
+  EXPECT_EQ(window_->GetText(TEditField::TXD), folder_ + "\\car.txd");
   // The data-file lines are code page 1251 text whatever the system's code page.
   const std::string line = "444, monster, \xCC\xEE\xED\xF1\xF2\xF0";  // Монстр
   window_->SetText(TEditField::vehicles, line);
@@ -473,7 +470,7 @@ TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
 
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 1u) << Cp1251FromWide(dialogs_.boxes[0].text);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), ui_texts::kInstalled);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), install_messages::kInstalled);
   EXPECT_EQ(dialogs_.boxes[0].caption, L"Wrenfield");
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(dialogs_.owners[0], window_->handle());
@@ -594,9 +591,8 @@ class SystemFileDialog : public RecordingDialogs {
 };
 
 TEST(SystemFileDialogTest, PickedFileFillsTheFieldAndKeepsTheWorkingDirectory) {
-  std::random_device random;
-  const std::string folder =
-      (fs::temp_directory_path() / ("wrenfield-dialog-" + std::to_string(random()))).string();
+  ScratchDir scratch("dialog");
+  const std::string folder = scratch.path();
   fs::create_directories(folder + "\\mods");
   std::ofstream(folder + "\\mods\\car.dff") << "model";
   char previous[MAX_PATH] = {};
@@ -628,8 +624,6 @@ TEST(SystemFileDialogTest, PickedFileFillsTheFieldAndKeepsTheWorkingDirectory) {
   EXPECT_TRUE(fs::exists(folder + "\\lastdir.ini"));
   EXPECT_FALSE(fs::exists(folder + "\\mods\\lastdir.ini"));
   SetCurrentDirectoryA(previous);
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
 }
 
 TEST_F(MainWindowTest, CheckListKeepsPathsAndMarksAndSpaceToggles) {
@@ -767,7 +761,9 @@ TEST(TextTest, CharactersTheCodePageLacksBecomeQuestionMarksNotLookAlikes) {
   // "é" and "ā" are not in code page 1251; a look-alike "e" or "a" could name another file.
   EXPECT_EQ(Cp1251FromWide(L"caf\u00E9 \u0101 \u0416"), "caf? ? \xC6");
   EXPECT_EQ(WideFromCp1251("\xC6\x98"), L"\u0416\u0098");
-  if (GetACP() != CP_UTF8) EXPECT_EQ(SystemFromWide(L"\u0101\u4E00"), "??");
+  if (GetACP() != CP_UTF8) {
+    EXPECT_EQ(SystemFromWide(L"\u0101\u4E00"), "??");
+  }
 }
 
 TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {

@@ -3,12 +3,9 @@
 
 #include <cstddef>
 
+#include "plain_text.h"
+
 namespace wrenfield {
-namespace {
-
-char FoldAsciiCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   std::string path;
@@ -29,7 +26,7 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name) {
       starAt = p++;
       resumeName = n;
     } else if (p < pattern.size() &&
-               (pattern[p] == '?' || FoldAsciiCase(pattern[p]) == FoldAsciiCase(name[n]))) {
+               (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
       ++p;
       ++n;
     } else if (starAt != std::string::npos) {
@@ -41,24 +38,6 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
-}
-
-std::vector<std::string> SplitTextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  const std::size_t end = text.find('\0') == std::string::npos ? text.size() : text.find('\0');
-  std::size_t start = 0;
-  while (start < end) {
-    std::size_t stop = start;
-    while (stop < end && text[stop] != '\r' && text[stop] != '\n') ++stop;
-    lines.emplace_back(text, start, stop - start);
-    if (stop < end && text[stop] == '\r' && stop + 1 < end && text[stop + 1] == '\n') ++stop;
-    start = stop + 1;
-  }
-  return lines;
-}
-
-std::vector<std::string> ReadTextLines(const std::string& path) {
-  return SplitTextLines(ReadFileBytes(path));
 }
 
 std::string OpenFileErrorMessage(const std::string& fullPath, const std::string& reason) {

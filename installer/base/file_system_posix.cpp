@@ -9,8 +9,10 @@
 #include <cstring>
 
 #include "error.h"
+#include "file_fault.h"
 #include "file_system.h"
 #include "text_encoding.h"
+#include "working_directory.h"
 
 namespace wrenfield {
 namespace {
@@ -21,6 +23,13 @@ std::string ReasonText(int error) {
   const std::string text = std::strerror(error);
   std::string converted;
   return Utf8ToCp1251Lossy(text, converted) ? converted : text;
+}
+
+// A call the test seam fails: reported as an I/O error.
+bool Injected(FileOp op) {
+  if (!FileOpFails(op)) return false;
+  errno = EIO;
+  return true;
 }
 
 // A file descriptor closed by the destructor.
@@ -39,7 +48,8 @@ class FileDescriptor {
   bool Close() {
     const int fd = fd_;
     fd_ = -1;
-    return ::close(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    return !Injected(kFileClose) && closed;
   }
 
  private:
@@ -68,6 +78,7 @@ class DirectoryStream {
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
+    if (Injected(kFileWrite)) return false;
     const ssize_t written = ::write(fd, data, size);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
@@ -108,9 +119,9 @@ class ReplacementFile {
   // Flushes, closes and renames over the target; false with errno set on failure.
   bool Commit() {
     created_ = true;
-    if (::fsync(fd_.get()) != 0 && errno != EINVAL) return false;
+    if (Injected(kFileSync) || (::fsync(fd_.get()) != 0 && errno != EINVAL)) return false;
     if (!fd_.Close()) return false;
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+    if (Injected(kFileRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
     created_ = false;
     return true;
   }
@@ -213,12 +224,8 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
 
 std::string FullPath(const std::string& path) {
   if (path.empty() || path[0] == kPathSeparator) return path;
-  std::string directory(256, '\0');
-  while (::getcwd(&directory[0], directory.size()) == nullptr) {
-    if (errno != ERANGE) return path;
-    directory.resize(directory.size() * 2);
-  }
-  directory.resize(std::strlen(directory.c_str()));
+  const std::string directory = WorkingDirectory();
+  if (directory.empty()) return path;
   return directory == "/" ? directory + path : JoinPath(directory, path);
 }
 

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "working_directory.h"
@@ -9,7 +10,7 @@ namespace wrenfield {
 std::string WorkingDirectory() {
   std::vector<char> buffer(4096);
   while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (buffer.size() >= (1u << 20)) return std::string();
+    if (errno != ERANGE || buffer.size() >= (1u << 20)) return std::string();
     buffer.resize(buffer.size() * 2);
   }
   return std::string(buffer.data());

@@ -1,13 +1,13 @@
-// Directory records and the little-endian fields they are made of.
+// Directory records and the little-endian fields they are made of. Records
+// are decoded field by field, never by casting a struct over the bytes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "format.h"
+#include "img_layout.h"
 
-namespace torvane {
+namespace img {
 
 std::uint32_t GetU32(const unsigned char* bytes);
 std::int32_t GetI32(const unsigned char* bytes);
@@ -35,7 +35,4 @@ void EncodeEntry(const Entry& entry, unsigned char* bytes);
 // `length` must not exceed kMaxNameLength.
 Entry MakeEntry(std::uint32_t offset, std::uint32_t size, const char* name, std::size_t length);
 
-// Decodes `count` records from `bytes` (32 bytes each).
-std::vector<Entry> DecodeDirectory(const unsigned char* bytes, std::size_t count);
-
-}  // namespace torvane
+}  // namespace img

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "error.h"
+#include "file_fault.h"
 #include "file_system.h"
 #include "text_encoding.h"
 
@@ -32,6 +33,13 @@ std::string ReasonText(DWORD error) {
   return "system error " + std::to_string(error);
 }
 
+// A call the test seam fails: reported as a device's write fault.
+bool Injected(FileOp op) {
+  if (!FileOpFails(op)) return false;
+  SetLastError(ERROR_WRITE_FAULT);
+  return true;
+}
+
 // A kernel handle closed by the destructor.
 class Handle {
  public:
@@ -48,7 +56,8 @@ class Handle {
   bool Close() {
     const HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(handle) != 0;
+    const bool closed = CloseHandle(handle) != 0;
+    return !Injected(kFileClose) && closed;
   }
 
  private:
@@ -88,7 +97,7 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
   while (size > 0) {
     const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr)) return false;
+    if (Injected(kFileWrite) || !WriteFile(file, data, chunk, &written, nullptr)) return false;
     if (written == 0) {
       SetLastError(ERROR_WRITE_FAULT);
       return false;
@@ -133,9 +142,9 @@ class ReplacementFile {
   // Flushes, closes and moves over the target; false with the last error set.
   bool Commit() {
     created_ = true;
-    if (!FlushFileBuffers(file_.get()) || !file_.Close()) return false;
-    if (!MoveFileExA(temporary_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (Injected(kFileSync) || !FlushFileBuffers(file_.get()) || !file_.Close()) return false;
+    if (Injected(kFileRename) || !MoveFileExA(temporary_.c_str(), target_.c_str(),
+                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return false;
     }
     created_ = false;

@@ -20,6 +20,10 @@ struct TInstallFields {
   std::string DFF;       // full path of the model, or the reader's not-found notice
   std::string TXD;       // full path of the texture dictionary, or the not-found notice
   std::vector<TAdvItem> Adv;
+  // Set by the reader when it put its not-found notice into DFF or TXD, so that
+  // the window shows the notice as text rather than as a path.
+  bool DFFNotFound = false;
+  bool TXDNotFound = false;
 };
 
 }  // namespace wrenfield

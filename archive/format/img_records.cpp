@@ -1,8 +1,8 @@
-#include "records.h"
+#include "img_records.h"
 
 #include <cstring>
 
-namespace torvane {
+namespace img {
 
 std::uint32_t GetU32(const unsigned char* bytes) {
   return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
@@ -55,11 +55,4 @@ Entry MakeEntry(std::uint32_t offset, std::uint32_t size, const char* name, std:
   return entry;
 }
 
-std::vector<Entry> DecodeDirectory(const unsigned char* bytes, std::size_t count) {
-  std::vector<Entry> directory;
-  directory.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) directory.push_back(DecodeEntry(bytes + i * kRecordSize));
-  return directory;
-}
-
-}  // namespace torvane
+}  // namespace img

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "error.h"
-#include "scratch_folder.h"
+#include "file_bytes.h"
+#include "file_fault.h"
+#include "scratch_dir.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +23,7 @@ namespace wrenfield {
 namespace {
 
 using testing::ReadAll;
-using testing::ScratchFolder;
+using testing::ScratchDir;
 
 const std::string kOpenPrefix =
     "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB '";
@@ -47,7 +47,7 @@ std::string ErrorOf(F f) {
 }
 
 TEST(FileSystem, ExistenceTellsFoldersFromFiles) {
-  ScratchFolder folder;
+  ScratchDir folder;
   const std::string file = folder.Write("car.dff", "x");
   const std::string sub = folder.MakeFolder("parts.txt");
   EXPECT_FALSE(DirectoryExists(""));
@@ -57,8 +57,8 @@ TEST(FileSystem, ExistenceTellsFoldersFromFiles) {
   EXPECT_FALSE(FileExists(sub));
   EXPECT_TRUE(FileExists(file));
   EXPECT_FALSE(DirectoryExists(file));
-  EXPECT_FALSE(FileExists(folder.Join("missing.dff")));
-  EXPECT_FALSE(DirectoryExists(folder.Join("missing")));
+  EXPECT_FALSE(FileExists(folder.Path("missing.dff")));
+  EXPECT_FALSE(DirectoryExists(folder.Path("missing")));
   EXPECT_EQ(JoinPath("a", "b"), std::string("a") + kPathSeparator + "b");
 }
 
@@ -87,7 +87,7 @@ TEST(FileSystem, WildcardsMatchAsciiLettersWithoutCase) {
 }
 
 TEST(FileSystem, FindFilesReturnsEntriesOfEveryKindAndNoOthers) {
-  ScratchFolder folder;
+  ScratchDir folder;
   folder.Write("Read Me.TXT", "a");
   folder.Write(".hidden.txt", "b");
   folder.Write("car.dff", "c");
@@ -97,58 +97,42 @@ TEST(FileSystem, FindFilesReturnsEntriesOfEveryKindAndNoOthers) {
   folder.Write("notes.txt1", "f");
   folder.Write("Read Me.txt~", "g");
   folder.Write("car.dff_old", "h");
-  const auto names = FindFiles(folder.Join("*.txt"));
+  const auto names = FindFiles(folder.Path("*.txt"));
   EXPECT_EQ(Sorted(names), (std::vector<std::string>{".hidden.txt", "Read Me.TXT", "docs.txt"}));
-  EXPECT_EQ(FindFiles(folder.Join("CAR.DFF")), std::vector<std::string>{"car.dff"});
-  EXPECT_EQ(FindFiles(folder.Join("*.dff")), std::vector<std::string>{"car.dff"});
-  EXPECT_TRUE(FindFiles(folder.Join("*.txd")).empty());
-  EXPECT_TRUE(FindFiles(JoinPath(folder.Join("missing"), "*")).empty());
+  EXPECT_EQ(FindFiles(folder.Path("CAR.DFF")), std::vector<std::string>{"car.dff"});
+  EXPECT_EQ(FindFiles(folder.Path("*.dff")), std::vector<std::string>{"car.dff"});
+  EXPECT_TRUE(FindFiles(folder.Path("*.txd")).empty());
+  EXPECT_TRUE(FindFiles(JoinPath(folder.Path("missing"), "*")).empty());
   // The pattern is split at the last separator only.
   folder.Write(JoinPath("docs.txt", "inner.txt"), "e");
-  EXPECT_EQ(FindFiles(JoinPath(folder.Join("docs.txt"), "*.txt")),
+  EXPECT_EQ(FindFiles(JoinPath(folder.Path("docs.txt"), "*.txt")),
             std::vector<std::string>{"inner.txt"});
 }
 
-TEST(FileSystem, TextSplitsAtEveryKindOfLineBreakAndEndsAtNul) {
-  using Lines = std::vector<std::string>;
-  EXPECT_EQ(SplitTextLines(""), Lines{});
-  EXPECT_EQ(SplitTextLines("one"), Lines{"one"});
-  EXPECT_EQ(SplitTextLines("one\n"), Lines{"one"});
-  EXPECT_EQ(SplitTextLines("a\rb\nc\r\nd"), (Lines{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitTextLines("a\n\rb"), (Lines{"a", "", "b"}));  // LF CR is two breaks
-  EXPECT_EQ(SplitTextLines("\n\n"), (Lines{"", ""}));
-  EXPECT_EQ(SplitTextLines("a\r\n\r\nb\r"), (Lines{"a", "", "b"}));
-  EXPECT_EQ(SplitTextLines(std::string("a\nb\0c\nd", 7)), (Lines{"a", "b"}));
-  EXPECT_EQ(SplitTextLines(std::string("\0abc", 4)), Lines{});
-  EXPECT_EQ(SplitTextLines(std::string("a\r\0\nb", 5)), Lines{"a"});
-  EXPECT_EQ(SplitTextLines("tab\there \x01 kept"), Lines{"tab\there \x01 kept"});
-}
-
 TEST(FileSystem, ReadsWholeFilesAndReportsWhatCannotBeRead) {
-  ScratchFolder folder;
+  ScratchDir folder;
   const std::string bytes("line\r\n\0\xFF\xC0 end", 12);
   const std::string file = folder.Write("data.bin", bytes);
   EXPECT_EQ(ReadFileBytes(file), bytes);
-  EXPECT_EQ(ReadTextLines(folder.Write("r.txt", "a\r\nb")), (std::vector<std::string>{"a", "b"}));
   const std::string big(200000, 'x');  // longer than one read buffer
   EXPECT_EQ(ReadFileBytes(folder.Write("big.txt", big)), big);
 
-  const std::string missing = folder.Join("missing.txt");
+  const std::string missing = folder.Path("missing.txt");
   const std::string missingMessage = ErrorOf([&] { ReadFileBytes(missing); });
   EXPECT_EQ(missingMessage.rfind(kOpenPrefix + FullPath(missing) + "': ", 0), 0u) << missingMessage;
   EXPECT_GT(missingMessage.size(), (kOpenPrefix + FullPath(missing) + "': ").size());
 
   const std::string sub = folder.MakeFolder("folder.txt");
-  EXPECT_EQ(ErrorOf([&] { ReadTextLines(sub); }).rfind(kOpenPrefix + FullPath(sub) + "': ", 0), 0u);
+  EXPECT_EQ(ErrorOf([&] { ReadFileBytes(sub); }).rfind(kOpenPrefix + FullPath(sub) + "': ", 0), 0u);
 }
 
 TEST(FileSystem, WriteReplacesTheFileAndLeavesNoTemporaryFile) {
-  ScratchFolder folder;
+  ScratchDir folder;
   const std::string file = folder.Write("handling.cfg", std::string(5000, 'o'));
   WriteFileReplacing(file, "new\r\n");
   EXPECT_EQ(ReadAll(file), "new\r\n");
-  WriteFileReplacing(folder.Join("fresh.dat"), "");
-  EXPECT_TRUE(FileExists(folder.Join("fresh.dat")));
+  WriteFileReplacing(folder.Path("fresh.dat"), "");
+  EXPECT_TRUE(FileExists(folder.Path("fresh.dat")));
   EXPECT_EQ(folder.EntryCount(), 2u);
 
   const std::string blocked = folder.MakeFolder("carcols.dat");
@@ -157,7 +141,7 @@ TEST(FileSystem, WriteReplacesTheFileAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(DirectoryExists(blocked));
   EXPECT_EQ(folder.EntryCount(), 3u);
 
-  const std::string noFolder = JoinPath(folder.Join("missing"), "x.dat");
+  const std::string noFolder = JoinPath(folder.Path("missing"), "x.dat");
   EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(noFolder, "x"); }).rfind(kCreatePrefix, 0), 0u);
 }
 
@@ -169,7 +153,7 @@ TEST(FileSystem, ATemporaryFileLeftByAnEndedRunDoesNotBlockTheNextWrite) {
 #else
   const std::string stale = ".wrenfield-" + std::to_string(getpid()) + ".tmp";
 #endif
-  ScratchFolder folder;
+  ScratchDir folder;
   const std::string file = folder.Write("lastdir.ini", "old");
   folder.Write("lastdir.ini" + stale, "half");
   EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(file, "new"); }), "");
@@ -182,15 +166,15 @@ TEST(FileSystem, ATemporaryFileLeftByAnEndedRunDoesNotBlockTheNextWrite) {
 }
 
 TEST(FileSystem, CopyOverwritesWholeOrReportsFailure) {
-  ScratchFolder folder;
+  ScratchDir folder;
   const std::string source = folder.Write("vehicles.ide", "short");
   const std::string target = folder.Write("vehicles.ide.bak", std::string(10000, 'L'));
   EXPECT_TRUE(CopyFileOver(source, target));
   EXPECT_EQ(ReadAll(target), "short");  // no tail of the longer old file
-  EXPECT_TRUE(CopyFileOver(source, folder.Join("new.bak")));
-  EXPECT_EQ(ReadAll(folder.Join("new.bak")), "short");
+  EXPECT_TRUE(CopyFileOver(source, folder.Path("new.bak")));
+  EXPECT_EQ(ReadAll(folder.Path("new.bak")), "short");
 
-  EXPECT_FALSE(CopyFileOver(folder.Join("missing"), target));
+  EXPECT_FALSE(CopyFileOver(folder.Path("missing"), target));
   EXPECT_EQ(ReadAll(target), "short");
   EXPECT_FALSE(CopyFileOver(folder.MakeFolder("dir"), target));
   const std::string blocked = folder.MakeFolder("carmods.dat.bak");
@@ -201,50 +185,51 @@ TEST(FileSystem, CopyOverwritesWholeOrReportsFailure) {
 
 TEST(FileSystem, FullPathAnchorsRelativePathsAtTheWorkingDirectory) {
   EXPECT_EQ(FullPath(""), "");
-  ScratchFolder folder;
-  EXPECT_EQ(FullPath(folder.Join("a.dff")), folder.Join("a.dff"));
+  ScratchDir folder;
+  EXPECT_EQ(FullPath(folder.Path("a.dff")), folder.Path("a.dff"));
   const std::string relative = FullPath("some.dff");
   EXPECT_NE(relative, "some.dff");
   EXPECT_EQ(relative.substr(relative.size() - 9), std::string(1, kPathSeparator) + "some.dff");
   EXPECT_TRUE(DirectoryExists(relative.substr(0, relative.size() - 9)));
 }
 
-#ifndef _WIN32
-// Runs f in a child whose files may not grow beyond 1 KiB (a full disk, as the
-// child sees it); returns the child's exit status.
-template <typename F>
-int InChildWithSmallFileLimit(F f) {
-  const pid_t child = fork();
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{1024, 1024};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(f());
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-}
-
-TEST(FileSystem, ShortWritesFailAndKeepTheOldFile) {
-  ScratchFolder folder;
+// Every write, sync, close and rename of a replacing write or copy can fail:
+// the old file stays whole and no temporary file is left. A write that skipped
+// its sync, or synced only after the rename, fails this too.
+TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
+  ScratchDir folder;
   const std::string file = folder.Write("handling.cfg", "stock");
   const std::string source = folder.Write("big.img", std::string(100000, 'b'));
-  const int writeResult = InChildWithSmallFileLimit([&] {
+  for (const FileOp op : {kFileWrite, kFileSync, kFileClose, kFileRename}) {
+    SCOPED_TRACE(op);
+    FailFileOp(op, 1);
     const std::string message = ErrorOf([&] { WriteFileReplacing(file, std::string(50000, 'n')); });
-    return message.rfind(kCreatePrefix + file + "': ", 0) == 0 ? 0 : 1;
-  });
-  EXPECT_EQ(writeResult, 0);
-  const int copyResult =
-      InChildWithSmallFileLimit([&] { return CopyFileOver(source, file) ? 1 : 0; });
-  EXPECT_EQ(copyResult, 0);
-  EXPECT_EQ(ReadAll(file), "stock");
-  EXPECT_EQ(folder.EntryCount(), 2u);
+    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(message.rfind(kCreatePrefix + FullPath(file) + "': ", 0), 0u) << message;
+    FailFileOp(op, op == kFileWrite ? 2 : 1);  // the copy's second write: part of it is on disk
+    EXPECT_FALSE(CopyFileOver(source, file));
+    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(ReadAll(file), "stock");
+    EXPECT_EQ(folder.EntryCount(), 2u);
+  }
 }
 
+TEST(FileSystemFaults, AReplacingWriteSyncsClosesAndRenamesOnce) {
+  ScratchDir folder;
+  const std::string file = folder.Write("carcols.dat", "stock");
+  ClearFileFault();
+  WriteFileReplacing(file, "new");
+  EXPECT_EQ(FileOpCalls(kFileWrite), 1u);
+  EXPECT_EQ(FileOpCalls(kFileSync), 1u);
+  EXPECT_EQ(FileOpCalls(kFileClose), 1u);
+  EXPECT_EQ(FileOpCalls(kFileRename), 1u);
+  EXPECT_EQ(ReadAll(file), "new");
+}
+
+#ifndef _WIN32
 TEST(FileSystem, ANamedPipeWithoutWriterReadsAsEmptyInsteadOfWaiting) {
-  ScratchFolder folder;
-  const std::string pipe = folder.Join("readme.txt");
+  ScratchDir folder;
+  const std::string pipe = folder.Path("readme.txt");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   const pid_t child = fork();
   if (child == 0) {

@@ -46,15 +46,6 @@ bool CanOpenExclusively(const std::string& path);
 // when it cannot be opened or read (a directory included).
 std::string ReadFileBytes(const std::string& path);
 
-// Text split into lines at CR, LF or CR LF; a last line without a break counts
-// as a line (no line for an empty text or after a final break); a NUL byte ends
-// the text.
-std::vector<std::string> SplitTextLines(const std::string& text);
-
-// The lines of a text file (ReadFileBytes, then SplitTextLines); throws Error
-// as ReadFileBytes does.
-std::vector<std::string> ReadTextLines(const std::string& path);
-
 // Replaces the file with the bytes: writes a temporary file in the same folder,
 // then renames it over the target, so that a failure never leaves a part-written
 // target. The temporary file is removed on any failure. Throws Error

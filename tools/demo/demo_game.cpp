@@ -12,29 +12,16 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
+#include "img_records.h"
+#include "line_replace.h"
+#include "plain_text.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
 
-constexpr std::uint64_t kSectorSize = 2048;
-constexpr std::size_t kRecordSize = 32;
 constexpr std::size_t kSpareRecords = 64;  // directory slack left for added entries
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 template <typename Table>
 std::vector<std::string> ToStrings(const Table& table) {
@@ -54,12 +41,6 @@ std::string Decimal(double value) {
   return text;
 }
 
-std::string CrLfText(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
 std::string HandlingText() {
   std::vector<std::string> lines = {
       ";", "; Demo handling data, one line per stock vehicle.", ";",
@@ -75,16 +56,16 @@ std::string HandlingText() {
     lines.push_back(line);
   }
   lines.push_back("; end of file");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 // The stock identifier whose lower-case form is the model name, or the model
 // name in upper case for the models without one.
 std::string HandlingIdOfModel(const std::string& model, const std::vector<std::string>& ids) {
   for (const auto& id : ids) {
-    if (LowerAscii(id) == model) return id;
+    if (AsciiLowerCase(id) == model) return id;
   }
-  return UpperAscii(model);
+  return AsciiUpperCase(model);
 }
 
 std::string VehiclesText() {
@@ -94,13 +75,13 @@ std::string VehiclesText() {
   const auto ids = HandlingIds();
   for (std::size_t i = 0; i < models.size(); ++i) {
     const std::string& model = models[i];
-    const std::string gameName = UpperAscii(model).substr(0, 7);
+    const std::string gameName = AsciiUpperCase(model).substr(0, 7);
     lines.push_back(std::to_string(400 + i) + ",\t" + model + ", \t" + model + ", \tcar, \t\t" +
                     HandlingIdOfModel(model, ids) + ", \t" + gameName +
                     ", \tnull,\tnormal, \t10,\t0,\t0,\t\t-1, 0.7, 0.7,\t0");
   }
   lines.push_back("end");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 std::string CarcolsText() {
@@ -122,7 +103,7 @@ std::string CarcolsText() {
     lines.push_back(models[i] + ", 1,1,1,1, 2,2,2,2");
   }
   lines.push_back("end");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 std::string CarmodsText() {
@@ -136,7 +117,7 @@ std::string CarmodsText() {
     lines.push_back(line);
   }
   lines.push_back("end");
-  return CrLfText(lines);
+  return JoinLinesCrLf(lines);
 }
 
 // The archive's entry names: every stock model's .dff and .txd, then fillers.
@@ -153,10 +134,6 @@ std::vector<std::string> EntryNames(std::size_t count) {
                     (i % 2 == 0 ? ".dff" : ".txd"));
   }
   return names;
-}
-
-void PutLe32(std::string& out, std::size_t at, std::uint32_t value) {
-  for (int b = 0; b < 4; ++b) out[at + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
 }
 
 // Writes a file at once through the stream, raising the create error.
@@ -186,10 +163,23 @@ class DemoFile {
   std::ofstream out_;
 };
 
+// The header and directory: "VER2", the count, one record per entry.
+std::string ArchiveHead(const std::vector<img::Entry>& records) {
+  std::string head(img::SlotPosition(records.size()), '\0');
+  auto* bytes = reinterpret_cast<unsigned char*>(head.data());
+  std::memcpy(bytes, img::kMagic, sizeof img::kMagic);
+  img::PutU32(bytes + img::kCountOffset, static_cast<std::uint32_t>(records.size()));
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    img::EncodeEntry(records[i], bytes + img::SlotPosition(i));
+  }
+  return head;
+}
+
 void WriteDemoArchive(const std::string& path, const DemoGameOptions& options) {
+  using img::kSectorSize;
   const auto names = EntryNames(options.entryCount);
-  const std::uint64_t directoryEnd = 8 + kRecordSize * (names.size() + kSpareRecords);
-  const std::uint64_t firstSector = (directoryEnd + kSectorSize - 1) / kSectorSize;
+  const std::uint64_t firstSector =
+      img::SectorsFor(img::SlotPosition(names.size() + kSpareRecords));
   std::uint64_t share = 3;  // sectors per entry
   if (options.archiveSize > 0 && !names.empty()) {
     const std::uint64_t totalSectors = options.archiveSize / kSectorSize;
@@ -197,25 +187,21 @@ void WriteDemoArchive(const std::string& path, const DemoGameOptions& options) {
         1, (totalSectors - std::min(totalSectors, firstSector)) / names.size());
   }
 
-  std::string head(8 + kRecordSize * names.size(), '\0');
-  head.replace(0, 4, "VER2");
-  PutLe32(head, 4, static_cast<std::uint32_t>(names.size()));
+  std::vector<img::Entry> records;
   DemoFile file(path);
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::uint64_t offset = firstSector + share * i;
+    records.push_back(img::MakeEntry(static_cast<std::uint32_t>(offset),
+                                     static_cast<std::uint32_t>(share), names[i].c_str(),
+                                     names[i].size()));
     // Small archives give every entry three sectors of its own bytes; large
     // ones an equal share of which only the first sector is written.
-    const std::uint64_t size = share;
-    const std::size_t record = 8 + kRecordSize * i;
-    PutLe32(head, record, static_cast<std::uint32_t>(offset));
-    PutLe32(head, record + 4, static_cast<std::uint32_t>(size));
-    head.replace(record + 8, names[i].size(), names[i]);
-    const std::uint64_t written = options.archiveSize > 0 ? 1 : size;
+    const std::uint64_t written = options.archiveSize > 0 ? 1 : share;
     std::string data = DemoBytes(written * kSectorSize - 100, static_cast<std::uint32_t>(i));
     data.append(100, '\0');
     file.WriteAt(offset * kSectorSize, data);
   }
-  file.WriteAt(0, head);
+  file.WriteAt(0, ArchiveHead(records));
   const std::uint64_t end = (firstSector + share * names.size()) * kSectorSize;
   if (end > 0) file.WriteAt(end - 1, std::string(1, '\0'));  // sets the length; holes stay sparse
   file.Finish();
@@ -274,7 +260,7 @@ void WriteDemoMod(const std::string& modDir, const DemoModOptions& options) {
       "Demo vehicle mod", "", "Data lines:",     "", DemoVehiclesLine(), "",
       handling,           "", DemoCarcolsLine(), "", DemoCarmodsLine(),
   };
-  WriteFileReplacing(JoinPath(modDir, "readme.txt"), CrLfText(readme));
+  WriteFileReplacing(JoinPath(modDir, "readme.txt"), JoinLinesCrLf(readme));
   WriteFileReplacing(JoinPath(modDir, std::string(kDemoModelName) + ".dff"),
                      DemoBytes(options.modelSize, 0xDFF));
   WriteFileReplacing(JoinPath(modDir, std::string(kDemoModelName) + ".txd"),

@@ -23,8 +23,8 @@ constexpr char16_t kUpperHalf[128] = {
 
 constexpr char32_t kReplacement = '?';
 
-// Decodes one UTF-8 sequence at text[pos]; advances pos. Rejects overlong
-// forms, surrogates and code points above U+10FFFF.
+}  // namespace
+
 bool DecodeUtf8(const std::string& text, std::size_t& pos, char32_t& codePoint) {
   const auto lead = static_cast<unsigned char>(text[pos]);
   int extra = 0;
@@ -60,63 +60,23 @@ void AppendUtf8(char32_t codePoint, std::string& out) {
   } else if (codePoint < 0x800) {
     out += static_cast<char>(0xC0 | (codePoint >> 6));
     out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
+  } else if (codePoint < 0x10000) {
     out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (codePoint >> 18));
+    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (codePoint & 0x3F));
   }
 }
 
-void AppendCp1251OrReplacement(char32_t codePoint, std::string& out) {
+char Cp1251OrReplacement(char32_t codePoint) {
   unsigned char byte = 0;
-  out += CodePointToCp1251(codePoint, byte) ? static_cast<char>(byte)
+  return CodePointToCp1251(codePoint, byte) ? static_cast<char>(byte)
                                             : static_cast<char>(kReplacement);
 }
-
-// Valid UTF-8 with at least one character outside ASCII.
-bool IsMultiByteUtf8(const std::string& bytes) {
-  bool multiByte = false;
-  std::size_t pos = 0;
-  char32_t codePoint = 0;
-  while (pos < bytes.size()) {
-    if (!DecodeUtf8(bytes, pos, codePoint)) return false;
-    if (codePoint >= 0x80) multiByte = true;
-  }
-  return multiByte;
-}
-
-// UTF-16 text after its byte-order mark; pairs of surrogates form one character,
-// a lone surrogate or an odd last byte becomes "?".
-std::string Utf16ToCp1251(const std::string& bytes, std::size_t start, bool bigEndian) {
-  std::string out;
-  out.reserve((bytes.size() - start) / 2 + 1);
-  auto unitAt = [&](std::size_t pos) -> char32_t {
-    const auto first = static_cast<unsigned char>(bytes[pos]);
-    const auto second = static_cast<unsigned char>(bytes[pos + 1]);
-    return bigEndian ? (first << 8) | second : (second << 8) | first;
-  };
-  std::size_t pos = start;
-  while (pos + 1 < bytes.size()) {
-    char32_t unit = unitAt(pos);
-    pos += 2;
-    if (unit >= 0xD800 && unit <= 0xDBFF && pos + 1 < bytes.size()) {
-      const char32_t low = unitAt(pos);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        pos += 2;
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-      }
-    }
-    AppendCp1251OrReplacement(unit, out);
-  }
-  if (pos < bytes.size()) out += static_cast<char>(kReplacement);
-  return out;
-}
-
-bool StartsWith(const std::string& bytes, const char* prefix, std::size_t length) {
-  return bytes.size() >= length && bytes.compare(0, length, prefix, length) == 0;
-}
-
-}  // namespace
 
 char32_t Cp1251ToCodePoint(unsigned char byte) {
   return byte < 0x80 ? byte : kUpperHalf[byte - 0x80];
@@ -147,42 +107,33 @@ std::string Cp1251ToUtf8(const std::string& text) {
   return out;
 }
 
-bool Utf8ToCp1251(const std::string& utf8, std::string& out) {
+// UTF-8 as code page 1251: a character the code page lacks fails, or becomes
+// "?" when lossy; invalid UTF-8 always fails.
+static bool ConvertUtf8(const std::string& utf8, std::string& out, bool lossy) {
   out.clear();
   out.reserve(utf8.size());
   std::size_t pos = 0;
   char32_t codePoint = 0;
   unsigned char byte = 0;
   while (pos < utf8.size()) {
-    if (!DecodeUtf8(utf8, pos, codePoint) || !CodePointToCp1251(codePoint, byte)) return false;
-    out += static_cast<char>(byte);
+    if (!DecodeUtf8(utf8, pos, codePoint)) return false;
+    if (CodePointToCp1251(codePoint, byte)) {
+      out += static_cast<char>(byte);
+    } else if (lossy) {
+      out += static_cast<char>(kReplacement);
+    } else {
+      return false;
+    }
   }
   return true;
+}
+
+bool Utf8ToCp1251(const std::string& utf8, std::string& out) {
+  return ConvertUtf8(utf8, out, false);
 }
 
 bool Utf8ToCp1251Lossy(const std::string& utf8, std::string& out) {
-  out.clear();
-  out.reserve(utf8.size());
-  std::size_t pos = 0;
-  char32_t codePoint = 0;
-  while (pos < utf8.size()) {
-    if (!DecodeUtf8(utf8, pos, codePoint)) return false;
-    AppendCp1251OrReplacement(codePoint, out);
-  }
-  return true;
-}
-
-std::string ReadmeToCp1251(const std::string& bytes) {
-  if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToCp1251(bytes, 2, false);
-  if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToCp1251(bytes, 2, true);
-  std::string converted;
-  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) {
-    // A mark followed by invalid UTF-8: keep the bytes after the mark as they are.
-    const std::string body = bytes.substr(3);
-    return Utf8ToCp1251Lossy(body, converted) ? converted : body;
-  }
-  if (IsMultiByteUtf8(bytes) && Utf8ToCp1251Lossy(bytes, converted)) return converted;
-  return bytes;
+  return ConvertUtf8(utf8, out, true);
 }
 
 }  // namespace wrenfield

@@ -1,7 +1,8 @@
 // Conversions between the system's single-byte code page 1251 and Unicode
-// encodings, and the recognition of read-mes saved as UTF-16 or UTF-8.
+// encodings.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace wrenfield {
@@ -24,10 +25,14 @@ bool Utf8ToCp1251(const std::string& utf8, std::string& out);
 // lacks; false only when the text is not valid UTF-8.
 bool Utf8ToCp1251Lossy(const std::string& utf8, std::string& out);
 
-// The text of a read-me as code page 1251. A read-me that begins with a UTF-16
-// LE or BE byte-order mark or a UTF-8 one, or that is valid UTF-8 holding at
-// least one multi-byte sequence, is converted ("?" for characters outside the
-// code page); any other read-me is already code page 1251 and is returned as is.
-std::string ReadmeToCp1251(const std::string& bytes);
+// The code page 1251 byte of a code point, or "?" when the code page lacks it.
+char Cp1251OrReplacement(char32_t codePoint);
+
+// Decodes one UTF-8 sequence at text[pos] and advances pos past it. False for
+// an overlong form, a surrogate, a code point above U+10FFFF or a cut sequence.
+bool DecodeUtf8(const std::string& text, std::size_t& pos, char32_t& codePoint);
+
+// Appends the UTF-8 form of a code point (up to U+10FFFF).
+void AppendUtf8(char32_t codePoint, std::string& out);
 
 }  // namespace wrenfield

@@ -1,4 +1,5 @@
-// The IMG version 2 archive format.
+// The IMG version 2 archive format: its constants and layout, shared by the
+// archive library, the command-line tool and the demo generator.
 //
 // All numbers are little-endian. Positions and lengths of entry data are counted
 // in sectors of 2048 bytes.
@@ -23,7 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace torvane {
+namespace img {
 
 constexpr std::uint64_t kSectorSize = 2048;
 constexpr char kMagic[4] = {'V', 'E', 'R', '2'};
@@ -36,6 +37,9 @@ constexpr std::size_t kNameFieldSize = 24;
 constexpr std::size_t kMaxNameLength = kNameFieldSize - 1;
 // Sector numbers and counts are unsigned 32-bit in the records.
 constexpr std::uint64_t kMaxSectors = 0xFFFFFFFFu;
+
+// The largest entry count a header can hold (the field is signed 32-bit).
+constexpr std::uint64_t kMaxCount = 0x7FFFFFFF;
 
 // Byte position of directory slot `index`.
 constexpr std::uint64_t SlotPosition(std::uint64_t index) {
@@ -52,4 +56,4 @@ constexpr std::uint64_t AlignToSector(std::uint64_t bytes) {
   return SectorsFor(bytes) * kSectorSize;
 }
 
-}  // namespace torvane
+}  // namespace img

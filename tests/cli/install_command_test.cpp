@@ -9,26 +9,17 @@
 #include "fields_json.h"
 #include "file_system.h"
 #include "install_test_support.h"
+#include "run_command.h"
 
 namespace wrenfield {
 namespace {
 
-using testing::DemoInstall;
-using testing::TreeSnapshot;
-using testing::WriteAll;
+using namespace testing;  // the shared test-support layer
 
-struct CommandResult {
-  int status;
-  std::string out;
-  std::string err;
-};
+using testing::CommandResult;
 
 CommandResult RunInstall(const cli::Args& args) {
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  const int status = cli::RunInstallCommand(args);
-  std::string out = ::testing::internal::GetCapturedStdout();
-  return {status, out, ::testing::internal::GetCapturedStderr()};
+  return testing::RunCommand(cli::RunInstallCommand, args);
 }
 
 // The demo's fields as a JSON file; edit replaces text in the JSON first.
@@ -36,7 +27,7 @@ std::string FieldsFile(const DemoInstall& demo, const std::string& from = "",
                        const std::string& to = "") {
   std::string json = cli::FormatFieldsJson(demo.fields, demo.replacedHandlingId);
   if (!from.empty()) json.replace(json.find(from), from.size(), to);
-  const std::string path = demo.dir / "fields.json";
+  const std::string path = demo.dir.Path("fields.json");
   WriteAll(path, json);
   return path;
 }
@@ -66,7 +57,7 @@ TEST(InstallCommand, ModFolderIsReadThenInstalled) {
 TEST(InstallCommand, FailureShowsTheMessageWithTheWindowsFinalDot) {
   DemoInstall demo;
   // Ends in "!": no dot.
-  CommandResult result = RunInstall({demo.dir / "nowhere", FieldsFile(demo)});
+  CommandResult result = RunInstall({demo.dir.Path("nowhere"), FieldsFile(demo)});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(

@@ -1,0 +1,27 @@
+// The entry name a file is stored under when no name is given: the part of its
+// path after the last separator ('\' on Windows, '/' elsewhere), empty when the
+// path has none. Letter case is kept.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "img_layout.h"
+
+namespace img {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// A pointer into path: its last component, or the empty text at its end.
+const char* EntryNameOf(const char* path);
+std::string EntryNameOf(const std::string& path);
+
+// Whether a name of that many characters fits a record's name field with its
+// terminating zero.
+constexpr bool FitsNameField(std::size_t length) { return length <= kMaxNameLength; }
+
+}  // namespace img
