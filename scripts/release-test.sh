@@ -188,8 +188,15 @@ window_installs_the_demo_mod() {
   ls "$folder/game/data" | grep -q _Backup || fail "no backups were made"
 }
 
+# A failure before the checks counts as one failed test.
+give_up() {
+  echo "==> $1 failed"
+  echo "0% tests passed, 1 tests failed out of 1"
+  exit 1
+}
+
 echo "==> building the release"
-bash scripts/release.sh || { echo "100% tests passed, 1 tests failed out of 1"; exit 1; }
+bash scripts/release.sh || give_up "scripts/release.sh"
 echo "==> building wrenfield-cli and the window driver"
 if host_runs_win32; then
   arch=win32 preset=mingw runner=wine-run.sh prefix=$WINEPREFIX window_zip=$zip
@@ -197,15 +204,15 @@ else
   echo "==> the 32-bit Wrenfield.exe cannot run here ($no_win32_reason): its window is tested on the 64-bit twin"
   arch=win64 preset=mingw64 runner=wine64-run.sh prefix=$WRENFIELD_WINEPREFIX64
   window_zip=build/release-win64/Wrenfield-$version-win64.zip
-  bash scripts/release.sh win64 >/dev/null || { echo "100% tests passed, 1 tests failed out of 1"; exit 1; }
+  bash scripts/release.sh win64 >/dev/null || give_up "scripts/release.sh win64"
 fi
 driver=build/$preset/bin/release_driver.exe
 { cmake --preset native >/dev/null && cmake --build --preset native --target wrenfield-cli &&
   cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" --target release_driver; } >/dev/null ||
-  { echo "100% tests passed, 1 tests failed out of 1"; exit 1; }
+  give_up "building wrenfield-cli and the window driver"
 
 unpacked=$work/unpacked
-rm -rf "$unpacked" && mkdir -p "$unpacked" && unzip -q "$zip" -d "$unpacked"
+rm -rf "$unpacked" && mkdir -p "$unpacked" && unzip -q "$zip" -d "$unpacked" || give_up "unpacking $zip"
 
 check "the zip holds exactly ${expected_files[*]}" zip_holds_exactly_its_files
 check "Wrenfield.exe and Torvane.dll are 32-bit and stripped" binaries_are_32_bit_and_stripped
