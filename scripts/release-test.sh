@@ -7,7 +7,7 @@
 #   - the one version (file VERSION) is in the zip's name, CHANGELOG.md,
 #     wrenfield-cli --version and both binaries' version resources;
 #   - Readme.txt and LICENSE.txt are code page 1251 with CR LF, and the guide quotes
-#     every text of the program (scripts/program-texts.pl);
+#     every text of the sources compiled into the binaries (scripts/program-texts.pl);
 #   - unpacked into a fresh folder, Wrenfield.exe started from there installs the demo
 #     mod into a demo game through its window (tests/release/release_driver_win.cpp
 #     plays the player), leaving the game folder exactly as wrenfield-cli leaves a twin.
@@ -26,7 +26,7 @@ zip=dist/Wrenfield-$version-win32.zip
 expected_files=(Wrenfield.exe Torvane.dll Readme.txt LICENSE.txt)
 work=$root/build/release-test
 shot=$work/wrenfield-window.png
-system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|shlwapi|version|msvcrt)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|shlwapi|version|bcrypt|msvcrt)\.dll$'
 
 passed=0 failed=0 not_run=0
 check() {
@@ -129,7 +129,10 @@ guide_is_windows_text_and_quotes_every_program_text() {
   grep -q "^Wrenfield $version"$'\r'"\$" "$unpacked/Readme.txt" ||
     fail "Readme.txt does not name version $version" || return 1
   local missing=0 text sources
-  mapfile -t sources < <(find installer -name '*.h' -o -name '*.cpp' | sort)
+  # The sources the release build compiled into the two binaries, headers included.
+  mapfile -t sources < <(ninja -C build/release-win32 -t deps |
+    grep -E "^ +$root/.*\.(h|cpp)\$" | sed 's/^ *//' | sort -u)
+  [ "${#sources[@]}" -gt 0 ] || fail "no sources listed for the release build" || return 1
   while IFS= read -r text; do
     grep -qF -- "$text" "$unpacked/Readme.txt" && continue
     echo "Readme.txt does not quote: $(iconv -f CP1251 -t UTF-8 <<<"$text")"
