@@ -9,7 +9,7 @@ namespace wrenfield::cli {
 
 using Args = std::vector<std::string>;
 
-int RunImgCommand(const Args& args);      // img list|add|extract|del ...
+int RunImgCommand(const Args& args);      // img list|check|add|extract|del ...
 int RunReadCommand(const Args& args);     // read MODDIR [--fields FILE]
 int RunInstallCommand(const Args& args);  // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR
 int RunDemoCommand(const Args& args);  // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]

@@ -12,6 +12,7 @@ void PrintUsage() {
   std::fputs(
       "usage:\n"
       "  wrenfield-cli img list ARCHIVE\n"
+      "  wrenfield-cli img check ARCHIVE\n"
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
