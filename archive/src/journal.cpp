@@ -97,20 +97,24 @@ class Writer {
     return true;
   }
 
-  // Writes what is buffered, then the checksum of everything.
+  // Writes what is buffered and the checksum of everything after it.
   bool Finish() {
-    unsigned char trailer[kTrailerSize];
-    if (!Flush()) return false;
-    sum_.Store(trailer);
-    return out_.WriteAt(written_, trailer, sizeof trailer);
+    if (used_ + kTrailerSize > kTransferSize && !Flush()) return false;
+    sum_.Add(buffer_, used_);
+    sum_.Store(buffer_ + used_);
+    return Write(used_ + kTrailerSize);
   }
 
  private:
   bool Flush() {
-    if (used_ == 0) return true;
     sum_.Add(buffer_, used_);
-    if (!out_.WriteAt(written_, buffer_, used_)) return false;
-    written_ += used_;
+    return Write(used_);
+  }
+
+  bool Write(std::size_t n) {
+    if (n == 0) return true;
+    if (!out_.WriteAt(written_, buffer_, n)) return false;
+    written_ += n;
     used_ = 0;
     return true;
   }
