@@ -9,9 +9,10 @@ namespace wrenfield::cli {
 
 using Args = std::vector<std::string>;
 
-int RunImgCommand(const Args& args);      // img list|check|add|extract|del ...
-int RunReadCommand(const Args& args);     // read MODDIR [--fields FILE]
-int RunInstallCommand(const Args& args);  // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR
+int RunImgCommand(const Args& args);   // img list|check|add|extract|del ...
+int RunReadCommand(const Args& args);  // read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]
+// install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]
+int RunInstallCommand(const Args& args);
 int RunDemoCommand(const Args& args);  // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]
 
 }  // namespace wrenfield::cli

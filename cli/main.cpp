@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "mod_source.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ void PrintUsage() {
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
-      "  wrenfield-cli read MODDIR [--fields FILE]\n"
+      "  wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n"
       "  wrenfield-cli install GAMEDIR FIELDS\n"
-      "  wrenfield-cli install GAMEDIR --mod MODDIR\n"
+      "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n"
       "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES]\n",
       stderr);
 }
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 2;
   }
+  // Unpacked archives an earlier read kept, or a run that was ended left.
+  wrenfield::RemoveStaleUnpackFolders();
   const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);
   try {
