@@ -169,9 +169,10 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
     const std::uint64_t at = Load64(buffer);
     const std::uint64_t length = Load64(buffer + 8);
     pos += kRangeHeaderSize;
-    // Each range lies within the archive's old length and within the journal.
+    // Each range lies within the archive's old length and within the journal
+    // (whose parts are whole words, so that its padding does too).
     if (length == 0 || at > header->archive_length || length > header->archive_length - at ||
-        length > end - pos || (length + kWord - 1) / kWord * kWord > end - pos) {
+        length > end - pos) {
       return Verdict::kInvalid;
     }
     const std::uint64_t padded = (length + kWord - 1) / kWord * kWord;
@@ -246,7 +247,7 @@ bool Journal::Begin(File& archive, std::uint64_t archive_length, Ranges& ranges)
   }
   // The folder too: a journal whose name a power cut takes away protects nothing.
   if (written && writer.Finish() && file_.Sync() && SyncFolderOf(path_.c_str())) return true;
-  Delete();
+  Delete();  // what there is of it protects nothing yet
   return false;
 }
 
