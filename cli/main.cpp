@@ -15,6 +15,7 @@ void PrintUsage() {
       "usage:\n"
       "  wrenfield-cli --version\n"
       "  wrenfield-cli img list ARCHIVE\n"
+      "  wrenfield-cli img check ARCHIVE\n"
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
