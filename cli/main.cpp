@@ -6,13 +6,16 @@
 
 #include "commands.h"
 #include "mod_source.h"
+#include "wrenfield_version.h"
 
 namespace {
 
 void PrintUsage() {
   std::fputs(
       "usage:\n"
+      "  wrenfield-cli --version\n"
       "  wrenfield-cli img list ARCHIVE\n"
+      "  wrenfield-cli img check ARCHIVE\n"
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
@@ -31,9 +34,13 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 2;
   }
+  const std::string command = argv[1];
+  if (command == "--version") {
+    std::printf("wrenfield-cli %s\n", wrenfield::kVersion);
+    return 0;
+  }
   // Unpacked archives an earlier read kept, or a run that was ended left.
   wrenfield::RemoveStaleUnpackFolders();
-  const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);
   try {
     if (command == "img") return RunImgCommand(args);
