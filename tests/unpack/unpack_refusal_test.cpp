@@ -163,7 +163,8 @@ TEST(UnpackRefusal, PasswordProtectedArchives) {
 // Damage in the data, in the headers, or a download cut short.
 TEST(UnpackRefusal, DamagedAndTruncatedArchives) {
   const std::string crc = ZipFile("crc.zip", {{"car.dff", "model", 0, 0, false, -1, true}});
-  EXPECT_EQ(Refusal(crc), messages::Damaged(FullPath(crc), "car.dff"));
+  EXPECT_EQ(Refusal(crc), Cp("Архив '") + FullPath(crc) +
+                              Cp("' повреждён или скачан не полностью, ошибка в файле 'car.dff'"));
   struct Cut {
     std::string sample;
     double keep;  // the share of the file kept; below 1 the rest is cut off
