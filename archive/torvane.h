@@ -5,6 +5,16 @@
  * the call; it keeps no reference to them and hands out no handle: the one open
  * archive lives inside the library from IMGOpen to IMGClose. Calls must come one
  * at a time from one thread. Every result is a status code below; never negative.
+ *
+ * Every change is atomic and durable. Before a call overwrites any byte of the
+ * archive it writes the original bytes and the archive's length to a journal
+ * beside it, "<archive path>-journal", and makes that durable; the journal is
+ * void and deleted once the changed archive is on disk. A call that fails part
+ * way restores the archive from the journal before it returns; a crash or power
+ * cut leaves the journal for the next IMGOpen, which restores the archive. So
+ * after any interruption each entry, and the entry count, is as before the call
+ * or as after it, never a mixture; and a call that reported success stays done.
+ * The folder of the archive must let Torvane create and delete that file.
  */
 #ifndef TORVANE_H
 #define TORVANE_H
@@ -41,7 +51,9 @@ enum {
   TORVANE_EXISTS = 8,        /* IMGAddFile: the name exists and replacing was not allowed */
   TORVANE_DELETED = 10,      /* IMGDelFile: its result whether or not an entry was deleted */
   TORVANE_NOT_OPEN = 12,     /* an entry operation while no usable archive is open (also
-                                after a failed change whose directory could not be read back) */
+                                after a failed change that could not be rolled back, or
+                                whose directory could not be read back: IMGClose, then
+                                IMGOpen rolls it back) */
   TORVANE_BAD_ARCHIVE = 14,  /* IMGOpen: "VER2", but the header or directory is not sound */
   TORVANE_IO_ERROR = 16      /* a read, write or positioning failed or came up short */
 };
@@ -68,16 +80,22 @@ static inline const char* TorvaneStatusText(int status) {
     case TORVANE_BAD_ARCHIVE:
       return "the archive's header or directory is damaged";
     case TORVANE_IO_ERROR:
-      return "reading or writing failed (disk full, I/O error, or data past the archive's end)";
+      return "reading, writing or syncing failed (disk full, I/O error, data past the archive's "
+             "end, or its journal cannot be written or rolled back)";
     default:
       return "unexpected status";
   }
 }
 
-/* Opens the archive at path for exclusive use and reads its directory.
- * Returns 0, 1, 2, 4, 14 or 16 (16 also when memory for the directory is
- * lacking). After any result but 1 the library counts as open: call IMGClose
- * before the next IMGOpen. */
+/* Opens the archive at path for exclusive use and reads its directory. Once
+ * the archive is held, a journal left beside it by an interrupted change is
+ * rolled back (the original bytes and length restored and made durable) and
+ * deleted; an incomplete or void one is deleted; a file that does not begin
+ * with "VER2" returns 4 and its journal name is not looked at. Returns 0, 1,
+ * 2, 4, 14 or 16 (16 also when memory for the directory is lacking, and when a
+ * journal cannot be read, rolled back or deleted: both files are then left for
+ * the next IMGOpen). After any result but 1 the library counts as open: call
+ * IMGClose before the next IMGOpen. */
 TORVANE_API int TORVANE_CALL IMGOpen(const char* path);
 
 /* Releases the archive (if one is held) and its directory. Writes nothing.
@@ -88,16 +106,24 @@ TORVANE_API void TORVANE_CALL IMGClose(void);
  * the part of path after its last separator, '\\' on Windows and '/' elsewhere;
  * empty when path has none). replace: only the lowest 8 bits
  * count; nonzero lets the entry replace one of the same name.
- * Returns 0, 2, 6, 8, 12 or 16. */
+ * Returns 0, 2, 6, 8, 12 or 16; 0 only once the change is on disk. After 16
+ * (also when no journal can be created, and then before anything is written)
+ * the archive is as before the call; only when undoing the change failed too,
+ * and every entry operation then returns 12, does the next IMGOpen settle it:
+ * as before the call, or as after it when the failure came once the change
+ * was complete. */
 TORVANE_API int TORVANE_CALL IMGAddFile(const char* path, const char* name, int replace);
 
 /* Removes the first entry called name from the directory; its data stays in
- * the file. Returns 10 (deleted or not there), 12 or 16. */
+ * the file. Returns 10 (deleted or not there; a deletion is then on disk), 12
+ * or 16 (the archive as it was, as for IMGAddFile). */
 TORVANE_API int TORVANE_CALL IMGDelFile(const char* name);
 
 /* Writes the whole sectors of the first entry called name to the file at path,
  * created or overwritten. Returns 0 (also when no entry bears the name, and then
- * no file is created), 2, 12 or 16. */
+ * no file is created; otherwise once the output is on disk and closed), 2 (also
+ * for the archive's journal name), 12 or 16 (a read, write, sync or close
+ * failed: no output file is left). */
 TORVANE_API int TORVANE_CALL IMGExtractFile(const char* name, const char* path);
 
 #ifdef __cplusplus

@@ -9,9 +9,10 @@ namespace wrenfield::cli {
 
 using Args = std::vector<std::string>;
 
-int RunImgCommand(const Args& args);      // img list|add|extract|del ...
-int RunReadCommand(const Args& args);     // read MODDIR [--fields FILE]
-int RunInstallCommand(const Args& args);  // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR
+int RunImgCommand(const Args& args);   // img list|check|add|extract|del ...
+int RunReadCommand(const Args& args);  // read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]
+// install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]
+int RunInstallCommand(const Args& args);
 int RunUndoCommand(const Args& args);     // undo GAMEDIR [N] [--force]
 int RunHistoryCommand(const Args& args);  // history GAMEDIR
 // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]

@@ -1,6 +1,7 @@
-// wrenfield-cli img: lists, adds, extracts and deletes archive entries with
-// Torvane's own archive code, so that the command sees the directory exactly as
-// the library reads it.
+// wrenfield-cli img: lists, checks, adds, extracts and deletes archive entries
+// with Torvane's own archive code, so that the command sees the directory
+// exactly as the library reads it, and opening rolls back a change that was cut
+// off, as the library's open does.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,6 +9,7 @@
 #include "archive.h"
 #include "commands.h"
 #include "entry_name.h"
+#include "img_check.h"
 #include "torvane.h"
 
 namespace wrenfield::cli {
@@ -36,6 +38,7 @@ bool HasEntry(const torvane::Archive& archive, const std::string& name) {
 int Usage() {
   std::fputs(
       "usage: wrenfield-cli img list ARCHIVE\n"
+      "       wrenfield-cli img check ARCHIVE\n"
       "       wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "       wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "       wrenfield-cli img del ARCHIVE NAME\n",
@@ -51,6 +54,9 @@ class OpenArchive {
   OpenArchive(const OpenArchive&) = delete;
   OpenArchive& operator=(const OpenArchive&) = delete;
   int status() const { return status_; }
+  // Lets go of the archive before success is reported: false when the system
+  // reports a failure on closing it.
+  bool Close() { return archive_.Close(); }
   torvane::Archive& operator*() { return archive_; }
   torvane::Archive* operator->() { return &archive_; }
 
@@ -97,6 +103,7 @@ int Add(const Args& args) {
   if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
   const int status = archive->Add(file.c_str(), name.c_str(), replace);
   if (status != TORVANE_OK) return Fail(args[2], status);
+  if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
   std::printf("stored %s in %s as '%s'\n", args[2].c_str(), path.c_str(), name.c_str());
   return 0;
 }
@@ -111,6 +118,7 @@ int Extract(const Args& args) {
   if (!HasEntry(*archive, name)) return NoSuchEntry(path, name);
   const int status = archive->Extract(name.c_str(), output.c_str());
   if (status != TORVANE_OK) return Fail(output, status);
+  if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
   std::printf("extracted '%s' to %s\n", name.c_str(), output.c_str());
   return 0;
 }
@@ -124,8 +132,100 @@ int Delete(const Args& args) {
   if (!HasEntry(*archive, name)) return NoSuchEntry(path, name);
   const int status = archive->Delete(name.c_str());
   if (status != TORVANE_DELETED) return Fail(path, status);
+  if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
   std::printf("deleted '%s' from %s\n", name.c_str(), path.c_str());
   return 0;
+}
+
+std::string NameOf(const img::Entry& entry) {
+  return std::string(reinterpret_cast<const char*>(entry.name), entry.NameLength());
+}
+
+// One line about what stands where the archive's journal goes; false when nothing does.
+bool ReportJournal(const std::string& path, torvane::Journal::Found journal) {
+  using Found = torvane::Journal::Found;
+  const std::string where = path + "-journal";
+  switch (journal) {
+    case Found::kNone:
+      return false;
+    case Found::kRollBack:
+      std::printf("%s: a change was cut off; opening the archive rolls it back\n", where.c_str());
+      break;
+    case Found::kIncomplete:
+      std::printf("%s: an incomplete journal; opening the archive deletes it\n", where.c_str());
+      break;
+    case Found::kNotAFile:
+      std::printf("%s: not a file, where the journal goes; every change will fail\n",
+                  where.c_str());
+      break;
+    case Found::kUnreadable:
+      std::printf("%s: a journal that cannot be read; the archive cannot be opened\n",
+                  where.c_str());
+      break;
+  }
+  return true;
+}
+
+void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
+                   const img::Finding& finding) {
+  using Kind = img::Finding::Kind;
+  const std::size_t i = finding.entry;
+  if (finding.kind == Kind::kDirectoryPastEnd) {
+    std::printf("the file (%llu bytes) ends inside the directory of %zu records\n",
+                static_cast<unsigned long long>(length), entries.size());
+    return;
+  }
+  const img::Entry& e = entries[i];
+  const std::string name = NameOf(e);
+  switch (finding.kind) {
+    case Kind::kPastEnd:
+      std::printf("entry %zu '%s': sectors %u to %llu run past the end (%llu bytes)\n", i,
+                  name.c_str(), e.offset,
+                  static_cast<unsigned long long>(e.DataEnd() / img::kSectorSize - 1),
+                  static_cast<unsigned long long>(length));
+      break;
+    case Kind::kInsideDirectory:
+      std::printf("entry %zu '%s': sector %u lies inside the header or directory\n", i,
+                  name.c_str(), e.offset);
+      break;
+    case Kind::kOverlap:
+      std::printf("entry %zu '%s' overlaps entry %zu '%s'\n", i, name.c_str(), finding.other,
+                  NameOf(entries[finding.other]).c_str());
+      break;
+    case Kind::kDuplicateName:
+      std::printf("entry %zu bears the name '%s' of entry %zu\n", i, name.c_str(), finding.other);
+      break;
+    case Kind::kDirectoryPastEnd:
+      break;
+  }
+}
+
+// Looks without changing anything: a journal is reported, not rolled back.
+int Check(const std::string& path) {
+  torvane::Archive archive;
+  torvane::Journal::Found journal = torvane::Journal::Found::kNone;
+  const int status = archive.Inspect(path.c_str(), &journal);
+  if (status == TORVANE_CANNOT_OPEN || status == TORVANE_NOT_IMG) return Fail(path, status);
+  std::size_t problems = ReportJournal(path, journal) ? 1 : 0;
+  if (status != TORVANE_OK) {
+    std::printf("%s: the directory cannot be read: %s (code %d)\n", path.c_str(),
+                TorvaneStatusText(status), status);
+    ++problems;
+  } else {
+    const std::vector<img::Finding> findings =
+        img::CheckDirectory(archive.Entries(), archive.Length());
+    for (const img::Finding& finding : findings) {
+      ReportFinding(archive.Entries(), archive.Length(), finding);
+    }
+    problems += findings.size();
+  }
+  if (problems == 0) {
+    std::printf("%s: %zu entries, %llu bytes: sound\n", path.c_str(), archive.Entries().size(),
+                static_cast<unsigned long long>(archive.Length()));
+    return 0;
+  }
+  std::printf("%s: %zu problem%s found\n", path.c_str(), problems, problems == 1 ? "" : "s");
+  return 1;
 }
 
 }  // namespace
@@ -134,6 +234,7 @@ int RunImgCommand(const Args& args) {
   if (args.empty()) return Usage();
   const std::string& verb = args[0];
   if (verb == "list") return args.size() == 2 ? List(args[1]) : Usage();
+  if (verb == "check") return args.size() == 2 ? Check(args[1]) : Usage();
   if (verb == "add") return Add(args);
   if (verb == "extract") return Extract(args);
   if (verb == "del") return Delete(args);

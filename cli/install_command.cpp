@@ -1,7 +1,9 @@
-// wrenfield-cli install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR: runs the
-// installation with reviewed fields (the JSON `read` prints) or with what the
-// reader finds in a mod folder, and reports as the window would.
+// wrenfield-cli install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR|ARCHIVE
+// [--pick FOLDER]: runs the installation with reviewed fields (the JSON `read`
+// prints) or with what the reader finds in a mod folder or archive, and reports as
+// the window would. An archive's unpacked copy goes when the command ends.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "commands.h"
@@ -10,6 +12,7 @@
 #include "file_system.h"
 #include "install_messages.h"
 #include "install_vehicle.h"
+#include "mod_choice.h"
 #include "plain_text.h"
 #include "read_data.h"
 #include "text_encoding.h"
@@ -20,7 +23,7 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: wrenfield-cli install GAMEDIR FIELDS\n"
-      "       wrenfield-cli install GAMEDIR --mod MODDIR\n",
+      "       wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n",
       stderr);
   return 2;
 }
@@ -73,15 +76,19 @@ std::string FirstUnfitField(const TInstallFields& fields, const std::string& rep
 }  // namespace
 
 int RunInstallCommand(const Args& args) {
-  const bool fromMod = args.size() == 3 && args[1] == "--mod";
+  const bool fromMod =
+      (args.size() == 3 || (args.size() == 5 && args[3] == "--pick")) && args[1] == "--mod";
   if (!fromMod && (args.size() != 2 || args[1].rfind("--", 0) == 0)) return Usage();
   const std::string& gameDir = args[0];
 
   TInstallFields fields;
   std::string replacedHandlingId;
+  std::optional<ModSource> source;  // holds an archive's unpacked files until the end
   try {
     if (fromMod) {
-      ReadData(args[2], fields, replacedHandlingId);
+      source.emplace(args[2]);
+      const std::string pick = args.size() == 5 ? PickArgument(args[4]) : "";
+      ReadData(ChooseModFolder(*source, pick), fields, replacedHandlingId);
     } else {
       fields = ParseFieldsJson(ReadFileBytes(args[1]), replacedHandlingId);
       const std::string unfit = FirstUnfitField(fields, replacedHandlingId);

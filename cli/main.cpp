@@ -5,19 +5,23 @@
 #include <string>
 
 #include "commands.h"
+#include "mod_source.h"
+#include "wrenfield_version.h"
 
 namespace {
 
 void PrintUsage() {
   std::fputs(
       "usage:\n"
+      "  wrenfield-cli --version\n"
       "  wrenfield-cli img list ARCHIVE\n"
+      "  wrenfield-cli img check ARCHIVE\n"
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
-      "  wrenfield-cli read MODDIR [--fields FILE]\n"
+      "  wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n"
       "  wrenfield-cli install GAMEDIR FIELDS\n"
-      "  wrenfield-cli install GAMEDIR --mod MODDIR\n"
+      "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n"
       "  wrenfield-cli undo GAMEDIR [N] [--force]\n"
       "  wrenfield-cli history GAMEDIR\n"
       "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
@@ -33,6 +37,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string command = argv[1];
+  if (command == "--version") {
+    std::printf("wrenfield-cli %s\n", wrenfield::kVersion);
+    return 0;
+  }
+  // Unpacked archives an earlier read kept, or a run that was ended left.
+  wrenfield::RemoveStaleUnpackFolders();
   const Args args(argv + 2, argv + argc);
   try {
     if (command == "img") return RunImgCommand(args);

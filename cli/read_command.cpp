@@ -1,5 +1,7 @@
-// wrenfield-cli read MODDIR [--fields FILE]: runs the mod folder reader and
-// prints the fields it leaves as one JSON object.
+// wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]: runs the mod
+// folder reader and prints the fields it leaves as one JSON object. An archive's
+// unpacked copy is kept, so that the printed paths serve a later install; it is
+// swept once stale.
 #include <cstdio>
 #include <string>
 
@@ -7,6 +9,7 @@
 #include "error.h"
 #include "fields_json.h"
 #include "file_system.h"
+#include "mod_choice.h"
 #include "read_data.h"
 #include "text_encoding.h"
 
@@ -14,19 +17,21 @@ namespace wrenfield::cli {
 namespace {
 
 int Usage() {
-  std::fputs("usage: wrenfield-cli read MODDIR [--fields FILE]\n", stderr);
+  std::fputs("usage: wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n", stderr);
   return 2;
 }
 
 }  // namespace
 
 int RunReadCommand(const Args& args) {
-  std::string folder, fieldsFile;
+  std::string folder, fieldsFile, pick;
   bool haveFolder = false, haveFieldsFile = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--fields" && i + 1 < args.size() && !haveFieldsFile) {
       fieldsFile = args[++i];
       haveFieldsFile = true;
+    } else if (args[i] == "--pick" && i + 1 < args.size() && pick.empty()) {
+      pick = PickArgument(args[++i]);
     } else if (!haveFolder && args[i].rfind("--", 0) != 0) {
       folder = args[i];
       haveFolder = true;
@@ -40,7 +45,9 @@ int RunReadCommand(const Args& args) {
   std::string replacedHandlingId;
   try {
     if (haveFieldsFile) fields = ParseFieldsJson(ReadFileBytes(fieldsFile), replacedHandlingId);
-    ReadData(folder, fields, replacedHandlingId);
+    ModSource source(folder);
+    ReadData(ChooseModFolder(source, pick), fields, replacedHandlingId);
+    source.KeepUnpacked();
   } catch (const Error& e) {
     std::fprintf(stderr, "wrenfield-cli: %s\n", Cp1251ToUtf8(e.message()).c_str());
     return 1;

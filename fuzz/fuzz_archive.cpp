@@ -7,7 +7,8 @@
 // (kind, name choice, size/seed). With the top bit of N clear the N bytes are
 // the archive itself; with it set they describe one, three bytes per record
 // (first sector, size, name), so that sound archives with neighbours that
-// overlap each other and the directory come up often.
+// overlap each other and the directory come up often. One operation plants a
+// journal beside the archive, whole or damaged, and opens it again.
 #include <sanitizer/common_interface_defs.h>
 #include <unistd.h>
 
@@ -124,8 +125,9 @@ bool SameOutside(const Bytes& before, Bytes after, const Ranges& changed) {
   return after == before;
 }
 
+// An empty range overlaps nothing.
 bool Overlap(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
-  return a < d && c < b;
+  return a < b && c < d && a < d && c < b;
 }
 
 Bytes Content(std::size_t n, unsigned seed) {
@@ -153,6 +155,30 @@ int Count(const std::vector<Record>& records, const std::string& name, std::size
     ++matches;
   }
   return matches;
+}
+
+// A journal in the library's format: header, each range with its bytes padded
+// to whole words, and the two-sum checksum over 32-bit words.
+Bytes JournalOf(std::uint64_t length, const std::vector<std::pair<std::uint64_t, Bytes>>& ranges) {
+  auto put64 = [](Bytes& b, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  Bytes journal = "TVJOURNL";
+  put64(journal, 1 | std::uint64_t{ranges.size()} << 32);
+  put64(journal, length);
+  for (const auto& [at, bytes] : ranges) {
+    put64(journal, at);
+    put64(journal, bytes.size());
+    journal += bytes;
+    journal.resize((journal.size() + 7) / 8 * 8, '\0');
+  }
+  std::uint32_t s1 = 0, s2 = 0;
+  for (std::size_t i = 0; i < journal.size(); i += 8) {
+    s1 += img::GetU32(At(journal, i)) + s2;
+    s2 += img::GetU32(At(journal, i + 4)) + s1;
+  }
+  put64(journal, s1 | std::uint64_t{s2} << 32);
+  return journal;
 }
 
 class Session {
@@ -280,6 +306,7 @@ class Session {
     std::size_t last = 0, first = 0;
     if (Count(records, name, &last, &first) == 0) return CHECK(status == TORVANE_OK && !created);
     const Record& r = records[first];
+    if (r.size == 0) return CHECK(status == TORVANE_OK && created && ReadAll(out).empty());
     if (r.End() > before.size()) return CHECK(status == TORVANE_IO_ERROR && !created);
     CHECK(status == TORVANE_OK);
     CHECK(ReadAll(out) == Bytes(before.begin() + r.Begin(), before.begin() + r.End()));
@@ -295,6 +322,51 @@ class Session {
   }
 
   bool TooLarge() const { return FileSize(archive_) > kMaxArchive; }
+
+  // No change leaves its journal behind.
+  void CheckNoJournal() const { CHECK(!wrenfield::testing::Exists(archive_ + "-journal")); }
+
+  // Puts a journal beside the closed archive, as a change cut off would leave
+  // it (or, with the top bit of choice, one damaged in one byte), and opens:
+  // a whole journal's bytes and old length are restored, a damaged one is
+  // deleted with the archive untouched.
+  void PlantJournal(unsigned char choice, unsigned char amount) {
+    IMGClose();
+    const Bytes before = ReadAll(archive_);
+    std::uint64_t length =
+        before.size() - std::min<std::uint64_t>(before.size(), choice % 3 * 1000);
+    if (choice & 0x20) length = before.size() + 3000;
+    std::vector<std::pair<std::uint64_t, Bytes>> ranges;
+    for (unsigned k = 0; length > 0 && k < 1u + amount % 3; ++k) {
+      const std::uint64_t at = (amount * 131u + k * 977u + choice * 7u) % length;
+      const std::uint64_t n = std::min<std::uint64_t>(1 + (amount + k * 13u) % 64, length - at);
+      ranges.push_back({at, Content(static_cast<std::size_t>(n), amount + k)});
+    }
+    Bytes journal = JournalOf(length, ranges);
+    const bool damaged = (choice & 0x80) != 0;
+    if (damaged) journal[amount % journal.size()] ^= 0x04;
+    WriteAll(archive_ + "-journal", journal);
+
+    const int status = IMGOpen(archive_.c_str());
+    // Beside a file that is not an archive, a journal is not Torvane's.
+    if (before.size() < 4 || std::memcmp(before.data(), "VER2", 4) != 0) {
+      CHECK(status == TORVANE_NOT_IMG && ReadAll(archive_) == before);
+      CHECK(ReadAll(archive_ + "-journal") == journal);
+      unlink((archive_ + "-journal").c_str());
+      usable_ = false;
+      return;
+    }
+    CheckNoJournal();
+    Bytes expected = before;
+    if (!damaged) {
+      expected.resize(static_cast<std::size_t>(length), '\0');
+      for (const auto& [at, bytes] : ranges) expected.replace(at, bytes.size(), bytes);
+    }
+    CHECK(ReadAll(archive_) == expected);
+    // Restored bytes may have been anything, the magic and count included.
+    CHECK(status == TORVANE_OK || status == TORVANE_NOT_IMG || status == TORVANE_BAD_ARCHIVE);
+    usable_ = status == TORVANE_OK;
+  }
 
  private:
   std::string archive_;
@@ -353,7 +425,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t op = 0; op < kMaxOperations && size >= 3; ++op, data += 3, size -= 3) {
     const unsigned char kind = data[0], choice = data[1], amount = data[2];
     const std::string name = session.PickName(choice);
-    switch (kind % 6) {
+    switch (kind % 7) {
       case 0:
       case 1:  // replace passes through its low 8 bits only
         session.Add(name, false, (kind & 0x40) ? 0x201 : 0x200, amount * 61u, kind);
@@ -370,7 +442,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 5:
         session.Reopen();
         break;
+      case 6:
+        session.PlantJournal(choice, amount);
+        break;
     }
+    session.CheckNoJournal();
     if (session.TooLarge()) break;
   }
   return 0;

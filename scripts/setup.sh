@@ -15,6 +15,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine xvfb x11-apps imagemagick
   dpkg-dev nasm
+  libarchive-dev libz-mingw-w64-dev 7zip zip unzip libarchive-tools locales
 )
 triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 declare -A toolchain=([i686-w64-mingw32]=mingw-i686 [x86_64-w64-mingw32]=mingw-x86_64)
@@ -102,6 +103,102 @@ ensure_mingw_libjpeg() {
   rm -rf "$build"
 }
 
+# A Debian source package unpacked once under $deps/src and kept there: the MinGW
+# builds for each Windows target and the archive tests' sample files come from it.
+# Prints the source folder.
+debian_source() {
+  local name=$1 dir
+  dir=$(find "$deps/src/$name" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | head -n 1)
+  if [ -z "$dir" ]; then
+    local list=/etc/apt/sources.list.d/wrenfield-src.sources
+    if [ ! -f "$list" ]; then
+      printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
+        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+        as_root tee "$list" >/dev/null
+      as_root apt-get update -q >&2
+    fi
+    rm -rf "$deps/src/$name.partial"
+    mkdir -p "$deps/src/$name.partial"
+    (cd "$deps/src/$name.partial" && apt-get source -q "$name" >/dev/null 2>&1)
+    dir=$(find "$deps/src/$name.partial" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+    [ -n "$dir" ] || { echo "setup: the $name source was not fetched" >&2; exit 1; }
+    mv "$deps/src/$name.partial" "$deps/src/$name"
+    dir=$(find "$deps/src/$name" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+  fi
+  echo "$dir"
+}
+
+# liblzma and libarchive for one Windows target (TRIPLET, its toolchain file), built
+# statically from Debian's xz-utils and libarchive sources, with Debian's MinGW zlib:
+# zip, 7z and RAR reading for the mod archives, nothing the program does not use
+# (no encryption, XML, ACL, iconv or other compressors). The toolchain's search root
+# would hide -D paths, so liblzma and zlib are named by file. libarchive's check of
+# whether zlib wants ZLIB_WINAPI runs a program, which a cross build cannot (CMake
+# 3.25 even crashes on it for x86_64): Debian's MinGW zlib does not, so the answer
+# is given.
+ensure_mingw_archive_libs() {
+  local triplet=$1 toolchain_file=$2 prefix="$deps/$1"
+  [ -f "$prefix/lib/libarchive_static.a" ] && [ -f "$prefix/lib/liblzma.a" ] && return 0
+  local xz_src archive_src build
+  xz_src=$(debian_source xz-utils)
+  archive_src=$(debian_source libarchive)
+  if [ ! -f "$prefix/lib/liblzma.a" ]; then
+    echo "setup: building liblzma for $triplet"
+    build=$(mktemp -d)
+    cmake -S "$xz_src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$build" -j 2 >/dev/null
+    cmake --install "$build" >/dev/null
+    rm -rf "$build"
+  fi
+  echo "setup: building libarchive for $triplet"
+  build=$(mktemp -d)
+  local off=() option
+  for option in OPENSSL MBEDTLS NETTLE CNG LIBB2 LZ4 LZO ZSTD BZip2 LIBXML2 EXPAT PCREPOSIX \
+    LIBGCC TAR CPIO CAT XATTR ACL ICONV TEST WERROR; do
+    off+=("-DENABLE_$option=OFF")
+  done
+  cmake -S "$archive_src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_C_FLAGS=-DLZMA_API_STATIC -DPOSIX_REGEX_LIB=NONE "${off[@]}" \
+    -DZLIB_INCLUDE_DIR="/usr/$triplet/include" -DZLIB_LIBRARY="/usr/$triplet/lib/libz.a" \
+    -DLIBLZMA_INCLUDE_DIR="$prefix/include" -DLIBLZMA_LIBRARY="$prefix/lib/liblzma.a" \
+    -DZLIB_WINAPI_EXITCODE=1 -DZLIB_WINAPI_EXITCODE__TRYRUN_OUTPUT= >/dev/null
+  cmake --build "$build" -j 2 >/dev/null
+  cmake --install "$build" >/dev/null
+  rm -rf "$build"
+}
+
+# Sample archives from libarchive's own test data (nothing can make RAR files here):
+# RAR 4 and RAR 5 archives, encrypted ones and ones holding links, decoded from
+# their uuencoded form into $deps/testdata/libarchive.
+ensure_archive_samples() {
+  local out="$deps/testdata/libarchive"
+  [ -f "$out/.complete" ] && return 0
+  local src name
+  src=$(debian_source libarchive)/libarchive/test
+  mkdir -p "$out"
+  for name in rar_windows.rar rar_unicode.rar rar.rar rar_encryption_data.rar \
+    rar_encryption_header.rar rar_encryption_partially.rar rar5_multiple_files.rar \
+    rar5_solid.rar rar5_stored.rar rar5_win32.rar rar5_symlink.rar rar5_hardlink.rar \
+    7zip_encryption.7z 7zip_encryption_header.7z zip_encryption_header.zip; do
+    perl -ne 'print unpack("u", $_) if (/^begin / .. /^end$/) && !/^(begin |end$)/' \
+      "$src/test_read_format_$name.uu" >"$out/$name"
+  done
+  touch "$out/.complete"
+}
+
+# UTF-8 locales (language_COUNTRY): Wine takes the system code page from the
+# locale, so the Windows tests of Russian names run as on a Russian system (code
+# page 1251, ru_RU) and as on a Western one (code page 1252, en_US) while file
+# names still reach Linux as UTF-8.
+ensure_locale() {
+  locale -a 2>/dev/null | grep -qix "$1.utf8" && return 0
+  echo "setup: generating the $1.UTF-8 locale"
+  as_root localedef -i "$1" -f UTF-8 "$1.UTF-8"
+}
+
 # A Wine prefix (path, win32 or win64, loader), created once without the Mono and
 # Gecko prompts, with Wine's own fonts (Tahoma, MS Sans Serif) copied in, where this
 # Wine build looks for them, so the window's Russian text has its fonts.
@@ -125,7 +222,11 @@ ensure_packages
 for triplet in "${triplets[@]}"; do
   ensure_mingw_gtest "$triplet"
   ensure_mingw_libjpeg "$triplet"
+  ensure_mingw_archive_libs "$triplet" "$here/cmake/${toolchain[$triplet]}.cmake"
 done
+ensure_archive_samples
+ensure_locale ru_RU
+ensure_locale en_US
 ensure_wine_prefix "$WRENFIELD_WINEPREFIX64" win64 "$wine64"
 if host_runs_win32; then
   ensure_wine_prefix "$WINEPREFIX" win32 "$wine32"

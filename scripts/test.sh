@@ -2,7 +2,7 @@
 # Installs what the project needs, then builds and runs every test: native, native
 # under AddressSanitizer/UBSan, both Windows builds under Wine (the 64-bit one always;
 # the 32-bit one where this host can execute 32-bit programs, otherwise built only),
-# and each fuzz target for a bounded time.
+# the release zip (scripts/release-test.sh) and each fuzz target for a bounded time.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -29,6 +29,8 @@ step() {
   if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     failed=$((failed + BASH_REMATCH[1]))
     passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    line=$(grep -E '^not run [0-9]+$' "$summary" | tail -n 1)
+    [ -z "$line" ] || not_run=$((not_run + ${line#not run }))
   elif grep -q '^ok$' "$summary"; then
     passed=$((passed + 1))
   elif [[ $(cat "$summary") =~ ^not\ run\ ([0-9]+)$ ]]; then
@@ -62,6 +64,11 @@ with_display() {
   )
 }
 
+# The release zip itself (scripts/release-test.sh counts its checks as tests).
+release() {
+  bash scripts/release-test.sh | tee "$summary"
+}
+
 fuzz() {
   cmake --preset fuzz >/dev/null && cmake --build --preset fuzz &&
     bash scripts/run-fuzzers.sh "$root/build/fuzz" "${FUZZ_SECONDS:-60}" && echo ok >"$summary"
@@ -80,10 +87,11 @@ else
     echo "==> 32-bit Windows suites NOT RUN: $no_win32_reason"
   fi
 fi
+step "release zip" with_display release
 step "fuzz targets" fuzz
 
 if [ "$not_run" -gt 0 ]; then
-  echo "Tests: $passed passed, $failed failed, $not_run not run (the 32-bit Windows suites)"
+  echo "Tests: $passed passed, $failed failed, $not_run not run (32-bit Windows programs)"
 else
   echo "Tests: $passed passed, $failed failed"
 fi

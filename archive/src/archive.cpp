@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "entry_name.h"
 #include "img_directory.h"
 #include "torvane.h"
+#include "transfer.h"
 
 namespace torvane {
 
@@ -14,30 +16,55 @@ using namespace img;
 
 namespace {
 
-// All data passes through this one buffer of whole sectors. Several sectors per
-// system call rather than one keep a copy close to the speed of a plain copy;
-// what lands on disk is the same as one sector at a time would write.
-constexpr std::size_t kTransferSectors = 32;
-constexpr std::size_t kTransferSize = kTransferSectors * kSectorSize;
-constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
 alignas(64) unsigned char g_transfer[kTransferSize];
+constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
 
+// Whether two byte ranges share a byte: an empty range shares none.
 bool Overlaps(std::uint64_t begin, std::uint64_t end, std::uint64_t other_begin,
               std::uint64_t other_end) {
-  return begin < other_end && other_begin < end;
+  return begin < end && other_begin < other_end && begin < other_end && other_begin < end;
 }
 
 }  // namespace
 
+unsigned char* TransferBuffer() { return g_transfer; }
+
 int Archive::Open(const char* path) {
   if (state_ != State::kClosed) return TORVANE_ALREADY_OPEN;
-  // From here on the library counts as open, whatever the outcome.
-  state_ = State::kUnusable;
-  if (!file_.Open(path, File::Mode::kReadWriteExisting)) return TORVANE_CANNOT_OPEN;
-
+  const int held = Hold(path, File::Mode::kReadWriteExisting);
+  if (held != TORVANE_OK) return held;
+  // Held first, journal second: while the archive is ours no other process can
+  // be in the middle of a change whose journal this would roll back.
+  if (!journal_.Recover(file_)) return TORVANE_IO_ERROR;
   const int status = ReadHeaderAndDirectory();
   if (status == TORVANE_OK) state_ = State::kUsable;
   return status;
+}
+
+int Archive::Inspect(const char* path, Journal::Found* journal) {
+  if (state_ != State::kClosed) return TORVANE_ALREADY_OPEN;
+  *journal = Journal::Found::kNone;
+  const int held = Hold(path, File::Mode::kReadExisting);
+  if (held != TORVANE_OK) return held;
+  *journal = journal_.Inspect();
+  return ReadHeaderAndDirectory();
+}
+
+// The magic is never written, so it is tested before the journal is looked at:
+// a file of another format (another program's, with a journal of its own of
+// that name) is left alone.
+int Archive::Hold(const char* path, File::Mode mode) {
+  // From here on the library counts as open, whatever the outcome.
+  state_ = State::kUnusable;
+  if (!file_.Open(path, mode)) return TORVANE_CANNOT_OPEN;
+  unsigned char magic[sizeof kMagic];
+  std::size_t got = 0;
+  if (!file_.ReadAt(0, magic, sizeof magic, &got)) return TORVANE_IO_ERROR;
+  if (!HasMagic(magic, got)) return TORVANE_NOT_IMG;
+  std::string full;
+  if (!FullPathOf(path, &full)) return TORVANE_IO_ERROR;
+  journal_.SetArchivePath(full);
+  return TORVANE_OK;
 }
 
 int Archive::ReadHeaderAndDirectory() {
@@ -51,11 +78,12 @@ int Archive::ReadHeaderAndDirectory() {
   return ReadDirectory(count, true) ? TORVANE_OK : TORVANE_IO_ERROR;
 }
 
-void Archive::Close() {
-  file_.Close();
+bool Archive::Close() {
+  const bool closed = file_.Close();
   std::vector<Entry>().swap(directory_);
   length_ = 0;
   state_ = State::kClosed;
+  return closed;
 }
 
 int Archive::Add(const char* path, const char* name, bool replace) {
@@ -75,29 +103,32 @@ int Archive::Add(const char* path, const char* name, bool replace) {
   std::uint64_t bytes = 0;
   if (!source.Size(&bytes) || SectorsFor(bytes) > kMaxSectors) return TORVANE_IO_ERROR;
 
-  const int status = target == kNotFound ? AddEntry(source, bytes, name, length)
-                                         : ReplaceEntry(source, bytes, target, name, length);
-  if (status != TORVANE_OK) Resync();
-  return status;
+  return target == kNotFound ? AddEntry(source, bytes, name, length)
+                             : ReplaceEntry(source, bytes, target, name, length);
 }
 
+// Every change has the same shape: everything that can be refused without
+// writing is refused first; then the journal of the ranges it overwrites;
+// then the writes; then FinishChange.
 int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target, const char* name,
                           std::size_t length) {
   std::uint64_t position = directory_[target].DataBegin();
   const bool in_place = FitsInPlace(target, bytes);
-  if (!in_place && !PrepareAppend(DirectoryEnd(directory_.size()), &position)) {
+  if (!in_place && !AppendPosition(DirectoryEnd(directory_.size()), &position)) {
     return TORVANE_IO_ERROR;
   }
-  std::uint32_t sectors = 0;
-  if (!CopyIn(source, bytes, position, &sectors)) return TORVANE_IO_ERROR;
-  source.Close();
-  if (!MeasureLength()) return TORVANE_IO_ERROR;
+  Ranges overwritten(length_);
+  if (in_place) overwritten.Add(position, AlignToSector(bytes));
+  overwritten.Add(SlotPosition(target), kRecordSize);
+  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
 
+  std::uint32_t sectors = 0;
+  bool written = FillTo(position) && CopyIn(source, bytes, position, &sectors);
   const Entry record =
       MakeEntry(static_cast<std::uint32_t>(position / kSectorSize), sectors, name, length);
-  if (!WriteRecord(target, record)) return TORVANE_IO_ERROR;
-  directory_[target] = record;
-  return TORVANE_OK;
+  written = written && WriteRecord(target, record) && MeasureLength();
+  if (written) directory_[target] = record;
+  return FinishChange(written);
 }
 
 int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::size_t length) {
@@ -107,27 +138,28 @@ int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::
   // data begins no later than that slot's end is moved to the archive's end;
   // first make sure each of them can be read whole.
   const std::uint64_t new_end = DirectoryEnd(count + 1);
-  for (const Entry& entry : directory_) {
-    if (entry.DataBegin() <= new_end && !InsideArchive(entry)) return TORVANE_IO_ERROR;
-  }
-
-  std::uint64_t position = 0;
-  std::uint32_t sectors = 0;
-  if (!PrepareAppend(new_end, &position) || !CopyIn(source, bytes, position, &sectors)) {
-    return TORVANE_IO_ERROR;
-  }
-  source.Close();
-  if (!MeasureLength()) return TORVANE_IO_ERROR;
+  Ranges overwritten(length_);
+  overwritten.Add(kCountOffset, 4);
+  overwritten.Add(SlotPosition(count), kRecordSize);
   for (std::size_t i = 0; i < count; ++i) {
-    if (directory_[i].DataBegin() <= new_end && !MoveToEnd(i, new_end)) return TORVANE_IO_ERROR;
+    if (!InTheWay(i, new_end)) continue;
+    if (!InsideArchive(directory_[i])) return TORVANE_IO_ERROR;
+    overwritten.Add(SlotPosition(i), 4);  // its offset field
   }
+  std::uint64_t position = 0;
+  if (!AppendPosition(new_end, &position)) return TORVANE_IO_ERROR;
+  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
 
+  std::uint32_t sectors = 0;
+  bool written = FillTo(position) && CopyIn(source, bytes, position, &sectors) && MeasureLength();
+  for (std::size_t i = 0; written && i < count; ++i) {
+    if (InTheWay(i, new_end)) written = MoveToEnd(i, new_end);
+  }
   const Entry record =
       MakeEntry(static_cast<std::uint32_t>(position / kSectorSize), sectors, name, length);
-  if (!WriteRecord(count, record) || !WriteCount(count + 1) || !ReadDirectory(count + 1, false)) {
-    return TORVANE_IO_ERROR;
-  }
-  return TORVANE_OK;
+  written = written && WriteRecord(count, record) && WriteCount(count + 1) &&
+            ReadDirectory(count + 1, false);
+  return FinishChange(written);
 }
 
 int Archive::Delete(const char* name) {
@@ -135,29 +167,28 @@ int Archive::Delete(const char* name) {
   const std::size_t index = FindFirst(name);
   if (index == kNotFound) return TORVANE_DELETED;
 
-  // Every later record one slot lower, then zero bytes over the former last
-  // slot, written from the directory in memory (which equals the file's).
   const std::size_t count = directory_.size();
-  std::size_t slot = index;
-  while (slot < count) {
-    const std::size_t batch = std::min(kRecordsPerTransfer, count - slot);
-    for (std::size_t k = 0; k < batch; ++k) {
-      unsigned char* bytes = g_transfer + k * kRecordSize;
-      if (slot + k + 1 < count) {
-        EncodeEntry(directory_[slot + k + 1], bytes);
-      } else {
-        std::memset(bytes, 0, kRecordSize);
-      }
-    }
-    if (!file_.WriteAt(SlotPosition(slot), g_transfer, batch * kRecordSize)) break;
-    slot += batch;
-  }
-  if (slot < count || !WriteCount(count - 1) || !ReadDirectory(count - 1, false)) {
+  Ranges overwritten(length_);
+  overwritten.Add(kCountOffset, 4);
+  overwritten.Add(SlotPosition(index), SlotPosition(count) - SlotPosition(index));
+  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
+  const bool written = ShiftRecordsDown(index) && WriteCount(count - 1) &&
+                       ReadDirectory(count - 1, false) && MeasureLength();
+  const int status = FinishChange(written);
+  return status == TORVANE_OK ? TORVANE_DELETED : status;
+}
+
+int Archive::FinishChange(bool written) {
+  if (written && file_.Sync() && journal_.Commit()) return TORVANE_OK;
+  if (journal_.RollBack(file_)) {
     Resync();
-    return TORVANE_IO_ERROR;
+  } else {
+    // The journal stays for the next IMGOpen; until then nothing may build on
+    // an archive that is neither old nor new.
+    directory_.clear();
+    state_ = State::kUnusable;
   }
-  MeasureLength();
-  return TORVANE_DELETED;
+  return TORVANE_IO_ERROR;
 }
 
 int Archive::Extract(const char* name, const char* path) {
@@ -167,10 +198,21 @@ int Archive::Extract(const char* name, const char* path) {
   const Entry& entry = directory_[index];
   // An entry whose sectors run past the archive's end cannot be extracted whole.
   if (!InsideArchive(entry)) return TORVANE_IO_ERROR;
+  // The journal's name is no place for an output: the next open would take
+  // the file for a journal and delete it.
+  std::string full;
+  if (path == nullptr || !FullPathOf(path, &full) || SamePath(full, journal_.path())) {
+    return TORVANE_CANNOT_OPEN;
+  }
   File output;
   if (!output.Open(path, File::Mode::kReadWriteCreate)) return TORVANE_CANNOT_OPEN;
+  const bool copied =
+      CopyFromArchive(entry.DataBegin(), output, 0, std::uint64_t{entry.size} * kSectorSize) &&
+      output.Sync();
   // A close may report a write the system could not complete.
-  return CopyOut(entry, output) && output.Close() ? TORVANE_OK : TORVANE_IO_ERROR;
+  if (output.Close() && copied && SyncFolderOf(path)) return TORVANE_OK;
+  RemoveFile(path);  // no half-written output is left behind
+  return TORVANE_IO_ERROR;
 }
 
 std::size_t Archive::FindFirst(const char* name) const {
@@ -180,6 +222,11 @@ std::size_t Archive::FindFirst(const char* name) const {
     if (directory_[i].NameEquals(name, length)) return i;
   }
   return kNotFound;
+}
+
+// An empty entry reads nothing, wherever its offset points.
+bool Archive::InsideArchive(const Entry& entry) const {
+  return entry.size == 0 || entry.DataEnd() <= length_;
 }
 
 // In place only when the allotment holds the file and the sectors to be written
@@ -202,12 +249,15 @@ bool Archive::FitsInPlace(std::size_t target, std::uint64_t bytes) const {
   return true;
 }
 
-bool Archive::PrepareAppend(std::uint64_t directory_end, std::uint64_t* position) {
+bool Archive::AppendPosition(std::uint64_t directory_end, std::uint64_t* position) const {
   const std::uint64_t at = std::max(AlignToSector(length_), AlignToSector(directory_end));
   if (at / kSectorSize > kMaxSectors) return false;
-  if (at > length_ && !WriteZeros(length_, at)) return false;
   *position = at;
   return true;
+}
+
+bool Archive::FillTo(std::uint64_t position) {
+  return position <= length_ || WriteZeros(length_, position);
 }
 
 bool Archive::ReadDirectory(std::uint64_t count, bool allow_short) {
@@ -216,9 +266,6 @@ bool Archive::ReadDirectory(std::uint64_t count, bool allow_short) {
   return img::ReadDirectory(read_at, count, allow_short, g_transfer, kTransferSize, directory_);
 }
 
-// A change that failed part-way may have left the file's directory apart from
-// the one in memory (a deletion that shifted only some records, say). Working
-// on from the stale copy could write a record over one that now sits elsewhere.
 void Archive::Resync() {
   if (ReadHeaderAndDirectory() == TORVANE_OK) return;
   directory_.clear();
@@ -244,6 +291,26 @@ bool Archive::WriteZeros(std::uint64_t from, std::uint64_t to) {
         static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, to - from));
     if (!file_.WriteAt(from, g_transfer, n)) return false;
     from += n;
+  }
+  return true;
+}
+
+// Every record after `index` one slot lower, then zero bytes over the former
+// last slot, written from the directory in memory (which equals the file's).
+bool Archive::ShiftRecordsDown(std::size_t index) {
+  const std::size_t count = directory_.size();
+  for (std::size_t slot = index; slot < count;) {
+    const std::size_t batch = std::min(kRecordsPerTransfer, count - slot);
+    for (std::size_t k = 0; k < batch; ++k) {
+      unsigned char* bytes = g_transfer + k * kRecordSize;
+      if (slot + k + 1 < count) {
+        EncodeEntry(directory_[slot + k + 1], bytes);
+      } else {
+        std::memset(bytes, 0, kRecordSize);
+      }
+    }
+    if (!file_.WriteAt(SlotPosition(slot), g_transfer, batch * kRecordSize)) return false;
+    slot += batch;
   }
   return true;
 }
@@ -275,8 +342,9 @@ bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position,
 bool Archive::MoveToEnd(std::size_t index, std::uint64_t directory_end) {
   std::uint64_t position = 0;
   Entry& entry = directory_[index];
-  if (!PrepareAppend(directory_end, &position) ||
-      !CopySectors(entry.DataBegin(), position, entry.size)) {
+  if (!AppendPosition(directory_end, &position) || !FillTo(position) ||
+      !CopyFromArchive(entry.DataBegin(), file_, position,
+                       std::uint64_t{entry.size} * kSectorSize)) {
     return false;
   }
   unsigned char field[4];
@@ -284,14 +352,6 @@ bool Archive::MoveToEnd(std::size_t index, std::uint64_t directory_end) {
   if (!file_.WriteAt(SlotPosition(index), field, sizeof field)) return false;
   entry.offset = static_cast<std::uint32_t>(position / kSectorSize);
   return MeasureLength();
-}
-
-bool Archive::CopySectors(std::uint64_t from, std::uint64_t to, std::uint32_t sectors) {
-  return CopyFromArchive(from, file_, to, std::uint64_t{sectors} * kSectorSize);
-}
-
-bool Archive::CopyOut(const Entry& entry, File& output) {
-  return CopyFromArchive(entry.DataBegin(), output, 0, std::uint64_t{entry.size} * kSectorSize);
 }
 
 // Copies whole bytes of the archive from `from` to `to` in target, which may

@@ -6,23 +6,27 @@ namespace {
 unsigned g_ops = 0;
 unsigned long g_remaining = 0;
 bool g_persist = false;
+void (*g_hook)() = nullptr;
 unsigned long g_failed = 0;
-void (*g_action)() = nullptr;
 
-}  // namespace
-
-void FailNth(unsigned ops, unsigned long nth, bool persist) {
+void Arm(unsigned ops, unsigned long nth, bool persist, void (*hook)()) {
   g_ops = ops;
   g_remaining = nth > 0 ? nth : 1;
   g_persist = persist;
+  g_hook = hook;
   g_failed = 0;
 }
 
-void SetAction(void (*action)()) { g_action = action; }
+}  // namespace
+
+void FailNth(unsigned ops, unsigned long nth, bool persist) { Arm(ops, nth, persist, nullptr); }
+
+void HookNth(unsigned ops, unsigned long nth, void (*hook)()) { Arm(ops, nth, false, hook); }
 
 unsigned long Clear() {
   const unsigned long failed = g_failed;
   g_ops = 0;
+  g_hook = nullptr;
   g_failed = 0;
   return failed;
 }
@@ -33,10 +37,13 @@ bool Fails(Op op) {
     --g_remaining;
     return false;
   }
-  if (g_action != nullptr) g_action();
   ++g_failed;
   g_remaining = 0;
   if (!g_persist) g_ops = 0;
+  if (g_hook != nullptr) {
+    g_hook();
+    return false;
+  }
   return true;
 }
 

@@ -1,20 +1,22 @@
 // A file held for exclusive use: no other opener, in this process or another,
 // gets it while this object holds it, and opening fails while another holds it.
 // The platform's handle is kept as an integer so that no system header leaks here.
-// Writes and closes pass the test seam (fault_seam.h).
+// Reads, writes, syncs, truncations, deletions and closes pass the test seam
+// (fault_seam.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace torvane {
 
 class File {
  public:
   enum class Mode {
-    kReadWriteExisting,  // the archive
-    kReadExisting,       // a file to add
-    kReadWriteCreate,    // an extraction's output: created, or emptied once held
+    kReadWriteExisting,  // the archive, or a journal found beside it
+    kReadExisting,       // a file to add, or an archive only looked at
+    kReadWriteCreate,    // an extraction's output or a journal: created, or emptied once held
   };
 
   File() = default;
@@ -37,6 +39,11 @@ class File {
   bool ReadAt(std::uint64_t pos, void* buffer, std::size_t n, std::size_t* got);
   // Writes all n bytes at pos; false unless every byte was written.
   bool WriteAt(std::uint64_t pos, const void* buffer, std::size_t n);
+  // Returns once everything written to the file, and its length, is on the
+  // device. Only for a file opened for writing.
+  bool Sync();
+  // Cuts the file to `length` bytes, or lengthens it with zero bytes.
+  bool Truncate(std::uint64_t length);
 
  private:
   static constexpr std::intptr_t kNoHandle = -1;
@@ -51,5 +58,28 @@ inline File& File::operator=(File&& other) noexcept {
   }
   return *this;
 }
+
+// What a path names.
+enum class PathKind {
+  kMissing,  // nothing
+  kFile,     // a regular file
+  kOther,    // a folder or anything else that is not a regular file
+  kUnknown,  // the system would not say
+};
+PathKind KindOf(const char* path);
+
+// Deletes the file at path (which nobody may hold).
+bool RemoveFile(const char* path);
+
+// Makes the creation and deletion of files in the folder holding `path`
+// durable. Where the system offers no such call (Windows) it does nothing.
+bool SyncFolderOf(const char* path);
+
+// The path made independent of the working directory, so that a file named
+// after it is found where it was even after the working directory changes.
+bool FullPathOf(const char* path, std::string* full);
+// Whether two full paths are the same text as the system compares paths
+// (letter case aside on Windows).
+bool SamePath(const std::string& a, const std::string& b);
 
 }  // namespace torvane

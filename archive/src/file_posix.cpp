@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+#include <string>
+
 #include "fault_seam.h"
 #include "file.h"
 
@@ -69,6 +72,7 @@ bool File::Size(std::uint64_t* size) const {
 }
 
 bool File::ReadAt(std::uint64_t pos, void* buffer, std::size_t n, std::size_t* got) {
+  if (TORVANE_FAULT(kRead)) return false;
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
@@ -96,5 +100,70 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
   }
   return true;
 }
+
+// fdatasync where there is one: it also carries the length, which is all the
+// metadata a reader of the bytes needs, and spares the times of access.
+bool File::Sync() {
+  if (TORVANE_FAULT(kSync)) return false;
+  int r;
+#if defined(__linux__)
+  do r = ::fdatasync(static_cast<int>(handle_));
+#else
+  do r = ::fsync(static_cast<int>(handle_));
+#endif
+  while (r != 0 && errno == EINTR);
+  return r == 0;
+}
+
+bool File::Truncate(std::uint64_t length) {
+  if (TORVANE_FAULT(kTruncate)) return false;
+  int r;
+  do r = ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length));
+  while (r != 0 && errno == EINTR);
+  return r == 0;
+}
+
+PathKind KindOf(const char* path) {
+  struct stat info;
+  if (::stat(path, &info) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? PathKind::kMissing : PathKind::kUnknown;
+  }
+  return S_ISREG(info.st_mode) ? PathKind::kFile : PathKind::kOther;
+}
+
+bool RemoveFile(const char* path) {
+  if (TORVANE_FAULT(kDelete)) return false;
+  return ::unlink(path) == 0;
+}
+
+// A new file's name lives in its folder, not in the file: syncing the file
+// alone would not keep the name through a power cut.
+bool SyncFolderOf(const char* path) {
+  if (TORVANE_FAULT(kSync)) return false;
+  const char* slash = std::strrchr(path, '/');
+  const std::string folder = slash == nullptr ? "."
+                             : slash == path  ? "/"
+                                              : std::string(path, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int r;
+  do r = ::fsync(fd);
+  while (r != 0 && errno == EINTR);
+  ::close(fd);
+  return r == 0;
+}
+
+bool FullPathOf(const char* path, std::string* full) {
+  if (path[0] == '/') {
+    *full = path;
+    return true;
+  }
+  char folder[4096];
+  if (::getcwd(folder, sizeof folder) == nullptr) return false;
+  *full = std::string(folder) + "/" + path;
+  return true;
+}
+
+bool SamePath(const std::string& a, const std::string& b) { return a == b; }
 
 }  // namespace torvane

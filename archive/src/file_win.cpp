@@ -49,7 +49,7 @@ bool File::Size(std::uint64_t* size) const {
 }
 
 bool File::ReadAt(std::uint64_t pos, void* buffer, std::size_t n, std::size_t* got) {
-  if (!Seek(Native(handle_), pos)) return false;
+  if (TORVANE_FAULT(kRead) || !Seek(Native(handle_), pos)) return false;
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
@@ -79,6 +79,50 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
     done += moved;
   }
   return true;
+}
+
+bool File::Sync() {
+  if (TORVANE_FAULT(kSync)) return false;
+  return FlushFileBuffers(Native(handle_)) != 0;
+}
+
+bool File::Truncate(std::uint64_t length) {
+  if (TORVANE_FAULT(kTruncate)) return false;
+  return Seek(Native(handle_), length) && SetEndOfFile(Native(handle_)) != 0;
+}
+
+PathKind KindOf(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::kMissing
+                                                                          : PathKind::kUnknown;
+  }
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0 ? PathKind::kOther
+                                                                                : PathKind::kFile;
+}
+
+bool RemoveFile(const char* path) {
+  if (TORVANE_FAULT(kDelete)) return false;
+  return DeleteFileA(path) != 0;
+}
+
+// Win32 offers no call that flushes a folder; FlushFileBuffers on the file
+// carries its own record to the disk, and nothing here relies on more.
+bool SyncFolderOf(const char*) { return true; }
+
+bool FullPathOf(const char* path, std::string* full) {
+  const DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+  if (needed == 0) return false;
+  full->assign(needed, '\0');
+  const DWORD written = GetFullPathNameA(path, needed, &(*full)[0], nullptr);
+  if (written == 0 || written >= needed) return false;
+  full->resize(written);
+  return true;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
 }  // namespace torvane

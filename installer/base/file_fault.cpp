@@ -7,12 +7,12 @@ struct FaultState {
   unsigned ops = 0;             // kinds still armed
   unsigned long remaining = 0;  // calls of those kinds up to and with the failing one
   bool persist = false;
+  void (*hook)() = nullptr;
   unsigned long failed = 0;
   unsigned long calls[4] = {};
 };
 
 FaultState g_fault;
-void (*g_action)() = nullptr;
 
 int IndexOf(FileOp op) {
   switch (op) {
@@ -37,7 +37,10 @@ void FailFileOp(unsigned ops, unsigned long nth, bool persist) {
   g_fault.persist = persist;
 }
 
-void SetFileFaultAction(void (*action)()) { g_action = action; }
+void HookFileOp(unsigned ops, unsigned long nth, void (*hook)()) {
+  FailFileOp(ops, nth, false);
+  g_fault.hook = hook;
+}
 
 unsigned long ClearFileFault() {
   const unsigned long failed = g_fault.failed;
@@ -54,10 +57,13 @@ bool FileOpFails(FileOp op) {
     --g_fault.remaining;
     return false;
   }
-  if (g_action != nullptr) g_action();
   ++g_fault.failed;
   g_fault.remaining = 0;
   if (!g_fault.persist) g_fault.ops = 0;
+  if (g_fault.hook != nullptr) {
+    g_fault.hook();
+    return false;
+  }
   return true;
 }
 

@@ -18,11 +18,12 @@ enum FileOp : unsigned {
 // `persist`, every later one of those kinds fails too (the device is gone).
 void FailFileOp(unsigned ops, unsigned long nth, bool persist = false);
 
-// With an action set, a call the seam fails runs it first: a test that ends
-// its process there sees what a crash at that call leaves. Null: none.
-void SetFileFaultAction(void (*action)());
+// From now on, just before the nth call of the kinds in `ops`, hook runs; the
+// call then goes ahead (if hook returns at all): a test that ends its process
+// there sees what a crash at that call leaves.
+void HookFileOp(unsigned ops, unsigned long nth, void (*hook)());
 
-// Disarms the seam; returns how many calls it failed since it was armed.
+// Disarms the seam; returns how many calls it failed (or hooked) since it was armed.
 unsigned long ClearFileFault();
 
 // How many calls of that kind the layer made since the last FailFileOp or

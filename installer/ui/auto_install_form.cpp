@@ -1,9 +1,11 @@
 #include "auto_install_form.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
 #include "error.h"
+#include "file_system.h"
 #include "install_messages.h"
 #include "plain_text.h"
 #include "settings_file.h"
@@ -39,6 +41,7 @@ void TAutoInstallForm::Dispatch(const std::function<void()>& flow) {
 
 void TAutoInstallForm::FormCreate() {
   Dispatch([this] {
+    services_.removeStaleUnpackFolders();
     view_.SetText(TEditField::GTASADir, ReadStoredGameFolder(services_.settingsFilePath()));
     if (!view_.GetText(TEditField::GTASADir).empty()) view_.FocusVehicleDir();
   });
@@ -52,6 +55,7 @@ void TAutoInstallForm::FormClose() {
   Dispatch([this] {
     StoreGameFolder(services_.settingsFilePath(), view_.GetText(TEditField::GTASADir));
   });
+  archive_.reset();
 }
 
 void TAutoInstallForm::DirBrowseBtnClick() {
@@ -65,19 +69,31 @@ void TAutoInstallForm::DirBrowseBtnClick() {
 
 void TAutoInstallForm::VehDirBrowseBtnClick() {
   Dispatch([this] {
-    std::string folder;
-    view_.SelectFolder(ui_texts::kModFolderPrompt, folder);
-    view_.SetText(TEditField::VehicleDir, folder);
-    TInstallFields fields = FieldsFromView();
-    services_.readData(view_.GetText(TEditField::VehicleDir), fields, replacedHandlingId_);
-    ShowFields(fields);
-    AcceptModFolderIfExists();
+    std::string path;
+    view_.SelectModSource(ui_texts::kModFolderPrompt, path);
+    view_.SetText(TEditField::VehicleDir, path);
+    ReadModSource();
+  });
+}
+
+void TAutoInstallForm::FormDropFiles(const std::string& path) {
+  Dispatch([this, &path] {
+    view_.SetText(TEditField::VehicleDir, path);
+    ReadModSource();
   });
 }
 
 void TAutoInstallForm::VehicleDirKeyDown(int key) {
   if (key != kEnterKey) return;
-  Dispatch([this] { AcceptModFolderIfExists(); });
+  Dispatch([this] {
+    // An archive's files exist only once it is unpacked, so Enter on an archive
+    // reads it, while a folder is only accepted for filling in by hand.
+    if (NamesArchive(view_.GetText(TEditField::VehicleDir))) {
+      ReadModSource();
+    } else {
+      AcceptModFolderIfExists();
+    }
+  });
 }
 
 void TAutoInstallForm::SpeedButton1Click() {
@@ -168,6 +184,64 @@ void TAutoInstallForm::AcceptModFolderIfExists() {
   if (!services_.directoryExists(view_.GetText(TEditField::VehicleDir))) return;
   view_.SetReviewEnabled(true);
   view_.FocusReviewGroup();
+}
+
+bool TAutoInstallForm::NamesArchive(const std::string& path) const {
+  return !path.empty() && services_.fileExists(path);
+}
+
+// Reads the mod that VehicleDir names: an archive, or else a folder.
+void TAutoInstallForm::ReadModSource() {
+  const std::string path = view_.GetText(TEditField::VehicleDir);
+  if (NamesArchive(path)) {
+    ReadArchive(path);
+  } else {
+    ReadFolder(path);
+  }
+}
+
+// The reader runs on the text as it is, also when empty. A folder named (not a
+// cancelled choice) is another mod: the archive read before goes with its files,
+// once the new read has succeeded.
+void TAutoInstallForm::ReadFolder(const std::string& path) {
+  const bool anotherMod = !path.empty();
+  TInstallFields fields = FieldsFromView();
+  if (anotherMod) DropArchiveItems(fields.Adv);
+  services_.readData(path, fields, replacedHandlingId_);
+  ShowFields(fields);
+  if (anotherMod) archive_.reset();
+  AcceptModFolderIfExists();
+}
+
+// Unpacks the archive, lets the user choose when it holds several mod folders
+// (cancelling changes nothing), reads the mod folder and opens the review. The
+// archive read before goes with its files once this one has been read.
+void TAutoInstallForm::ReadArchive(const std::string& path) {
+  std::unique_ptr<TModArchive> archive = services_.openArchive(path);
+  const std::vector<std::string>& candidates = archive->Candidates();
+  std::size_t choice = 0;
+  if (candidates.size() > 1 && !view_.ChooseModFolder(candidates, choice)) return;
+  if (choice >= candidates.size()) return;
+  const std::string folder = archive->ModFolder(candidates[choice]);
+  TInstallFields fields = FieldsFromView();
+  DropArchiveItems(fields.Adv);
+  services_.readData(folder, fields, replacedHandlingId_);
+  ShowFields(fields);
+  archive_ = std::move(archive);
+  view_.SetReviewEnabled(true);
+  view_.FocusReviewGroup();
+}
+
+// The reader keeps the additional files of earlier reads; those of the archive
+// that is about to go would name files that no longer exist.
+void TAutoInstallForm::DropArchiveItems(std::vector<TAdvItem>& items) const {
+  if (!archive_) return;
+  const std::string inside = archive_->UnpackedPath() + kPathSeparator;
+  items.erase(std::remove_if(items.begin(), items.end(),
+                             [&](const TAdvItem& item) {
+                               return item.path.compare(0, inside.size(), inside) == 0;
+                             }),
+              items.end());
 }
 
 void TAutoInstallForm::RecoverInterruptedInstalls() {

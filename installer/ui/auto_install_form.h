@@ -4,7 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "auto_install_view.h"
 #include "install_fields.h"
@@ -12,6 +14,19 @@
 #include "install_vehicle.h"
 
 namespace wrenfield {
+
+// A mod archive unpacked into a private folder, removed with the object.
+class TModArchive {
+ public:
+  virtual ~TModArchive() = default;
+  // The folders that may be the mod folder, never none ("/" between parts, "."
+  // for the archive's top).
+  virtual const std::vector<std::string>& Candidates() const = 0;
+  // The folder to read for one of them. Throws Error.
+  virtual std::string ModFolder(const std::string& candidate) = 0;
+  // The private folder that holds every unpacked file.
+  virtual const std::string& UnpackedPath() const = 0;
+};
 
 // What the logic calls outside the window; DefaultFormServices() gives the real ones.
 struct TFormServices {
@@ -21,6 +36,11 @@ struct TFormServices {
       installVehicle;
   std::function<bool(const std::string&)> directoryExists;
   std::function<std::string()> settingsFilePath;
+  std::function<bool(const std::string&)> fileExists;
+  // Unpacks an archive. Throws Error (the archive refused, no model in it).
+  std::function<std::unique_ptr<TModArchive>(const std::string&)> openArchive;
+  // Removes the unpack folders an earlier run left behind for over a day.
+  std::function<void()> removeStaleUnpackFolders;
   // The install records of a game folder (install_undo.h).
   std::function<bool(const std::string&, std::vector<std::string>&)> recoverInstalls;
   std::function<bool(const std::string&, InstallSummary&)> findUndoable;
@@ -41,11 +61,15 @@ class TAutoInstallForm {
   // Shows the stored game folder and puts right an installation or undo that
   // was interrupted there, saying what was undone.
   void FormCreate();
-  // Stores the game folder; the window closes afterwards whatever happened.
+  // Stores the game folder and removes the window's unpacked archive; the window
+  // closes afterwards whatever happened.
   void FormClose();
   void DirBrowseBtnClick();
   void VehDirBrowseBtnClick();
   void VehicleDirKeyDown(int key);
+  // A folder or archive dropped on the window: taken as if chosen with the
+  // mod's browse button.
+  void FormDropFiles(const std::string& path);
   void SpeedButton1Click();
   void SpeedButton2Click();
   void InstallBtnClick();
@@ -71,6 +95,11 @@ class TAutoInstallForm {
   void ShowFields(const TInstallFields& fields);
   void ShowPathOrNotice(TEditField field, const std::string& text, bool notice);
   void AcceptModFolderIfExists();
+  bool NamesArchive(const std::string& path) const;
+  void ReadModSource();
+  void ReadFolder(const std::string& path);
+  void ReadArchive(const std::string& path);
+  void DropArchiveItems(std::vector<TAdvItem>& items) const;
   void PickFile(const char* filter, TEditField target);
   void RecoverInterruptedInstalls();
   void UpdateUndoButton();
@@ -78,7 +107,8 @@ class TAutoInstallForm {
   TAutoInstallView& view_;
   TFormServices services_;
   std::string replacedHandlingId_;
-  std::string openDialogFileName_;  // the one open-file dialog keeps its last file
+  std::string openDialogFileName_;        // the one open-file dialog keeps its last file
+  std::unique_ptr<TModArchive> archive_;  // the archive the fields were read from
 };
 
 }  // namespace wrenfield

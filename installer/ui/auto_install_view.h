@@ -5,6 +5,7 @@
 // for); the view converts for display.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,13 @@ class TAutoInstallView {
   // The folder dialog; true with the chosen folder in `folder` when confirmed,
   // false (folder untouched) when cancelled or when it cannot be shown.
   virtual bool SelectFolder(const std::string& prompt, std::string& folder) = 0;
+  // The same dialog for the mod: it shows and accepts mod archives (.zip, .7z,
+  // .rar) besides folders; `path` gets the chosen folder or archive.
+  virtual bool SelectModSource(const std::string& prompt, std::string& path) = 0;
+  // A short modal list of the mod folders an archive holds (paths inside it, "/"
+  // between parts, "." for its top, in the system's code page); true with the
+  // chosen one's index in `choice` when confirmed, false when cancelled.
+  virtual bool ChooseModFolder(const std::vector<std::string>& candidates, std::size_t& choice) = 0;
   // The open-file dialog with a "description|pattern" filter and a title;
   // `fileName` is the starting file in and the confirmed full path out.
   virtual bool OpenFile(const std::string& filter, const std::string& title,

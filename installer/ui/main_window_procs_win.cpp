@@ -5,6 +5,7 @@
 
 #include "extra_win.h"
 #include "main_window_win.h"
+#include "text_win.h"
 
 namespace wrenfield {
 namespace {
@@ -109,6 +110,16 @@ void TMainWindow::OnCommand(int id, int code) {
   }
 }
 
+// The first of the dropped files or folders goes to the logic.
+void TMainWindow::OnDropFiles(HDROP drop) {
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring path(length + 1, L'\0');
+  DragQueryFileW(drop, 0, path.data(), length + 1);
+  path.resize(length);
+  DragFinish(drop);
+  if (length > 0) form_->FormDropFiles(SystemPathFromWide(path));
+}
+
 // Keeps the focused control across deactivation, as dialogs do.
 void TMainWindow::OnActivate(bool active) {
   if (!active) {
@@ -125,6 +136,9 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_MEASUREITEM: {
       auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);

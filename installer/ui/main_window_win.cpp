@@ -41,7 +41,8 @@ TMainWindow::TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, TFormServic
 
   // The main window: fixed size, centred on the whole desktop (all monitors).
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_CONTROLPARENT;
+  // Folders and archives dropped anywhere on the window are taken as the mod.
+  const DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
   RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int width = frame.right - frame.left;
@@ -256,6 +257,14 @@ void TMainWindow::ShowHistory(const std::vector<std::string>& lines) {
 
 bool TMainWindow::SelectFolder(const std::string& prompt, std::string& folder) {
   return dialogs_.SelectFolder(window_, prompt, folder);
+}
+
+bool TMainWindow::SelectModSource(const std::string& prompt, std::string& path) {
+  return dialogs_.SelectModSource(window_, prompt, path);
+}
+
+bool TMainWindow::ChooseModFolder(const std::vector<std::string>& candidates, std::size_t& choice) {
+  return dialogs_.ChooseModFolder(window_, candidates, choice);
 }
 
 bool TMainWindow::OpenFile(const std::string& filter, const std::string& title,

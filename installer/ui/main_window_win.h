@@ -5,6 +5,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -54,6 +55,8 @@ class TMainWindow : public TAutoInstallView {
   bool Confirm(const std::string& question) override;
   void ShowHistory(const std::vector<std::string>& lines) override;
   bool SelectFolder(const std::string& prompt, std::string& folder) override;
+  bool SelectModSource(const std::string& prompt, std::string& path) override;
+  bool ChooseModFolder(const std::vector<std::string>& candidates, std::size_t& choice) override;
   bool OpenFile(const std::string& filter, const std::string& title,
                 std::string& fileName) override;
   void OpenLink(const std::string& target) override;
@@ -75,6 +78,7 @@ class TMainWindow : public TAutoInstallView {
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
+  void OnDropFiles(HDROP drop);
   void OnActivate(bool active);
   void CreateControls();
   void SetUpInstallButtonPicture();

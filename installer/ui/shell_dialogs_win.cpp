@@ -6,6 +6,7 @@
 
 #include "extra_win.h"
 #include "list_dialog_win.h"
+#include "mod_folder_list_win.h"
 #include "text_win.h"
 
 namespace wrenfield {
@@ -37,6 +38,20 @@ bool TSystemShellDialogs::SelectFolder(HWND owner, const std::string& prompt, st
   if (chosen.empty()) return false;
   folder = chosen;
   return true;
+}
+
+bool TSystemShellDialogs::SelectModSource(HWND owner, const std::string& prompt,
+                                          std::string& path) {
+  std::string chosen;
+  Extra::SelectFolderOrArchive(owner, prompt, chosen);
+  if (chosen.empty()) return false;
+  path = chosen;
+  return true;
+}
+
+bool TSystemShellDialogs::ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,
+                                          std::size_t& choice) {
+  return ChooseFromModFolderList(owner, candidates, choice);
 }
 
 bool TSystemShellDialogs::OpenFile(HWND owner, const std::string& filter, const std::string& title,

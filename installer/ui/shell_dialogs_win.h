@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ class TShellDialogs {
   // Prompts, filters and titles are code page 1251, folders and files paths in
   // the system's code page; see TAutoInstallView for the contracts.
   virtual bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) = 0;
+  virtual bool SelectModSource(HWND owner, const std::string& prompt, std::string& path) = 0;
+  virtual bool ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,
+                               std::size_t& choice) = 0;
   virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
                         std::string& fileName) = 0;
   virtual void OpenLink(const std::string& target) = 0;
@@ -35,6 +39,9 @@ class TSystemShellDialogs : public TShellDialogs {
   void ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
                 const std::wstring& closeText) override;
   bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) override;
+  bool SelectModSource(HWND owner, const std::string& prompt, std::string& path) override;
+  bool ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,
+                       std::size_t& choice) override;
   bool OpenFile(HWND owner, const std::string& filter, const std::string& title,
                 std::string& fileName) override;
   void OpenLink(const std::string& target) override;

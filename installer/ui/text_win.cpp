@@ -41,6 +41,17 @@ std::string FromWide(UINT codePage, const std::wstring& text) {
 
 }  // namespace
 
+std::string SystemPathFromWide(const std::wstring& path) {
+  const std::string spelt = SystemFromWide(path);
+  if (IsUtf8(CP_ACP) || WideFromSystem(spelt) == path) return spelt;
+  std::wstring shortForm(MAX_PATH + 1, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), shortForm.data(), MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return spelt;
+  shortForm.resize(length);
+  const std::string shortSpelt = SystemFromWide(shortForm);
+  return WideFromSystem(shortSpelt) == shortForm ? shortSpelt : spelt;
+}
+
 std::wstring WideFromCp1251(const std::string& text) { return ToWide(kCodePage1251, text); }
 std::string Cp1251FromWide(const std::wstring& text) { return FromWide(kCodePage1251, text); }
 std::wstring WideFromSystem(const std::string& path) { return ToWide(CP_ACP, path); }

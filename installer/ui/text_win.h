@@ -15,5 +15,9 @@ std::string Cp1251FromWide(const std::wstring& text);
 std::wstring WideFromSystem(const std::string& path);
 // Characters that the system's code page lacks become "?".
 std::string SystemFromWide(const std::wstring& path);
+// A path of an existing file or folder for the file functions: its short form
+// when the system's code page cannot spell it (where the volume keeps short
+// names), else as SystemFromWide gives it.
+std::string SystemPathFromWide(const std::wstring& path);
 
 }  // namespace wrenfield

@@ -54,6 +54,18 @@ inline constexpr char kGameFolderGroup[] =
 inline constexpr char kModFolderGroup[] =
     "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 \xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\xEE\xEC";
 
+// The list of mod folders when an archive holds several (its caption is the
+// application title): В архиве несколько папок с моделью (.dff), выберите одну из них:
+inline constexpr char kChooseModFolder[] =
+    "\xC2 \xE0\xF0\xF5\xE8\xE2\xE5 \xED\xE5\xF1\xEA\xEE\xEB\xFC\xEA\xEE "
+    "\xEF\xE0\xEF\xEE\xEA \xF1 \xEC\xEE\xE4\xE5\xEB\xFC\xFE (.dff), "
+    "\xE2\xFB\xE1\xE5\xF0\xE8\xF2\xE5 \xEE\xE4\xED\xF3 \xE8\xE7 \xED\xE8\xF5:";
+// (верхняя папка архива): the archive's top folder in that list
+inline constexpr char kArchiveTop[] =
+    "(\xE2\xE5\xF0\xF5\xED\xFF\xFF \xEF\xE0\xEF\xEA\xE0 \xE0\xF0\xF5\xE8\xE2\xE0)";
+inline constexpr char kOk[] = "OK";
+// Отмена
+inline constexpr char kCancel[] = "\xCE\xF2\xEC\xE5\xED\xE0";
 // The program's own additions beside the install button, and the list they open.
 // Отменить установку
 inline constexpr char kUndoButton[] =

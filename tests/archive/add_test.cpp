@@ -216,6 +216,16 @@ TEST_F(AddTest, InPlaceWritingNeverOverwritesNeighboursOrTheDirectory) {
   EXPECT_EQ(RecordAt(image, 0).size, 2u);
 }
 
+TEST_F(AddTest, AnEmptyEntryInsideTheAllotmentIsInNobodysWay) {
+  const Bytes before = Start(BuildArchive({{1, 3, "a"}, {2, 0, "empty"}}));
+  const Bytes three = Pattern(3 * 2048, 43);
+  EXPECT_EQ(IMGAddFile(File("a3", three).c_str(), "a", 1), TORVANE_OK);
+  const Bytes image = Finish();
+  EXPECT_EQ(image.size(), before.size());
+  EXPECT_EQ(RecordAt(image, 0).offset, 1u);
+  EXPECT_EQ(SectorsOf(image, 1, 3), three);
+}
+
 TEST_F(AddTest, RecordPointingPastTheEndIsNotWrittenThere) {
   Bytes before = BuildArchive({{1, 1, "a"}});
   PutRecord(before, 0, {1000000, 4, "far"});

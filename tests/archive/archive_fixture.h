@@ -59,9 +59,10 @@ class OpenArchiveTest : public ArchiveTest {
     EXPECT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
     return image;
   }
-  // The archive as it is on disk, after closing it.
+  // The archive as it is on disk, after closing it. No journal outlives a change.
   Bytes Finish() {
     IMGClose();
+    EXPECT_FALSE(Exists(archive_ + "-journal"));
     return ReadAll(archive_);
   }
 };

@@ -119,13 +119,16 @@ TEST_F(DeleteExtractTest, OutputThatCannotBeCreatedReturns2) {
 }
 
 TEST_F(DeleteExtractTest, EntryRunningPastTheEndIsAnErrorNotAShortFile) {
-  Bytes image = BuildArchive({{1, 1, "whole"}, {2, 3, "cut"}, {9, 1, "beyond"}});
+  Bytes image = BuildArchive({{1, 1, "whole"}, {2, 3, "cut"}, {9, 1, "beyond"}, {40, 0, "empty"}});
   image.resize(3 * 2048 + 500);  // "cut" ends in the middle of its second sector
   const Bytes before = Start(image);
   const std::string out = dir_.Path("out.bin");
   EXPECT_EQ(IMGExtractFile("cut", out.c_str()), TORVANE_IO_ERROR);
   EXPECT_EQ(IMGExtractFile("beyond", out.c_str()), TORVANE_IO_ERROR);
   EXPECT_FALSE(Exists(out));
+  // An empty entry reads nothing, wherever it points.
+  EXPECT_EQ(IMGExtractFile("empty", out.c_str()), TORVANE_OK);
+  EXPECT_EQ(ReadAll(out), "");
   EXPECT_EQ(IMGExtractFile("whole", out.c_str()), TORVANE_OK);
   EXPECT_EQ(ReadAll(out), SectorsOf(before, 1, 1));
   EXPECT_EQ(Finish(), before);

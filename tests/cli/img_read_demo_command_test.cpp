@@ -103,6 +103,46 @@ TEST_F(ImgCommandTest, ExtractAndDeleteSayWhenTheEntryIsNotThere) {
   EXPECT_EQ(directory[0].name, "car.txd");
 }
 
+TEST_F(ImgCommandTest, CheckReportsWhatIsUnsoundAndChangesNothing) {
+  const CommandResult sound = Img({"check", archive_});
+  EXPECT_EQ(sound.status, 0) << sound.out;
+  EXPECT_NE(sound.out.find(": 2 entries, 8192 bytes: sound\n"), std::string::npos) << sound.out;
+
+  // "b" lies inside "a", "c" over the header, the second "a" past the end.
+  testing::Bytes bad = BuildArchive({{1, 2, "a"}, {2, 1, "b"}, {0, 1, "c"}, {50, 1, "a"}});
+  bad.resize(4 * 2048);
+  WriteAll(archive_, bad);
+  const std::string journal = archive_ + "-journal";
+  WriteAll(journal, "cut off");
+  const CommandResult unsound = Img({"check", archive_});
+  EXPECT_EQ(unsound.status, 1);
+  for (const char* line : {"-journal: an incomplete journal", "entry 3 'a': sectors 50 to 50 run",
+                           "entry 2 'c': sector 0 lies inside", "entry 1 'b' overlaps entry 0 'a'",
+                           "entry 3 bears the name 'a' of entry 0", ": 5 problems found\n"}) {
+    EXPECT_NE(unsound.out.find(line), std::string::npos) << line << "\n" << unsound.out;
+  }
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), bad));
+  EXPECT_EQ(ReadAll(journal), "cut off");
+  // Any other command opens the archive as the library does, which deletes it.
+  EXPECT_EQ(Img({"list", archive_}).status, 0);
+  EXPECT_FALSE(testing::Exists(journal));
+  EXPECT_EQ(Img({"check", dir_.Path("none.img")}).status, 1);
+  EXPECT_EQ(Img({"check"}).status, 2);
+}
+
+TEST_F(ImgCommandTest, AChangeThatFailsPrintsNoSuccess) {
+  dir_.MakeFolder("gta3.img-journal");  // no journal can be created
+  const std::string file = dir_.Write("new.bin", "data");
+  for (const cli::Args& args :
+       {cli::Args{"add", archive_, file}, cli::Args{"del", archive_, "car.dff"}}) {
+    const CommandResult failed = Img(args);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_NE(failed.err.find("(code 16)"), std::string::npos) << failed.err;
+  }
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), image_));
+}
+
 TEST(ReadCommand, PrintsTheFieldsTheReaderFillsAsJson) {
   ScratchDir dir("cli");
   const std::string mod = dir.MakeFolder("mod");

@@ -27,8 +27,7 @@ constexpr int kFinished = 0, kFailed = 3;
 // no call was reached, or minus the signal that ended it.
 int KilledAt(const DemoInstall& demo, Work work, Layer layer, unsigned long nth) {
   return RunInChild([&] {
-    SetFaultAction(KillSelf);
-    Arm(layer, nth, false);
+    ArmHook(layer, nth, KillSelf);
     if (work == Work::kInstall) {
       RecordingProgress progress;
       return Install(demo, progress).empty() ? kFinished : kFailed;

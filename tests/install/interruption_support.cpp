@@ -7,9 +7,7 @@ namespace wrenfield::testing {
 namespace {
 
 constexpr unsigned kEveryFileOp = kFileWrite | kFileSync | kFileRename | kFileClose;
-constexpr unsigned kEveryArchiveOp = torvane::fault::kWrite | torvane::fault::kSync |
-                                     torvane::fault::kRename | torvane::fault::kTruncate |
-                                     torvane::fault::kDelete | torvane::fault::kClose;
+constexpr unsigned kEveryArchiveOp = torvane::fault::kChanges;
 
 // A smaller archive than the demo's own (the monster's entries among the
 // first): each of the many runs copies and compares it.
@@ -55,9 +53,12 @@ unsigned long Disarm(Layer layer) {
   return layer == Layer::kWrenfield ? ClearFileFault() : torvane::fault::Clear();
 }
 
-void SetFaultAction(void (*action)()) {
-  SetFileFaultAction(action);
-  torvane::fault::SetAction(action);
+void ArmHook(Layer layer, unsigned long nth, void (*hook)()) {
+  if (layer == Layer::kWrenfield) {
+    HookFileOp(kEveryFileOp, nth, hook);
+  } else {
+    torvane::fault::HookNth(kEveryArchiveOp, nth, hook);
+  }
 }
 
 const GameState& StateBeforeInstall() { return References().before; }

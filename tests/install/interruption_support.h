@@ -20,8 +20,9 @@ const char* NameOf(Layer layer);
 void Arm(Layer layer, unsigned long nth, bool persist);
 // Disarms the layer's seam; returns how many calls it failed.
 unsigned long Disarm(Layer layer);
-// A call either seam fails runs `action` first (null: none).
-void SetFaultAction(void (*action)());
+// From now on, just before the layer's nth such call, hook runs (a test ends
+// its process there, as a crash would).
+void ArmHook(Layer layer, unsigned long nth, void (*hook)());
 
 // A fresh demo game and mod, copied from one generated once.
 std::unique_ptr<DemoInstall> FreshDemo();

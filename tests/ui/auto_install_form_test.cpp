@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <memory>
 
 #include "error.h"
 #include "fake_view.h"
@@ -25,8 +27,10 @@ using testing::ReadAll;
 using testing::ScratchDir;
 using testing::WriteAll;
 
-// Records the calls the logic makes to the reader and the installer.
+// Records the calls the logic makes to the reader, the installer and unpacking.
 struct Calls {
+  int sweeps = 0, unpacks = 0;
+  std::vector<std::string> released;  // the unpacked archives, as they went
   int reads = 0;
   std::string readFolder;
   TInstallFields readGot;
@@ -35,6 +39,26 @@ struct Calls {
   TInstallFields installGot;
   std::vector<std::string> recoveries;
   std::vector<unsigned> undone;
+};
+
+// An unpacked archive as the logic sees it; its private folder is the name
+// "unpacked-N", and its release is recorded.
+class FakeArchive : public TModArchive {
+ public:
+  FakeArchive(std::string unpacked, std::vector<std::string> candidates,
+              std::vector<std::string>& released)
+      : unpacked_(std::move(unpacked)), candidates_(std::move(candidates)), released_(released) {}
+  ~FakeArchive() override { released_.push_back(unpacked_); }
+  const std::vector<std::string>& Candidates() const override { return candidates_; }
+  std::string ModFolder(const std::string& candidate) override {
+    return unpacked_ + kPathSeparator + candidate;
+  }
+  const std::string& UnpackedPath() const override { return unpacked_; }
+
+ private:
+  std::string unpacked_;
+  std::vector<std::string> candidates_;
+  std::vector<std::string>& released_;
 };
 
 class FormTest : public ::testing::Test {
@@ -94,14 +118,34 @@ class FormTest : public ::testing::Test {
     services.historyLines = [](const std::string& gameDir) {
       return std::vector<std::string>{"1  " + gameDir, "0"};
     };
+    services.fileExists = FileExists;
+    services.openArchive = [this](const std::string& path) -> std::unique_ptr<TModArchive> {
+      if (archiveError_) throw Error(*archiveError_);
+      return std::make_unique<FakeArchive>("unpacked-" + std::to_string(++calls_.unpacks),
+                                           archiveFolders_.at(path), calls_.released);
+    };
+    services.removeStaleUnpackFolders = [this] { ++calls_.sweeps; };
     return services;
+  }
+
+  // An archive file holding the given mod folders.
+  std::string Archive(const std::string& name, std::vector<std::string> folders) {
+    const std::string path = temp_.Path(name);
+    WriteAll(path, "archive");
+    archiveFolders_[path] = std::move(folders);
+    return path;
+  }
+  static std::string Unpacked(int number, const std::string& folder) {
+    return "unpacked-" + std::to_string(number) + kPathSeparator + folder;
   }
 
   ScratchDir temp_{"ui"};
   std::string settingsPath_ = temp_.Path("lastdir.ini");
-  std::optional<std::string> readError_, installErrorBeforeOpen_, installErrorAfterOpen_;
+  std::optional<std::string> readError_, installErrorBeforeOpen_, installErrorAfterOpen_,
+      archiveError_;
   std::optional<InstallSummary> undoable_;
   std::vector<std::string> recovered_;
+  std::map<std::string, std::vector<std::string>> archiveFolders_;
   Calls calls_;
   FakeView view_;
   TAutoInstallForm form_;
@@ -271,6 +315,76 @@ TEST_F(FormTest, EnterOnExistingModFolderOpensReviewWithoutReading) {
   EXPECT_EQ(view_.focus, "GroupBox1");
   EXPECT_EQ(calls_.reads, 0);
   EXPECT_EQ(view_.GetText(TEditField::handling), "");
+}
+
+TEST_F(FormTest, ArchiveChosenDroppedOrEnteredIsUnpackedReadAndOpensReview) {
+  const std::string single = Archive("single.zip", {"Car"});
+  const std::string variants = Archive("variants.7z", {"Mod/v1", "Mod/v2"});
+  form_.FormCreate();
+  EXPECT_EQ(calls_.sweeps, 1);  // stale unpack folders go at start
+
+  view_.folderReplies = {single};
+  form_.VehDirBrowseBtnClick();
+  EXPECT_EQ(view_.folderPrompts.back(), ui_texts::kModFolderPrompt);
+  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), single);
+  EXPECT_TRUE(view_.offeredChoices.empty());  // one mod folder: nothing to choose
+  EXPECT_EQ(calls_.readFolder, Unpacked(1, "Car"));
+  EXPECT_EQ(view_.GetText(TEditField::DFF), Unpacked(1, "Car") + "/car.dff");
+  EXPECT_TRUE(view_.reviewEnabled);
+  EXPECT_EQ(view_.focus, "GroupBox1");
+
+  view_.adv.push_back({"C:\\picked\\own.dff", true});
+  view_.choiceReplies = {1};
+  form_.FormDropFiles(variants);
+  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), variants);
+  EXPECT_EQ(view_.offeredChoices, (std::vector<std::vector<std::string>>{{"Mod/v1", "Mod/v2"}}));
+  EXPECT_EQ(calls_.readFolder, Unpacked(2, "Mod/v2"));
+  // The first archive went once the second was read, and its additional files
+  // with it; a file picked elsewhere stays.
+  EXPECT_EQ(calls_.released, std::vector<std::string>{"unpacked-1"});
+  ASSERT_EQ(calls_.readGot.Adv.size(), 1u);
+  EXPECT_EQ(calls_.readGot.Adv[0].path, "C:\\picked\\own.dff");
+
+  view_.SetText(TEditField::VehicleDir, single);  // typed: Enter reads an archive
+  view_.choiceReplies = {};
+  form_.VehicleDirKeyDown(kEnterKey);
+  EXPECT_EQ(calls_.readFolder, Unpacked(3, "Car"));
+  EXPECT_EQ(calls_.released, (std::vector<std::string>{"unpacked-1", "unpacked-2"}));
+
+  form_.FormDropFiles(temp_.path());  // a folder is another mod too
+  EXPECT_EQ(calls_.readFolder, temp_.path());
+  EXPECT_EQ(calls_.released.size(), 3u);
+  EXPECT_EQ(calls_.reads, 4);
+  form_.FormClose();
+  EXPECT_EQ(calls_.released.size(), 3u);
+  EXPECT_TRUE(view_.errors.empty());
+}
+
+TEST_F(FormTest, RefusedArchiveCancelledChoiceOrDialogKeepTheArchiveReadUntilClose) {
+  const std::string single = Archive("single.zip", {"Car"});
+  const std::string variants = Archive("variants.7z", {"v1", "v2"});
+  archiveError_ = "\xCD\xE5 \xE0\xF0\xF5\xE8\xE2";  // Не архив
+  form_.FormDropFiles(single);
+  ASSERT_EQ(view_.errors.size(), 1u);
+  EXPECT_EQ(view_.errors[0], *archiveError_ + ".");
+  EXPECT_FALSE(view_.reviewEnabled);
+  EXPECT_EQ(calls_.reads, 0);
+  archiveError_.reset();
+
+  form_.FormDropFiles(single);
+  view_.choiceReplies = {std::nullopt};
+  form_.FormDropFiles(variants);  // the choice cancelled: that archive goes, nothing else
+  EXPECT_EQ(calls_.reads, 1);
+  EXPECT_EQ(calls_.released, std::vector<std::string>{"unpacked-2"});
+  EXPECT_EQ(view_.GetText(TEditField::DFF), Unpacked(1, "Car") + "/car.dff");
+  EXPECT_EQ(view_.GetText(TEditField::VehicleDir), variants);
+
+  view_.folderReplies = {std::nullopt};
+  form_.VehDirBrowseBtnClick();  // cancelled: read on the empty text, the archive kept
+  EXPECT_EQ(calls_.readFolder, "");
+  EXPECT_EQ(calls_.released.size(), 1u);
+  form_.FormClose();  // the window's own unpacked archive goes with it
+  EXPECT_EQ(calls_.released, (std::vector<std::string>{"unpacked-2", "unpacked-1"}));
 }
 
 TEST_F(FormTest, FileButtonsShareOneDialogThatRemembersTheLastFile) {

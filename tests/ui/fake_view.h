@@ -58,6 +58,18 @@ class FakeView : public TAutoInstallView {
     folderReplies.pop_front();
     return true;
   }
+  // The mod's dialog answers from the same queue as the folder dialog.
+  bool SelectModSource(const std::string& prompt, std::string& path) override {
+    return SelectFolder(prompt, path);
+  }
+  bool ChooseModFolder(const std::vector<std::string>& candidates, std::size_t& choice) override {
+    offeredChoices.push_back(candidates);
+    const std::optional<std::size_t> reply =
+        choiceReplies.empty() ? std::nullopt : choiceReplies.front();
+    if (!choiceReplies.empty()) choiceReplies.pop_front();
+    if (reply) choice = *reply;
+    return reply.has_value();
+  }
   bool OpenFile(const std::string& filter, const std::string& title,
                 std::string& fileName) override {
     fileFilters.push_back(filter);
@@ -87,6 +99,8 @@ class FakeView : public TAutoInstallView {
   std::vector<std::string> errors, infos, log;
   std::deque<std::optional<std::string>> folderReplies, fileReplies;  // nullopt: cancel
   std::vector<std::string> folderPrompts, fileFilters, fileTitles, fileStartNames, links;
+  std::deque<std::optional<std::size_t>> choiceReplies;  // nullopt: cancel
+  std::vector<std::vector<std::string>> offeredChoices;
   unsigned linkColour = 0x800000;
 };
 

@@ -7,6 +7,8 @@
 #include <commdlg.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,14 +22,17 @@
 #include "error.h"
 #include "extra_win.h"
 #include "file_bytes.h"
+#include "file_system.h"
 #include "install_messages.h"
 #include "list_dialog_win.h"
 #include "main_window_win.h"
+#include "mod_folder_list_win.h"
 #include "read_data.h"
 #include "scratch_dir.h"
 #include "text_win.h"
 #include "torvane.h"
 #include "ui_texts.h"
+#include "unpack_test_support.h"
 
 namespace wrenfield {
 namespace {
@@ -65,6 +70,14 @@ class RecordingDialogs : public TShellDialogs {
     folder = folders.front();
     folders.pop_front();
     return !folder.empty();
+  }
+  bool SelectModSource(HWND owner, const std::string& prompt, std::string& path) override {
+    return SelectFolder(owner, prompt, path);
+  }
+  // The real list: a test answers it as a user would (ModFolderListAnswer).
+  bool ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,
+                       std::size_t& choice) override {
+    return TSystemShellDialogs().ChooseModFolder(owner, candidates, choice);
   }
   bool OpenFile(HWND, const std::string& filter, const std::string& title,
                 std::string& fileName) override {
@@ -852,6 +865,210 @@ TEST(SystemFileDialogTest, PickedFileFillsTheFieldAndKeepsTheWorkingDirectory) {
   SetCurrentDirectoryA(previous);
 }
 
+// Drops a path on the window as the shell does: a DROPFILES block of wide names.
+void DropOnWindow(HWND window, const std::string& path) {
+  const std::wstring name = WideFromSystem(path);
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t));
+  auto* files = static_cast<DROPFILES*>(GlobalLock(block));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = TRUE;
+  std::memcpy(files + 1, name.c_str(), name.size() * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+}
+
+std::string WriteZip(const std::string& path, const std::vector<testing::ZipEntry>& entries) {
+  std::ofstream(path, std::ios::binary) << testing::ZipOf(entries);
+  return path;
+}
+
+// The demo mod packed as players get it, in a folder of its own (a UTF-8 name).
+std::string DemoModArchive(const std::string& scratch, const std::string& folder,
+                           const std::string& name) {
+  const std::string mod = scratch + "\\" + name + "-mod";
+  WriteDemoMod(mod);
+  std::vector<testing::ZipEntry> entries;
+  for (const auto& [file, bytes] : testing::TreeOf(mod)) {
+    if (bytes != "<folder>") entries.push_back({folder + "/" + file, bytes, 0x0800});
+  }
+  return WriteZip(scratch + "\\" + name, entries);
+}
+
+// With WRENFIELD_WINDOW_SHOT set, the window as the screen shows it is saved
+// there as a 24-bit BMP.
+void SaveWindowShot(HWND window) {
+  char path[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("WRENFIELD_WINDOW_SHOT", path, MAX_PATH) == 0) return;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  GdiFlush();
+  Sleep(500);  // a display server draws on its own time
+  RECT place;
+  GetWindowRect(window, &place);
+  const int width = place.right - place.left, height = place.bottom - place.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  std::string pixels(((width * 3 + 3) & ~3) * height, '\0');
+  GetDIBits(memory, picture, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+            DIB_RGB_COLORS);
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+  const BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(offset + pixels.size()), 0, 0, offset};
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out << pixels;
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_F(MainWindowTest, DroppedArchiveFillsTheFieldsAndItsFilesGoAtClose) {
+  testing::TemporaryRoot temporary;
+  const std::string archive = DemoModArchive(folder_,
+                                             "\xD0\x9C\xD0\xBE\xD0\xBD\xD1\x81\xD1\x82"
+                                             "\xD1\x80",
+                                             "monster.zip");  // Монстр
+  ShowWindowAndSettle();
+  DropOnWindow(window_->handle(), archive);
+  Pump();
+  ASSERT_TRUE(dialogs_.boxes.empty()) << Cp1251FromWide(dialogs_.boxes[0].text);
+  EXPECT_EQ(window_->GetText(TEditField::VehicleDir), archive);
+  const std::string model = window_->GetText(TEditField::DFF);
+  EXPECT_EQ(model.compare(0, temporary.path().size(), temporary.path()), 0) << model;
+  EXPECT_TRUE(FileExists(model)) << model;
+  EXPECT_EQ(Text(kVehicles), DemoVehiclesLine());
+  EXPECT_EQ(Text(kCarcols), DemoCarcolsLine());
+  for (const int id : kReview) EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
+  EXPECT_EQ(GetFocus(), Control(kGroupBox1));
+  SaveWindowShot(window_->handle());
+  SendMessageW(window_->handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(temporary.EntryCount(), 0u);  // the window's unpacked files went with it
+}
+
+// Answers the list of mod folders as a user would, from a timer on the window's
+// thread that the list's modal loop serves: picks an item and confirms.
+class ModFolderListAnswer {
+ public:
+  explicit ModFolderListAnswer(int pick) : pick_(pick) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 100, OnTimer);
+  }
+  ~ModFolderListAnswer() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  ModFolderListAnswer(const ModFolderListAnswer&) = delete;
+  ModFolderListAnswer& operator=(const ModFolderListAnswer&) = delete;
+
+  std::vector<std::wstring> shown;  // the list's items
+  std::wstring caption;
+
+ private:
+  static BOOL CALLBACK FindList(HWND candidate, LPARAM found) {
+    if (!IsWindowVisible(candidate) || GetDlgItem(candidate, kModFolderList) == nullptr)
+      return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+  }
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindList, reinterpret_cast<LPARAM>(&dialog));
+    if (current_ == nullptr || dialog == nullptr) return;
+    HWND list = GetDlgItem(dialog, kModFolderList);
+    wchar_t text[MAX_PATH] = {};
+    GetWindowTextW(dialog, text, MAX_PATH);
+    current_->caption = text;
+    for (int i = 0; i < static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
+      SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+      current_->shown.push_back(text);
+    }
+    SendMessageW(list, LB_SETCURSEL, current_->pick_, 0);
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }
+
+  static inline ModFolderListAnswer* current_ = nullptr;
+  int pick_;
+  UINT_PTR timer_ = 0;
+};
+
+TEST_F(MainWindowTest, EnterOnAnArchiveOfVariantsListsThemAndReadsThePickedOne) {
+  testing::TemporaryRoot temporary;
+  const std::string first = DemoModArchive(folder_, "Monster", "first.zip");
+  const std::string line = "411, infernus, infernus, car, INFERNUS, INFERNUS, null, executive, ";
+  std::vector<testing::ZipEntry> entries;
+  for (const char* variant : {"1", "2"}) {
+    const std::string in = std::string("Pack/v") + variant + "/";
+    entries.push_back({in + "infernus.dff", variant});
+    entries.push_back({in + "infernus.txd", variant});
+    entries.push_back({in + "readme.txt", line + variant});
+  }
+  const std::string variants = WriteZip(folder_ + "\\variants.zip", entries);
+  ShowWindowAndSettle();
+  DropOnWindow(window_->handle(), first);
+  const std::string firstModel = window_->GetText(TEditField::DFF);
+  ASSERT_TRUE(FileExists(firstModel));
+
+  SetWindowTextW(Control(kVehicleDir), WideFromSystem(variants).c_str());
+  {
+    ModFolderListAnswer answer(1);
+    PressKey(Control(kVehicleDir), VK_RETURN);
+    EXPECT_EQ(answer.shown, (std::vector<std::wstring>{L"Pack\\v1", L"Pack\\v2"}));
+    EXPECT_EQ(answer.caption, L"Wrenfield");
+  }
+  EXPECT_TRUE(dialogs_.boxes.empty());
+  EXPECT_EQ(Text(kVehicles), line + "2");
+  EXPECT_EQ(ReadAll(window_->GetText(TEditField::DFF)), "2");
+  EXPECT_FALSE(FileExists(firstModel));  // the archive read before went
+  EXPECT_EQ(ModFolderListText("."), WideFromCp1251(ui_texts::kArchiveTop));
+}
+
+// The mod's folder dialog shows folders and mod archives, nothing else.
+TEST(ModDialogTest, ShowsFoldersAndArchivesOnly) {
+  ScratchDir scratch("mod-dialog");
+  const std::string folder = scratch.path();
+  for (const char* file : {"a.zip", "B.RAR", "c.7z", "d.txt", "e.dff", "zip"})
+    std::ofstream(folder + "\\" + file) << "x";
+  fs::create_directory(folder + "\\sub.zip.d");
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellFolder* desktop = nullptr;
+  IShellFolder* shellFolder = nullptr;
+  PIDLIST_ABSOLUTE location = nullptr;
+  ASSERT_EQ(SHGetDesktopFolder(&desktop), S_OK);
+  ASSERT_EQ(SHParseDisplayName(WideFromSystem(folder).c_str(), nullptr, &location, 0, nullptr),
+            S_OK);
+  ASSERT_EQ(desktop->BindToObject(location, nullptr, IID_IShellFolder,
+                                  reinterpret_cast<void**>(&shellFolder)),
+            S_OK);
+  IEnumIDList* items = nullptr;
+  ASSERT_EQ(shellFolder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items), S_OK);
+  std::vector<std::wstring> shown;
+  PITEMID_CHILD item = nullptr;
+  while (items->Next(1, &item, nullptr) == S_OK) {
+    STRRET name = {};
+    wchar_t text[MAX_PATH] = {};
+    shellFolder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name);
+    StrRetToBufW(&name, item, text, MAX_PATH);
+    if (Extra::ShowsInModDialog(shellFolder, item)) shown.push_back(text);
+    CoTaskMemFree(item);
+  }
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, (std::vector<std::wstring>{L"B.RAR", L"a.zip", L"c.7z", L"sub.zip.d"}));
+  items->Release();
+  shellFolder->Release();
+  desktop->Release();
+  CoTaskMemFree(location);
+  CoUninitialize();
+}
+
 TEST_F(MainWindowTest, CheckListKeepsPathsAndMarksAndSpaceToggles) {
   ShowWindowAndSettle();
   window_->SetReviewEnabled(true);
@@ -944,10 +1161,12 @@ TEST(ResourcesTest, InstallPictureIs16By16In24BitWithPurpleCorner) {
   EXPECT_EQ(bottomLeft[2], 0x80);  // red
 }
 
-// The functions a program imports by name, read from its file's import directory.
-// A 64-bit program (PE32+) has a longer optional header before the data directories
-// and 8-byte import thunks whose top bit marks an import by number.
-std::vector<std::string> ImportedNames(const std::string& file) {
+// The functions a program imports by name, and the libraries it imports from, read
+// from its file's import directory. A 64-bit program (PE32+) has a longer optional
+// header before the data directories and 8-byte import thunks whose top bit marks
+// an import by number.
+std::vector<std::string> ImportedNames(const std::string& file,
+                                       std::vector<std::string>* libraries = nullptr) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
   auto u16 = [&](size_t at) { return at + 2 <= file.size() ? Le16(bytes + at) : 0u; };
   auto u32 = [&](size_t at) { return at + 4 <= file.size() ? u16(at) | (u16(at + 2) << 16u) : 0u; };
@@ -972,6 +1191,9 @@ std::vector<std::string> ImportedNames(const std::string& file) {
   std::vector<std::string> names;
   const size_t imports = offsetOf(u32(directories + 8));  // the second data directory
   for (size_t library = imports; u32(library + 12) != 0; library += 20) {
+    const size_t libraryName = offsetOf(u32(library + 12));
+    if (libraries != nullptr && libraryName < file.size())
+      libraries->emplace_back(file.c_str() + libraryName);
     const unsigned thunks = u32(library) != 0 ? u32(library) : u32(library + 16);
     for (size_t thunk = offsetOf(thunks); (u32(thunk) | u32(thunk + thunkHigh)) != 0;
          thunk += thunkSize) {
@@ -990,6 +1212,11 @@ TEST(TextTest, CharactersTheCodePageLacksBecomeQuestionMarksNotLookAlikes) {
   if (GetACP() != CP_UTF8) {
     EXPECT_EQ(SystemFromWide(L"\u0101\u4E00"), "??");
   }
+  // A dropped or chosen path the code page cannot spell is taken by its short form.
+  ScratchDir scratch("text");
+  const std::wstring file = WideFromSystem(scratch.path()) + L"\\\u6F22\u5B57.zip";
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  EXPECT_TRUE(FileExists(SystemPathFromWide(file)));
 }
 
 TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
@@ -997,7 +1224,21 @@ TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::string file = ReadAll((fs::path(self).parent_path() / "Wrenfield.exe").string());
   ASSERT_FALSE(file.empty());
-  const std::vector<std::string> names = ImportedNames(file);
+  std::vector<std::string> libraries;
+  const std::vector<std::string> names = ImportedNames(file, &libraries);
+  // Linked in statically (the C++ runtime, libarchive, liblzma, zlib): the program
+  // needs no library beside it but Torvane, and the system's own.
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  for (const std::string& library : libraries) {
+    if (lstrcmpiA(library.c_str(), "Torvane.dll") == 0) continue;
+    EXPECT_TRUE(fs::exists(fs::path(system) / library)) << library;
+  }
+  EXPECT_EQ(std::count_if(libraries.begin(), libraries.end(),
+                          [](const std::string& library) {
+                            return lstrcmpiA(library.c_str(), "Torvane.dll") == 0;
+                          }),
+            1);
   auto imports = [&](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };

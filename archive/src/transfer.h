@@ -1,0 +1,18 @@
+// The one buffer through which all data passes, entry data and journal alike,
+// whatever its size: the library's memory stays bounded by it and the directory.
+// Several sectors per system call rather than one keep a copy close to the speed
+// of a plain copy. Its content means nothing between one step and the next.
+#pragma once
+
+#include <cstddef>
+
+#include "img_layout.h"
+
+namespace torvane {
+
+constexpr std::size_t kTransferSectors = 32;
+constexpr std::size_t kTransferSize = kTransferSectors * img::kSectorSize;
+
+unsigned char* TransferBuffer();
+
+}  // namespace torvane

@@ -1,0 +1,24 @@
+#include "mod_choice.h"
+
+#include "error.h"
+#include "file_system.h"
+#include "text_encoding.h"
+#include "unpack_messages.h"
+
+namespace wrenfield::cli {
+
+std::string ChooseModFolder(ModSource& source, const std::string& pick) {
+  if (pick.empty() && source.candidates().size() > 1) {
+    std::string message = unpack_messages::SeveralModFolders(FullPath(source.path())) + ":";
+    for (const std::string& candidate : source.candidates()) message += "\n  " + candidate;
+    throw Error(message + "\n(--pick FOLDER)");
+  }
+  return source.ModFolder(pick);
+}
+
+std::string PickArgument(const std::string& argument) {
+  std::string converted;
+  return Utf8ToCp1251(argument, converted) ? converted : argument;
+}
+
+}  // namespace wrenfield::cli

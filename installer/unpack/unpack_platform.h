@@ -1,0 +1,100 @@
+// What unpacking needs from the system: the user's temporary folder, private
+// folders, folders and new files inside them, removal of a whole tree, the code
+// page of paths, the archive file itself and the names libarchive gives. One
+// implementation per platform (unpack_platform_posix.cpp, unpack_platform_win.cpp).
+// Paths are in the program's path code page: code page 1251 on POSIX, the system
+// code page on Windows (what the file-system layer uses).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct archive_entry;
+
+namespace wrenfield::unpack_platform {
+
+// The user's temporary folder, without a trailing separator. Throws Error.
+std::string TemporaryFolder();
+
+// Creates a folder that only the user can reach inside parent, named prefix and
+// a unique suffix, and returns its path. Throws Error.
+std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix);
+
+// Creates a folder; true also when a folder stands there already. Otherwise false
+// with the system's reason (code page 1251).
+bool CreateFolder(const std::string& path, std::string& reason);
+
+// Removes the folder and everything in it, never following a link; what cannot be
+// removed stays.
+void RemoveTree(const std::string& path);
+
+// The folders in parent whose names begin with prefix, that belong to the user
+// and that were last changed more than maxAgeSeconds ago (links never count).
+std::vector<std::string> StaleFolders(const std::string& parent, const std::string& prefix,
+                                      std::int64_t maxAgeSeconds);
+
+// Whether a character can stand in a path of the path code page.
+bool FitsPathCodePage(char32_t c);
+
+// Characters that fit the path code page as path text.
+std::string EncodePath(const std::u32string& text);
+
+// A new file written piece by piece; creating it fails when anything stands at its
+// path. Reasons are code page 1251.
+class NewFile {
+ public:
+  NewFile() = default;
+  ~NewFile();
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  bool Create(const std::string& path, std::string& reason);
+  bool Write(const void* data, std::size_t size, std::string& reason);
+  bool Close(std::string& reason);
+
+ private:
+  std::intptr_t handle_ = -1;
+};
+
+// The archive being unpacked, read through libarchive's callbacks.
+class ArchiveFile {
+ public:
+  ArchiveFile() = default;
+  ~ArchiveFile();
+  ArchiveFile(const ArchiveFile&) = delete;
+  ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+  bool Open(const std::string& path, std::string& reason);
+  // Bytes read (0 at the end), or -1.
+  std::int64_t Read(void* buffer, std::size_t size);
+  // The new position, or -1; whence is SEEK_SET, SEEK_CUR or SEEK_END.
+  std::int64_t Seek(std::int64_t offset, int whence);
+
+ private:
+  std::intptr_t handle_ = -1;
+};
+
+// While it lives, libarchive converts names to Unicode on this thread (POSIX: a
+// UTF-8 locale for the thread; Windows converts through wide strings anyway).
+class UnicodeNamesScope {
+ public:
+  UnicodeNamesScope();
+  ~UnicodeNamesScope();
+  UnicodeNamesScope(const UnicodeNamesScope&) = delete;
+  UnicodeNamesScope& operator=(const UnicodeNamesScope&) = delete;
+
+ private:
+  void* state_[2] = {nullptr, nullptr};
+};
+
+// An entry's name as Unicode; false when libarchive could not convert it.
+bool EntryUnicodeName(archive_entry* entry, std::u32string& name);
+
+// An entry's name as the bytes libarchive holds for it without conversion (a name
+// stored without a declared encoding, read with no character set given); false
+// when it has none.
+bool EntryNameBytes(archive_entry* entry, std::string& bytes);
+
+}  // namespace wrenfield::unpack_platform
