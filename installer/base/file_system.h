@@ -77,12 +77,6 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes);
 // temporary file's).
 void CheckReplaceable(const std::string& path);
 
-// Flushes what was written to the file to the device. False, with nothing
-// done, when another program holds the file without sharing (the archive
-// library on Windows; it flushes its own writes). Throws the create error
-// when the flush fails.
-bool SyncFile(const std::string& path);
-
 // Makes the folder's entries (files created, renamed or removed in it) durable.
 // Throws the create error naming the folder. Windows keeps a folder's entries
 // itself; there only the test seam counts the call.

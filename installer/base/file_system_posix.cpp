@@ -284,18 +284,10 @@ void CheckReplaceable(const std::string& path) {
   // The folder must take the temporary file and the rename: writable, not
   // immutable, not on a read-only mount.
   const std::size_t separator = target.rfind(kPathSeparator);
-  const std::string folder =
-      separator == std::string::npos ? "." : separator == 0 ? "/" : target.substr(0, separator);
+  const std::string folder = separator == std::string::npos ? "."
+                             : separator == 0               ? "/"
+                                                            : target.substr(0, separator);
   if (::access(folder.c_str(), W_OK | X_OK) != 0) ThrowCreateError(path, errno);
-}
-
-bool SyncFile(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) ThrowCreateError(path, errno);
-  if (Injected(kFileSync) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
-    ThrowCreateError(path, errno);
-  }
-  return true;
 }
 
 void SyncFolder(const std::string& path) {

@@ -334,19 +334,6 @@ void CheckReplaceable(const std::string& path) {
   if (!probe.valid()) ThrowCreateError(path, GetLastError());
 }
 
-bool SyncFile(const std::string& path) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_SHARING_VIOLATION) return false;
-    ThrowCreateError(path, error);
-  }
-  if (Injected(kFileSync) || !FlushFileBuffers(file.get())) ThrowCreateError(path, GetLastError());
-  return true;
-}
-
 void SyncFolder(const std::string& path) {
   if (Injected(kFileSync)) ThrowCreateError(path, GetLastError());
 }

@@ -81,11 +81,11 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
   try {
     if (record.state == RecordState::kInProgress) {
       PutBack(archive, gameDir, record, true);
-      FinishPutBack(archive, gameDir, record, RecordState::kRolledBack);
+      FinishPutBack(gameDir, record, RecordState::kRolledBack);
       return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + ".";
     }
     PutBack(archive, gameDir, record, record.forced);
-    FinishPutBack(archive, gameDir, record, RecordState::kUndone);
+    FinishPutBack(gameDir, record, RecordState::kUndone);
     return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + ".";
   } catch (const Error& error) {
     throw Error(msg::kRecoveryFailed + Described(record) + ": " + error.message());
@@ -235,7 +235,7 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
   MarkUndoing(gameDir, record, force);
   try {
     PutBack(archive, gameDir, record, force);
-    FinishPutBack(archive, gameDir, record, RecordState::kUndone);
+    FinishPutBack(gameDir, record, RecordState::kUndone);
   } catch (const Error& error) {
     throw Error(error.message() + msg::kRollbackKept);
   }

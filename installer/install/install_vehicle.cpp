@@ -176,7 +176,7 @@ class RecordedInstall {
       entries.back().newHash = fileHashes_[took->second];
     }
     record_.entries = entries;
-    SyncGameFiles(archive_, gameDir_);
+    SyncGameFiles(gameDir_);
     record_.state = RecordState::kComplete;
     CommitManifest(gameDir_, record_);
   }
@@ -191,7 +191,7 @@ class RecordedInstall {
       return error.message();
     }
     try {
-      FinishPutBack(archive_, gameDir_, record_, RecordState::kRolledBack);
+      FinishPutBack(gameDir_, record_, RecordState::kRolledBack);
     } catch (const Error&) {
       // The game is as before; a later recovery finds nothing to put back
       // and records it.
@@ -257,11 +257,11 @@ class RecordedInstall {
       throw Error(CreateFileErrorMessage(FullPath(copy), TorvaneStatusText(status)));
     }
     if (status != TORVANE_OK) throw Error(DamagedEntryMessage(archive_.path(), name));
+    // Torvane has made the copy durable, file and folder, before it returned.
     entry.added = !FileExists(copy);
     if (entry.added) {
       entry.copy.clear();
     } else {
-      SyncFile(copy);
       entry.oldHash = Sha256OfFile(copy);
     }
     return entry;

@@ -164,14 +164,14 @@ void PutBack(ArchiveSession& archive, const std::string& gameDir, const InstallR
   }
 }
 
-void SyncGameFiles(ArchiveSession& archive, const std::string& gameDir) {
-  SyncFile(archive.path());
+void SyncGameFiles(const std::string& gameDir) {
+  // Torvane makes each change of the archive durable before it returns; the
+  // data files were synced before their renames, which this makes durable.
   SyncFolder(GamePath(gameDir, {"data"}));
 }
 
-void FinishPutBack(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record,
-                   RecordState state) {
-  SyncGameFiles(archive, gameDir);
+void FinishPutBack(const std::string& gameDir, InstallRecord& record, RecordState state) {
+  SyncGameFiles(gameDir);
   record.state = state;
   record.forced = false;
   CommitManifest(gameDir, record);

@@ -35,13 +35,12 @@ std::vector<std::string> ChangedSince(ArchiveSession& archive, const std::string
 void PutBack(ArchiveSession& archive, const std::string& gameDir, const InstallRecord& record,
              bool wholeFiles);
 
-// Makes what PutBack wrote durable, records the new state durably and removes
-// the record's copies, which nothing needs any more.
-void FinishPutBack(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record,
-                   RecordState state);
+// Makes what PutBack wrote durable, records the new state and removes the
+// record's copies, which nothing needs any more.
+void FinishPutBack(const std::string& gameDir, InstallRecord& record, RecordState state);
 
-// Makes the archive's and the data files' changes durable before a state that
-// depends on them is recorded.
-void SyncGameFiles(ArchiveSession& archive, const std::string& gameDir);
+// Makes the data files' replacements durable before a state that depends on
+// them is recorded (Torvane makes each archive change durable itself).
+void SyncGameFiles(const std::string& gameDir);
 
 }  // namespace wrenfield
