@@ -2,57 +2,16 @@
 
 #include <algorithm>
 
+#include "dialog_template_win.h"
+#include "window_layout_win.h"
+
 namespace wrenfield {
 namespace {
 
-// A dialog template in memory: the header, then each item, every item on a
-// four-byte boundary. Sizes are in dialog units.
-class DialogTemplate {
- public:
-  DialogTemplate(DWORD style, WORD items, short width, short height, const std::wstring& title) {
-    Dword(style | DS_SETFONT);
-    Dword(0);  // extended style
-    words_.push_back(items);
-    Coordinates(0, 0, width, height);
-    words_.push_back(0);  // no menu
-    words_.push_back(0);  // the standard dialog class
-    Text(title);
-    words_.push_back(8);  // points
-    Text(L"MS Shell Dlg");
-  }
-
-  void Item(DWORD style, short x, short y, short width, short height, WORD id, WORD classAtom,
-            const std::wstring& text) {
-    if (words_.size() % 2 != 0) words_.push_back(0);
-    Dword(style | WS_CHILD | WS_VISIBLE);
-    Dword(0);
-    Coordinates(x, y, width, height);
-    words_.push_back(id);
-    words_.push_back(0xFFFF);
-    words_.push_back(classAtom);
-    Text(text);
-    words_.push_back(0);  // no creation data
-  }
-
-  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  void Dword(DWORD value) {
-    words_.push_back(LOWORD(value));
-    words_.push_back(HIWORD(value));
-  }
-  void Coordinates(short x, short y, short width, short height) {
-    for (const short value : {x, y, width, height}) words_.push_back(static_cast<WORD>(value));
-  }
-  void Text(const std::wstring& text) {
-    words_.insert(words_.end(), text.begin(), text.end());
-    words_.push_back(0);
-  }
-
-  std::vector<WORD> words_;
+struct TListShown {
+  const std::vector<std::wstring>* lines;
+  HFONT font;
 };
-
-constexpr WORD kButtonAtom = 0x0080, kListBoxAtom = 0x0083;
 
 // Fills the list and lets it scroll sideways as far as its longest line.
 void FillList(HWND list, const std::vector<std::wstring>& lines) {
@@ -72,10 +31,13 @@ void FillList(HWND list, const std::vector<std::wstring>& lines) {
 
 INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      FillList(GetDlgItem(dialog, kListDialogList),
-               *reinterpret_cast<const std::vector<std::wstring>*>(lParam));
+    case WM_INITDIALOG: {
+      const auto& shown = *reinterpret_cast<const TListShown*>(lParam);
+      SetDialogFont(dialog, shown.font);
+      FillList(GetDlgItem(dialog, kListDialogList), *shown.lines);
+      CentreOnOwner(dialog);
       return TRUE;
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDOK);
@@ -92,13 +54,19 @@ INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void ShowListDialog(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
                     const std::wstring& closeText) {
-  DialogTemplate form(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 2, 360, 170,
-                      title);
-  form.Item(LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP, 7,
-            7, 346, 134, kListDialogList, kListBoxAtom, L"");
-  form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 293, 148, 60, 15, IDOK, kButtonAtom, closeText);
-  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), form.get(), owner, ListDialogProc,
-                          reinterpret_cast<LPARAM>(&lines));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const TWindowFonts fonts(dpi > 0 ? dpi : 96);
+
+  TDialogTemplate dialog(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 360, 170, title);
+  dialog.AddItem(
+      LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP, 7, 7,
+      346, 134, kListDialogList, kListBoxAtom, L"");
+  dialog.AddItem(BS_DEFPUSHBUTTON | WS_TABSTOP, 293, 148, 60, 15, IDOK, kButtonAtom, closeText);
+  TListShown shown{&lines, fonts.Of(TFont::Default)};
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, ListDialogProc,
+                          reinterpret_cast<LPARAM>(&shown));
 }
 
 }  // namespace wrenfield

@@ -1,5 +1,5 @@
 // A small modal dialog that lists lines (the installations into a game folder)
-// with a close button, built in memory: the program carries no dialog resource.
+// with a close button.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,6 @@
 #include "mod_folder_list_win.h"
 
+#include "dialog_template_win.h"
 #include "text_win.h"
 #include "ui_texts.h"
 #include "window_layout_win.h"
@@ -7,81 +8,14 @@
 namespace wrenfield {
 namespace {
 
-// Control classes of a dialog template, by their predefined atoms.
-constexpr WORD kButtonAtom = 0x0080;
-constexpr WORD kStaticAtom = 0x0082;
-constexpr WORD kListBoxAtom = 0x0083;
-
-// A dialog template built in memory (dialog units, the window's font face), so
-// the dialog's texts come from the program's code page 1251 texts.
-class TDialogTemplate {
- public:
-  TDialogTemplate(DWORD style, short width, short height, const std::wstring& title) {
-    PutDword(style | DS_SETFONT);
-    PutDword(0);
-    words_.push_back(0);  // the number of items, counted as they are added
-    for (const short value : {short{0}, short{0}, width, height}) PutShort(value);
-    words_.push_back(0);  // no menu
-    words_.push_back(0);  // the standard dialog class
-    PutString(title);
-    words_.push_back(8);  // points
-    PutString(L"MS Sans Serif");
-  }
-
-  void AddItem(DWORD style, short left, short top, short width, short height, WORD id, WORD atom,
-               const std::wstring& text) {
-    if (words_.size() % 2 != 0) words_.push_back(0);  // items start on a DWORD boundary
-    PutDword(style | WS_CHILD | WS_VISIBLE);
-    PutDword(0);
-    for (const short value : {left, top, width, height}) PutShort(value);
-    words_.push_back(id);
-    words_.push_back(0xFFFF);
-    words_.push_back(atom);
-    PutString(text);
-    words_.push_back(0);  // no creation data
-    ++words_[kItemCountIndex];
-  }
-
-  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  static constexpr std::size_t kItemCountIndex = 4;  // after the two style words of 32 bits
-  void PutDword(DWORD value) {
-    words_.push_back(LOWORD(value));
-    words_.push_back(HIWORD(value));
-  }
-  void PutShort(short value) { words_.push_back(static_cast<WORD>(value)); }
-  void PutString(const std::wstring& text) {
-    words_.insert(words_.end(), text.begin(), text.end());
-    words_.push_back(0);
-  }
-
-  std::vector<WORD> words_;
-};
-
 struct TListRequest {
   const std::vector<std::string>* folders;
   HFONT font;
   std::size_t choice;
 };
 
-BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-  SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-  return TRUE;
-}
-
-void CentreOnOwner(HWND dialog) {
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  RECT area, own;
-  if (owner == nullptr || !GetWindowRect(owner, &area)) return;
-  GetWindowRect(dialog, &own);
-  const int width = own.right - own.left, height = own.bottom - own.top;
-  SetWindowPos(dialog, nullptr, (area.left + area.right - width) / 2,
-               (area.top + area.bottom - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
 void Initialise(HWND dialog, const TListRequest& request) {
-  if (request.font) EnumChildWindows(dialog, SetChildFont, reinterpret_cast<LPARAM>(request.font));
+  SetDialogFont(dialog, request.font);
   HWND list = GetDlgItem(dialog, kModFolderList);
   for (const std::string& folder : *request.folders) {
     SendMessageW(list, LB_ADDSTRING, 0,
