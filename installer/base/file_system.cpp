@@ -1,8 +1,10 @@
 // The portable parts of the file-system layer.
 #include "file_system.h"
 
+#include <algorithm>
 #include <cstddef>
 
+#include "file_system_platform.h"
 #include "plain_text.h"
 
 namespace wrenfield {
@@ -38,6 +40,35 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  std::uint64_t size = 0;
+  if (FileSize(path, size) && size < (1u << 30)) bytes.reserve(static_cast<std::size_t>(size));
+  ReadFileWhile(path, [&bytes](const char* data, std::size_t n) {
+    bytes.append(data, n);
+    return true;
+  });
+  return bytes;
+}
+
+void ReadFileChunks(const std::string& path,
+                    const std::function<void(const char* data, std::size_t size)>& sink) {
+  ReadFileWhile(path, [&sink](const char* data, std::size_t n) {
+    sink(data, n);
+    return true;
+  });
+}
+
+std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
+  std::string bytes;
+  if (maxBytes == 0) return bytes;
+  ReadFileWhile(path, [&bytes, maxBytes](const char* data, std::size_t n) {
+    bytes.append(data, std::min(n, maxBytes - bytes.size()));
+    return bytes.size() < maxBytes;
+  });
+  return bytes;
 }
 
 std::string OpenFileErrorMessage(const std::string& fullPath, const std::string& reason) {

@@ -5,28 +5,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
-#include "text_encoding.h"
+#include "file_system_platform.h"
+#include "platform_io_posix.h"
 #include "working_directory.h"
 
 namespace wrenfield {
 namespace {
-
-// The system's text for an errno value in code page 1251 (ASCII "?" for
-// characters the code page lacks).
-std::string ReasonText(int error) {
-  const std::string text = std::strerror(error);
-  std::string converted;
-  return Utf8ToCp1251Lossy(text, converted) ? converted : text;
-}
 
 // A call the test seam fails: reported as an I/O error.
 bool Injected(FileOp op) {
@@ -79,19 +70,10 @@ class DirectoryStream {
   DIR* dir_;
 };
 
+// The test seam counts one write per call that has bytes to write.
 bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    if (Injected(kFileWrite)) return false;
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      if (written == 0) errno = EIO;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+  if (size > 0 && Injected(kFileWrite)) return false;
+  return WriteFully(fd, data, size);
 }
 
 // Where a write to path lands: the file a symbolic link leads to (the link
@@ -161,7 +143,7 @@ class ReplacementFile {
 };
 
 [[noreturn]] void ThrowCreateError(const std::string& path, int error) {
-  throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+  throw Error(CreateFileErrorMessage(FullPath(path), SystemErrorText(error)));
 }
 
 }  // namespace
@@ -201,13 +183,11 @@ bool CanOpenExclusively(const std::string& path) {
 }
 
 [[noreturn]] static void ThrowOpenError(const std::string& path, int error) {
-  throw Error(OpenFileErrorMessage(FullPath(path), ReasonText(error)));
+  throw Error(OpenFileErrorMessage(FullPath(path), SystemErrorText(error)));
 }
 
-// Calls sink with the file's content, a buffer at a time, until it returns
-// false or the file ends. Throws the open error.
-template <typename Sink>
-static void ReadWith(const std::string& path, Sink&& sink) {
+void ReadFileWhile(const std::string& path,
+                   const std::function<bool(const char* data, std::size_t size)>& sink) {
   // Opened without waiting, so that a named pipe in a mod folder with no writer
   // reads as empty instead of blocking; reads then wait as usual.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -225,35 +205,6 @@ static void ReadWith(const std::string& path, Sink&& sink) {
     if (got < 0) ThrowOpenError(path, errno);
     if (got == 0 || !sink(buffer, static_cast<std::size_t>(got))) break;
   }
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  std::uint64_t size = 0;
-  if (FileSize(path, size) && size < (1u << 30)) bytes.reserve(static_cast<std::size_t>(size));
-  ReadWith(path, [&bytes](const char* data, std::size_t n) {
-    bytes.append(data, n);
-    return true;
-  });
-  return bytes;
-}
-
-void ReadFileChunks(const std::string& path,
-                    const std::function<void(const char* data, std::size_t size)>& sink) {
-  ReadWith(path, [&sink](const char* data, std::size_t n) {
-    sink(data, n);
-    return true;
-  });
-}
-
-std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
-  std::string bytes;
-  if (maxBytes == 0) return bytes;
-  ReadWith(path, [&bytes, maxBytes](const char* data, std::size_t n) {
-    bytes.append(data, std::min(n, maxBytes - bytes.size()));
-    return bytes.size() < maxBytes;
-  });
-  return bytes;
 }
 
 bool FileSize(const std::string& path, std::uint64_t& size) {

@@ -1,39 +1,14 @@
 // The file-system layer on Windows (ANSI functions: paths are code page 1251).
 #include <windows.h>
 
-#include <algorithm>
-
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
-#include "text_encoding.h"
+#include "file_system_platform.h"
+#include "platform_io_win.h"
 
 namespace wrenfield {
 namespace {
-
-// The system's message for an error code in code page 1251: the user's
-// language when the code page holds it, else English, else the bare number.
-std::string ReasonText(DWORD error) {
-  const WORD languages[] = {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
-  for (const WORD language : languages) {
-    wchar_t buffer[512];
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       language, buffer, sizeof buffer / sizeof buffer[0], nullptr);
-    std::string text;
-    bool representable = length > 0;
-    for (DWORD i = 0; i < length && representable; ++i) {
-      unsigned char byte = 0;
-      representable = CodePointToCp1251(buffer[i], byte);
-      text += static_cast<char>(byte);
-    }
-    if (!representable) continue;
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
-    if (!text.empty()) return text;
-  }
-  return "system error " + std::to_string(error);
-}
 
 // A call the test seam fails: reported as a device's write fault.
 bool Injected(FileOp op) {
@@ -95,19 +70,10 @@ DWORD Attributes(const std::string& path) {
   return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
 }
 
+// The test seam counts one write per call that has bytes to write.
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
-  while (size > 0) {
-    const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (Injected(kFileWrite) || !WriteFile(file, data, chunk, &written, nullptr)) return false;
-    if (written == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
-      return false;
-    }
-    data += written;
-    size -= written;
-  }
-  return true;
+  if (size > 0 && Injected(kFileWrite)) return false;
+  return WriteFully(file, data, size);
 }
 
 // The final path of an open file ("\\?\C:\..." shortened to "C:\..."), or
@@ -208,11 +174,11 @@ class ReplacementFile {
 };
 
 [[noreturn]] void ThrowCreateError(const std::string& path, DWORD error) {
-  throw Error(CreateFileErrorMessage(FullPath(path), ReasonText(error)));
+  throw Error(CreateFileErrorMessage(FullPath(path), SystemErrorText(error)));
 }
 
 [[noreturn]] void ThrowOpenError(const std::string& path, DWORD error) {
-  throw Error(OpenFileErrorMessage(FullPath(path), ReasonText(error)));
+  throw Error(OpenFileErrorMessage(FullPath(path), SystemErrorText(error)));
 }
 
 }  // namespace
@@ -247,10 +213,8 @@ bool CanOpenExclusively(const std::string& path) {
   return file.valid();
 }
 
-// Calls sink with the file's content, a buffer at a time, until it returns
-// false or the file ends. Throws the open error.
-template <typename Sink>
-void ReadWith(const std::string& path, Sink&& sink) {
+void ReadFileWhile(const std::string& path,
+                   const std::function<bool(const char* data, std::size_t size)>& sink) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) ThrowOpenError(path, GetLastError());
@@ -262,35 +226,6 @@ void ReadWith(const std::string& path, Sink&& sink) {
     }
     if (got == 0 || !sink(buffer, static_cast<std::size_t>(got))) break;
   }
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  std::uint64_t size = 0;
-  if (FileSize(path, size) && size < 0x40000000) bytes.reserve(static_cast<std::size_t>(size));
-  ReadWith(path, [&bytes](const char* data, std::size_t n) {
-    bytes.append(data, n);
-    return true;
-  });
-  return bytes;
-}
-
-void ReadFileChunks(const std::string& path,
-                    const std::function<void(const char* data, std::size_t size)>& sink) {
-  ReadWith(path, [&sink](const char* data, std::size_t n) {
-    sink(data, n);
-    return true;
-  });
-}
-
-std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
-  std::string bytes;
-  if (maxBytes == 0) return bytes;
-  ReadWith(path, [&bytes, maxBytes](const char* data, std::size_t n) {
-    bytes.append(data, std::min(n, maxBytes - bytes.size()));
-    return bytes.size() < maxBytes;
-  });
-  return bytes;
 }
 
 bool FileSize(const std::string& path, std::uint64_t& size) {

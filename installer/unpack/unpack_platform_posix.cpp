@@ -19,6 +19,7 @@
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
+#include "platform_io_posix.h"
 #include "text_encoding.h"
 #include "unpack_messages.h"
 #include "unpack_platform.h"
@@ -26,32 +27,12 @@
 namespace wrenfield::unpack_platform {
 namespace {
 
-std::string ReasonText(int error) {
-  const std::string text = std::strerror(error);
-  std::string converted;
-  return Utf8ToCp1251Lossy(text, converted) ? converted : text;
-}
-
 int RemoveOne(const char* path, const struct stat*, int type, struct FTW*) {
   if (type == FTW_DP)
     ::rmdir(path);
   else
     ::unlink(path);
   return 0;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      if (written == 0) errno = EIO;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 }  // namespace
@@ -67,7 +48,7 @@ std::string TemporaryFolder() {
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
   std::string path = JoinPath(parent, prefix + "XXXXXX");
   if (::mkdtemp(&path[0]) == nullptr) {
-    throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, ReasonText(errno)));
+    throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, SystemErrorText(errno)));
   }
   return path;
 }
@@ -77,7 +58,7 @@ bool CreateFolder(const std::string& path, std::string& reason) {
   const int error = errno;
   struct stat info {};
   if (error == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
-  reason = ReasonText(error);
+  reason = SystemErrorText(error);
   return false;
 }
 
@@ -132,7 +113,7 @@ NewFile::~NewFile() {
 bool NewFile::Create(const std::string& path, std::string& reason) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
-    reason = ReasonText(errno);
+    reason = SystemErrorText(errno);
     return false;
   }
   handle_ = fd;
@@ -141,11 +122,11 @@ bool NewFile::Create(const std::string& path, std::string& reason) {
 
 bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
   if (FileOpFails(kFileWrite)) {
-    reason = ReasonText(EIO);
+    reason = SystemErrorText(EIO);
     return false;
   }
-  if (WriteAll(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
-  reason = ReasonText(errno);
+  if (WriteFully(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
+  reason = SystemErrorText(errno);
   return false;
 }
 
@@ -158,7 +139,7 @@ bool NewFile::Close(std::string& reason) {
   } else if (::close(fd) == 0) {
     return true;
   }
-  reason = ReasonText(errno);
+  reason = SystemErrorText(errno);
   return false;
 }
 
@@ -171,7 +152,7 @@ bool ArchiveFile::Open(const std::string& path, std::string& reason) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat info {};
   if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    reason = ReasonText(fd < 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
+    reason = SystemErrorText(fd < 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
     if (fd >= 0) ::close(fd);
     return false;
   }
@@ -207,13 +188,6 @@ UnicodeNamesScope::~UnicodeNamesScope() {
 bool EntryUnicodeName(archive_entry* entry, std::u32string& name) {
   const char* utf8 = archive_entry_pathname(entry);
   return utf8 != nullptr && Utf8ToCodePoints(utf8, name);
-}
-
-bool EntryNameBytes(archive_entry* entry, std::string& bytes) {
-  const char* raw = archive_entry_pathname(entry);
-  if (raw == nullptr) return false;
-  bytes = raw;
-  return true;
 }
 
 }  // namespace wrenfield::unpack_platform

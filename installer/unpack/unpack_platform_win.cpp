@@ -10,36 +10,13 @@
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
+#include "platform_io_win.h"
 #include "text_encoding.h"
 #include "unpack_messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {
 namespace {
-
-// The system's message for an error code in code page 1251, as the file-system
-// layer words it: the user's language when the code page holds it, else English.
-std::string ReasonText(DWORD error) {
-  const WORD languages[] = {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
-  for (const WORD language : languages) {
-    wchar_t buffer[512];
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       language, buffer, sizeof buffer / sizeof buffer[0], nullptr);
-    std::string text;
-    bool representable = length > 0;
-    for (DWORD i = 0; i < length && representable; ++i) {
-      unsigned char byte = 0;
-      representable = CodePointToCp1251(buffer[i], byte);
-      text += static_cast<char>(byte);
-    }
-    if (!representable) continue;
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
-    if (!text.empty()) return text;
-  }
-  return "system error " + std::to_string(error);
-}
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -122,7 +99,8 @@ std::string TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
   if (length == 0 || length > MAX_PATH) {
-    throw Error(unpack_messages::CannotCreateTemporaryFolder("%TEMP%", ReasonText(GetLastError())));
+    throw Error(
+        unpack_messages::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
   }
   std::wstring wide(buffer, length);
   while (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
@@ -137,11 +115,7 @@ std::string TemporaryFolder() {
   }
   // Unpacked files could not be named for the reader and Torvane: say why.
   std::string shown;
-  for (const wchar_t c : wide) {
-    unsigned char byte = '?';
-    CodePointToCp1251(c, byte);
-    shown += static_cast<char>(byte);
-  }
+  for (const wchar_t c : wide) shown += Cp1251OrReplacement(c);
   throw Error(unpack_messages::TemporaryFolderNotSpellable(shown));
 }
 
@@ -158,7 +132,7 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
     if (CreateDirectoryA(path.c_str(), nullptr)) return path;
     error = GetLastError();
   }
-  throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, ReasonText(error)));
+  throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, SystemErrorText(error)));
 }
 
 bool CreateFolder(const std::string& path, std::string& reason) {
@@ -170,7 +144,7 @@ bool CreateFolder(const std::string& path, std::string& reason) {
       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return true;
   }
-  reason = ReasonText(error);
+  reason = SystemErrorText(error);
   return false;
 }
 
@@ -228,7 +202,7 @@ bool NewFile::Create(const std::string& path, std::string& reason) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    reason = ReasonText(GetLastError());
+    reason = SystemErrorText(GetLastError());
     return false;
   }
   handle_ = reinterpret_cast<std::intptr_t>(file);
@@ -237,21 +211,12 @@ bool NewFile::Create(const std::string& path, std::string& reason) {
 
 bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
   if (FileOpFails(kFileWrite)) {
-    reason = ReasonText(ERROR_WRITE_FAULT);
+    reason = SystemErrorText(ERROR_WRITE_FAULT);
     return false;
   }
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr) || written == 0) {
-      reason = ReasonText(written == 0 && GetLastError() == 0 ? ERROR_WRITE_FAULT : GetLastError());
-      return false;
-    }
-    bytes += written;
-    size -= written;
-  }
-  return true;
+  if (WriteFully(AsHandle(handle_), static_cast<const char*>(data), size)) return true;
+  reason = SystemErrorText(GetLastError());
+  return false;
 }
 
 bool NewFile::Close(std::string& reason) {
@@ -259,11 +224,11 @@ bool NewFile::Close(std::string& reason) {
   handle_ = -1;
   if (FileOpFails(kFileClose)) {
     CloseHandle(file);
-    reason = ReasonText(ERROR_WRITE_FAULT);
+    reason = SystemErrorText(ERROR_WRITE_FAULT);
     return false;
   }
   if (CloseHandle(file)) return true;
-  reason = ReasonText(GetLastError());
+  reason = SystemErrorText(GetLastError());
   return false;
 }
 
@@ -275,12 +240,12 @@ bool ArchiveFile::Open(const std::string& path, std::string& reason) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    reason = ReasonText(GetLastError());
+    reason = SystemErrorText(GetLastError());
     return false;
   }
   if (GetFileType(file) != FILE_TYPE_DISK) {
     CloseHandle(file);
-    reason = ReasonText(ERROR_INVALID_FUNCTION);
+    reason = SystemErrorText(ERROR_INVALID_FUNCTION);
     return false;
   }
   handle_ = reinterpret_cast<std::intptr_t>(file);
@@ -320,13 +285,6 @@ bool EntryUnicodeName(archive_entry* entry, std::u32string& name) {
     }
     name += c;
   }
-  return true;
-}
-
-bool EntryNameBytes(archive_entry* entry, std::string& bytes) {
-  const char* raw = archive_entry_pathname(entry);
-  if (raw == nullptr) return false;
-  bytes = raw;
   return true;
 }
 
