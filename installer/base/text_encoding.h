@@ -1,5 +1,5 @@
 // Conversions between the system's single-byte code page 1251 and Unicode
-// encodings.
+// encodings, and the decoding of the DOS Russian code page 866.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +27,13 @@ bool Utf8ToCp1251Lossy(const std::string& utf8, std::string& out);
 
 // The code page 1251 byte of a code point, or "?" when the code page lacks it.
 char Cp1251OrReplacement(char32_t codePoint);
+
+// The Unicode code point of a byte of the DOS Russian code page 866.
+char32_t Cp866ToCodePoint(unsigned char byte);
+
+// UTF-8 as code points; false when the bytes are not valid UTF-8 (overlong forms,
+// surrogates and values past U+10FFFF included).
+bool Utf8ToCodePoints(const std::string& bytes, std::u32string& text);
 
 // Decodes one UTF-8 sequence at text[pos] and advances pos past it. False for
 // an overlong form, a surrogate, a code point above U+10FFFF or a cut sequence.

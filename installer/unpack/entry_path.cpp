@@ -8,20 +8,6 @@
 namespace wrenfield {
 namespace {
 
-// Code points of the upper half of the DOS Russian code page 866.
-constexpr char16_t kCp866Upper[128] = {
-    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417, 0x0418, 0x0419, 0x041A, 0x041B,
-    0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
-    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F, 0x0430, 0x0431, 0x0432, 0x0433,
-    0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,
-    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
-    0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
-    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
-    0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
-    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B,
-    0x044C, 0x044D, 0x044E, 0x044F, 0x0401, 0x0451, 0x0404, 0x0454, 0x0407, 0x0457, 0x040E, 0x045E,
-    0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0};
-
 constexpr std::size_t kMessageNameLength = 120;
 
 bool IsSeparator(char32_t c) { return c == U'/' || c == U'\\'; }
@@ -106,25 +92,11 @@ bool IsForbiddenCharacter(char32_t c) {
 
 }  // namespace
 
-bool Utf8ToCodePoints(const std::string& bytes, std::u32string& text) {
-  text.clear();
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    char32_t codePoint = 0;
-    if (!DecodeUtf8(bytes, at, codePoint)) return false;
-    text += codePoint;
-  }
-  return true;
-}
-
 std::u32string DecodeLegacyName(const std::string& bytes) {
   std::u32string text;
   if (Utf8ToCodePoints(bytes, text)) return text;
   text.clear();
-  for (const char c : bytes) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    text += byte < 0x80 ? char32_t(byte) : char32_t(kCp866Upper[byte - 0x80]);
-  }
+  for (const char c : bytes) text += Cp866ToCodePoint(static_cast<unsigned char>(c));
   return text;
 }
 
@@ -192,9 +164,7 @@ std::u32string NumberedPathPart(const std::u32string& part, unsigned number) {
 std::string NameForMessage(const std::u32string& name) {
   std::string text;
   for (std::size_t i = 0; i < name.size() && i < kMessageNameLength; ++i) {
-    unsigned char byte = '?';
-    if (name[i] < 0x20 || !CodePointToCp1251(name[i], byte)) byte = '?';
-    text += static_cast<char>(byte);
+    text += name[i] < 0x20 ? '?' : Cp1251OrReplacement(name[i]);
   }
   if (name.size() > kMessageNameLength) text += "...";
   return text;

@@ -8,10 +8,6 @@
 
 namespace wrenfield {
 
-// UTF-8 as code points; false when the bytes are not valid UTF-8 (overlong forms,
-// surrogates and values past U+10FFFF included).
-bool Utf8ToCodePoints(const std::string& bytes, std::u32string& text);
-
 // A name stored as bytes without a declared encoding: UTF-8 when it is valid
 // UTF-8, else the DOS Russian code page 866 (what Russian zip tools write).
 std::u32string DecodeLegacyName(const std::string& bytes);

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "entry_path.h"
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 
-#include "entry_path.h"
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
