@@ -43,18 +43,12 @@ class QuietProgress : public InstallProgress {
 
 // The demo game and mod, made once for the whole run.
 struct BenchGame {
-  BenchGame() : game(dir.Path("game")), mod(dir.Path("mod")) {
+  BenchGame() : game(dir.Path("game")), mod(dir.Path("mod")), fields(DemoModFields(mod)) {
     DemoGameOptions options;
     options.entryCount = 16000;
     options.archiveSize = 1ull << 30;
     WriteDemoGame(game, options);
     WriteDemoMod(mod);
-    fields.vehicles = DemoVehiclesLine();
-    fields.handling = DemoHandlingLine();
-    fields.carcols = DemoCarcolsLine();
-    fields.carmods = DemoCarmodsLine();
-    fields.DFF = JoinPath(mod, "monster.dff");
-    fields.TXD = JoinPath(mod, "monster.txd");
   }
   testing::ScratchDir dir{"bench-install"};
   std::string game, mod;

@@ -22,7 +22,10 @@ std::string ExtractEntry(const std::string& archive, const std::string& name) {
 }
 
 DemoInstall::DemoInstall(std::size_t entries)
-    : game(dir.Path("game")), mod(dir.Path("mod")), replacedHandlingId(kDemoHandlingId) {
+    : game(dir.Path("game")),
+      mod(dir.Path("mod")),
+      fields(DemoModFields(mod)),
+      replacedHandlingId(kDemoHandlingId) {
   DemoGameOptions gameOptions;
   gameOptions.entryCount = entries;
   WriteDemoGame(game, gameOptions);
@@ -30,12 +33,6 @@ DemoInstall::DemoInstall(std::size_t entries)
   modOptions.modelSize = 5000;  // fits the stock entries' allotment of up to 3 sectors
   modOptions.textureSize = 3000;
   WriteDemoMod(mod, modOptions);
-  fields.vehicles = DemoVehiclesLine();
-  fields.handling = DemoHandlingLine();
-  fields.carcols = DemoCarcolsLine();
-  fields.carmods = DemoCarmodsLine();
-  fields.DFF = JoinPath(mod, "monster.dff");
-  fields.TXD = JoinPath(mod, "monster.txd");
 }
 
 namespace {

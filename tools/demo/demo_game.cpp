@@ -251,6 +251,17 @@ std::string DemoCarcolsLine() { return "monster, 32,36, 32,42, 32,53, 32,66"; }
 
 std::string DemoCarmodsLine() { return "monster, exh_b_l, nto_b_l, nto_b_s, nto_b_tw"; }
 
+TInstallFields DemoModFields(const std::string& modDir) {
+  TInstallFields fields;
+  fields.vehicles = DemoVehiclesLine();
+  fields.handling = DemoHandlingLine();
+  fields.carcols = DemoCarcolsLine();
+  fields.carmods = DemoCarmodsLine();
+  fields.DFF = JoinPath(modDir, std::string(kDemoModelName) + ".dff");
+  fields.TXD = JoinPath(modDir, std::string(kDemoModelName) + ".txd");
+  return fields;
+}
+
 void WriteDemoMod(const std::string& modDir, const DemoModOptions& options) {
   MakeDirectories(modDir);
   std::string handling = DemoHandlingLine();

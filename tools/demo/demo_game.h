@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "install_fields.h"
+
 namespace wrenfield {
 
 struct DemoGameOptions {
@@ -44,6 +46,9 @@ std::string DemoVehiclesLine();
 std::string DemoHandlingLine();  // tab-separated, as the reader leaves it
 std::string DemoCarcolsLine();
 std::string DemoCarmodsLine();
+
+// The install fields as the reader fills them for the demo mod in modDir.
+TInstallFields DemoModFields(const std::string& modDir);
 
 // Deterministic content for a file of the given size, different per seed.
 std::string DemoBytes(std::size_t size, std::uint32_t seed);
