@@ -55,7 +55,7 @@ inline constexpr char kBackupFailedPrefix[] =
 // folders and reasons are put between these parts.
 // Установка №
 inline constexpr char kInstallNumberSign[] = "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0 \xB9";
-// отменена
+// отменена (also the state of an undone installation in the list of installations)
 inline constexpr char kUndone[] = "\xEE\xF2\xEC\xE5\xED\xE5\xED\xE0";
 // была прервана; её изменения отменены
 inline constexpr char kInterruptedUndone[] =
@@ -135,8 +135,6 @@ inline constexpr char kStateInProgress[] = "\xED\xE5 \xE7\xE0\xE2\xE5\xF0\xF8\xE
 inline constexpr char kStateComplete[] = "\xF3\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xE0";
 // отменяется
 inline constexpr char kStateUndoing[] = "\xEE\xF2\xEC\xE5\xED\xFF\xE5\xF2\xF1\xFF";
-// отменена
-inline constexpr char kStateUndone[] = "\xEE\xF2\xEC\xE5\xED\xE5\xED\xE0";
 // не удалась, изменения отменены
 inline constexpr char kStateRolledBack[] =
     "\xED\xE5 \xF3\xE4\xE0\xEB\xE0\xF1\xFC, \xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xFF "

@@ -22,7 +22,7 @@ const char* StateText(const InstallSummary& summary) {
     case RecordState::kUndoing:
       return msg::kStateUndoing;
     case RecordState::kUndone:
-      return msg::kStateUndone;
+      return msg::kUndone;
     case RecordState::kRolledBack:
       break;
   }

@@ -168,7 +168,7 @@ TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   InstallRecord first;
   ASSERT_TRUE(ReadRecord(demo.game, 1, first));
   EXPECT_EQ(lines[0],
-            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  " + msg::kStateUndone);
+            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  " + msg::kUndone);
   EXPECT_EQ(lines[1].rfind("2  ", 0), 0u);
   EXPECT_NE(lines[1].find("  LANDSTAL  "), std::string::npos);
   EXPECT_EQ(lines[1].substr(lines[1].size() - std::string(msg::kStateComplete).size()),

@@ -573,7 +573,7 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   ASSERT_EQ(dialogs_.lists[0].size(), 2u);
   const std::string first = Cp1251FromWide(dialogs_.lists[0][0]);
   EXPECT_EQ(first.rfind("1  ", 0), 0u);
-  EXPECT_EQ(first.substr(first.size() - 8), install_messages::kStateUndone);
+  EXPECT_EQ(first.substr(first.size() - 8), install_messages::kUndone);
   EXPECT_EQ(dialogs_.listTitles[0],
             WideFromCp1251(std::string(ui_texts::kHistoryTitle) + " / " + ui_texts::kCloseButton));
 }
