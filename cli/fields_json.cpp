@@ -147,13 +147,14 @@ class JsonReader {
 
   // The code point of \uXXXX (the "\u" already read), joining surrogate pairs.
   char32_t ParseUnicodeEscape() {
+    static constexpr char kLoneSurrogate[] = "lone surrogate in a string";
     char32_t unit = ParseHex4();
-    if (unit >= 0xDC00 && unit <= 0xDFFF) Fail("lone surrogate in a string");
+    if (unit >= 0xDC00 && unit <= 0xDFFF) Fail(kLoneSurrogate);
     if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (text_.compare(pos_, 2, "\\u") != 0) Fail("lone surrogate in a string");
+      if (text_.compare(pos_, 2, "\\u") != 0) Fail(kLoneSurrogate);
       pos_ += 2;
       const char32_t low = ParseHex4();
-      if (low < 0xDC00 || low > 0xDFFF) Fail("lone surrogate in a string");
+      if (low < 0xDC00 || low > 0xDFFF) Fail(kLoneSurrogate);
       unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
     }
     return unit;

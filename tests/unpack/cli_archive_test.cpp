@@ -19,6 +19,7 @@ using testing::CommandResult;
 using testing::GameTreeOf;
 using testing::RunCommand;
 using testing::Sample;
+using testing::SampleMod;
 using testing::SampleTree;
 using testing::TemporaryRoot;
 using testing::TreeOf;
@@ -71,19 +72,14 @@ TEST(FixtureCliArchives, SeveralCandidatesAreListedForPick) {
 TEST(FixtureCliArchives, InstallFromAnArchiveAsFromTheFolderUnpackedByHand) {
   SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
   TemporaryRoot temporary;
-  struct Case {
-    const char* archive;
-    const char* pick;
-    const char* handFolder;
-  };
-  for (const Case& mod : {Case{"nested.zip", nullptr, "nested/Comet Plus+/Modelo"},
-                          Case{"beside.7z", nullptr, "beside_by_hand/Model"},
-                          Case{"variants.7z", "Mesa Plus+/Mesa (вариант 1)",
-                               "variants/Mesa Plus+/Mesa (вариант 1)"}}) {
+  for (const SampleMod& mod : {SampleMod{"nested.zip", "", "nested/Comet Plus+/Modelo"},
+                               SampleMod{"beside.7z", "", "beside_by_hand/Model"},
+                               SampleMod{"variants.7z", "Mesa Plus+/Mesa (вариант 1)",
+                                         "variants/Mesa Plus+/Mesa (вариант 1)"}}) {
     const std::string fromArchive = DemoGame(temporary, "from-archive");
     const std::string byHand = DemoGame(temporary, "by-hand");
     cli::Args args = {fromArchive, "--mod", Sample(mod.archive)};
-    if (mod.pick != nullptr) args.insert(args.end(), {"--pick", mod.pick});
+    if (*mod.pick != '\0') args.insert(args.end(), {"--pick", mod.pick});
     const CommandResult archived = RunCommand(cli::RunInstallCommand, args);
     EXPECT_EQ(archived.status, 0) << archived.err;
     const CommandResult manual =

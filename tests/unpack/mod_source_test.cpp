@@ -26,6 +26,7 @@ namespace wrenfield {
 namespace {
 
 using testing::Sample;
+using testing::SampleMod;
 using testing::SampleTree;
 using testing::ScratchFile;
 using testing::TemporaryRoot;
@@ -265,16 +266,11 @@ void ExpectSameRead(const Read& fromArchive, const Read& byHand) {
 TEST(FixtureModArchives, ReadAsWhenUnpackedByHand) {
   SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
   TemporaryRoot temporary;
-  struct Layout {
-    const char* archive;
-    const char* pick;
-    const char* handFolder;  // inside the sample trees
-  };
-  for (const Layout& layout : {Layout{"nested.zip", "", "nested/Comet Plus+/Modelo"},
-                               Layout{"beside.zip", "", "beside_by_hand/Model"},
-                               Layout{"beside.7z", "", "beside_by_hand/Model"},
-                               Layout{"variants.7z", "Mesa Plus+/Mesa (вариант 2)",
-                                      "variants/Mesa Plus+/Mesa (вариант 2)"}}) {
+  for (const SampleMod& layout : {SampleMod{"nested.zip", "", "nested/Comet Plus+/Modelo"},
+                                  SampleMod{"beside.zip", "", "beside_by_hand/Model"},
+                                  SampleMod{"beside.7z", "", "beside_by_hand/Model"},
+                                  SampleMod{"variants.7z", "Mesa Plus+/Mesa (вариант 2)",
+                                            "variants/Mesa Plus+/Mesa (вариант 2)"}}) {
     ModSource source(Sample(layout.archive));
     const std::string folder = source.ModFolder(testing::Cp(layout.pick));
     const Read fromArchive = ReadFolder(folder);

@@ -20,6 +20,14 @@ std::string SampleTree(const std::string& name);
 // A sample from libarchive's own test data (RAR archives and encrypted ones).
 std::string LibarchiveSample(const std::string& name);
 
+// A sample archive, the mod folder to pick in it ("" when there is one only) and the
+// folder of the sample trees (UTF-8) that holds the same mod unpacked by hand.
+struct SampleMod {
+  const char* archive;
+  const char* pick;
+  const char* handFolder;
+};
+
 // While it lives, the user's temporary folder is a fresh empty folder of its own,
 // removed at the end.
 class TemporaryRoot {
