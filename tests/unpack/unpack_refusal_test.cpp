@@ -4,6 +4,7 @@
 
 #include "entry_path.h"
 #include "error.h"
+#include "file_bytes.h"
 #include "file_fault.h"
 #include "file_system.h"
 #include "mod_source.h"
@@ -176,7 +177,7 @@ TEST(UnpackRefusal, DamagedAndTruncatedArchives) {
   for (const Cut& cut :
        {Cut{zip, 1, 20000}, Cut{zip, 0.5, 0}, Cut{solid, 1, 30000}, Cut{solid, 0.5, 0},
         Cut{rar5, 1, 300}, Cut{rar5, 0.6, 0}, Cut{rar4, 1, 200}, Cut{rar4, 0.7, 0}}) {
-    std::string bytes = testing::ReadBytes(cut.sample);
+    std::string bytes = testing::ReadAll(cut.sample);
     bytes.resize(static_cast<std::size_t>(bytes.size() * cut.keep));
     if (cut.flipAt != 0) bytes[cut.flipAt] ^= 0x55;
     const std::string archive = ScratchFile("damaged", bytes);

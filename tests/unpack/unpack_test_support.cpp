@@ -249,8 +249,6 @@ std::string ScratchFile(const std::string& name, const std::string& bytes) {
   return path;
 }
 
-std::string ReadBytes(const std::string& path) { return ReadFileBytes(path); }
-
 Unpacked UnpackToTree(const std::string& archive, const UnpackLimits& limits) {
   Unpacked result;
   UnpackFolder folder = UnpackFolder::Create();

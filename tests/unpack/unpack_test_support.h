@@ -88,7 +88,6 @@ ZipEntry ZerosEntry(const std::string& name, std::uint64_t size);
 // Writes bytes to a file of a fresh scratch folder (removed at the end of the
 // test program) and returns its path.
 std::string ScratchFile(const std::string& name, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
 
 // An archive unpacked into a fresh unpack folder (removed again): the files the
 // unpacking reported and the tree it left, or the message it refused with.
