@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "error.h"
+#include "error_of.h"
 #include "file_bytes.h"
 #include "file_fault.h"
 #include "scratch_dir.h"
@@ -22,6 +22,7 @@
 namespace wrenfield {
 namespace {
 
+using testing::ErrorOf;
 using testing::ReadAll;
 using testing::ScratchDir;
 
@@ -33,17 +34,6 @@ const std::string kCreatePrefix =
 std::vector<std::string> Sorted(std::vector<std::string> names) {
   std::sort(names.begin(), names.end());
   return names;
-}
-
-// The message of the Error thrown by f, or "" when none is thrown.
-template <typename F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
 }
 
 TEST(FileSystem, ExistenceTellsFoldersFromFiles) {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "error.h"
+#include "error_of.h"
 #include "file_system.h"
 #include "install_messages.h"
 #include "install_test_support.h"
@@ -21,12 +21,7 @@ class DataFilesTest : public ::testing::Test {
   std::string Path(DataFile file) const { return DataFilePath(game_, file); }
   std::string Backup(DataFile file) const { return BackupFilePath(game_, file); }
   std::string PatchMessage(DataFile file, const std::string& replacement, const std::string& key) {
-    try {
-      PatchDataFile(game_, file, replacement, key);
-    } catch (const Error& e) {
-      return e.message();
-    }
-    return "";
+    return testing::ErrorOf([&] { PatchDataFile(game_, file, replacement, key); });
   }
 
   ScratchDir dir_;
@@ -119,13 +114,8 @@ TEST_F(DataFilesTest, BackupThatCannotBeWrittenStopsWithItsFullPath) {
   WriteAll(Path(DataFile::kCarcols), "carcols");
   WriteAll(Path(DataFile::kHandling), "handling");
   testing::MakeDir(Backup(DataFile::kHandling));
-  try {
-    BackupDataFiles(game_);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.message(), std::string(install_messages::kBackupFailedPrefix) +
-                               FullPath(Backup(DataFile::kHandling)) + "'");
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { BackupDataFiles(game_); }),
+            install_messages::kBackupFailedPrefix + FullPath(Backup(DataFile::kHandling)) + "'");
   EXPECT_EQ(ReadAll(Backup(DataFile::kCarcols)), "carcols");
   EXPECT_FALSE(testing::Exists(Backup(DataFile::kVehicles)));
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "error.h"
+#include "error_of.h"
 #include "install_undo.h"
 #include "interruption_support.h"
 
@@ -27,12 +27,7 @@ struct Interruption {
 };
 
 std::string Undo(const std::string& game) {
-  try {
-    UndoInstall(game, 0, false);
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
+  return ErrorOf([&] { UndoInstall(game, 0, false); });
 }
 
 std::string Label(const ::testing::TestParamInfo<Interruption>& info) {

@@ -4,7 +4,7 @@
 
 #include "archive_image.h"
 #include "demo_game.h"
-#include "error.h"
+#include "error_of.h"
 #include "file_system.h"
 #include "plain_text.h"
 #include "torvane.h"
@@ -120,12 +120,7 @@ std::string DemoInstall::data(const char* name) const {
 
 std::string Install(const std::string& game, const TInstallFields& fields,
                     const std::string& replacedHandlingId, RecordingProgress& progress) {
-  try {
-    InstallVehicle(game, fields, replacedHandlingId, progress);
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
+  return ErrorOf([&] { InstallVehicle(game, fields, replacedHandlingId, progress); });
 }
 
 std::string Install(const DemoInstall& demo, RecordingProgress& progress) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "error.h"
+#include "error_of.h"
 #include "file_system.h"
 #include "scratch_dir.h"
 
@@ -221,12 +221,10 @@ TEST(ReadDataFolder, UnreadableReadmeFailsAndChangesNothing) {
   start.fields = {"h", "v", "cc", "cm", "dff", "txd", {{"p", false}}};
   start.replaced = "BUS";
   Result r = start;
-  try {
-    ReadData(folder.path(), r.fields, r.replaced);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_NE(e.message().find(FullPath(folder.Path("readme.txt"))), std::string::npos);
-  }
+  EXPECT_NE(testing::ErrorOf([&] {
+              ReadData(folder.path(), r.fields, r.replaced);
+            }).find(FullPath(folder.Path("readme.txt"))),
+            std::string::npos);
   EXPECT_EQ(r.fields.handling, "h");
   EXPECT_EQ(r.fields.DFF, "dff");
   EXPECT_EQ(r.fields.TXD, "txd");

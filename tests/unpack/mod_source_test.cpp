@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "error.h"
+#include "error_of.h"
 #include "file_system.h"
 #include "gtest_support.h"
 #include "read_data.h"
@@ -51,12 +51,7 @@ std::string Relative(const ModSource& source, const std::string& folder) {
 }
 
 std::string ErrorOf(ModSource& source, const std::string& pick) {
-  try {
-    source.ModFolder(pick);
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
+  return testing::ErrorOf([&] { source.ModFolder(pick); });
 }
 
 TEST(ModFolderChoice, TheOneFolderWithAModelAtAnyDepth) {
@@ -96,12 +91,8 @@ TEST(ModFolderChoice, TextureNarrowsSeveralModelFolders) {
 TEST(ModFolderChoice, NoModelIsRefusedAndMacForksDoNotCount) {
   TemporaryRoot temporary;
   const std::string archive = Zip({{"readme.txt", "r"}, {"__MACOSX/Car/._car.dff", "fork"}});
-  try {
-    ModSource source(archive);
-    ADD_FAILURE() << "no refusal";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.message(), messages::NoModel(FullPath(archive)));
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { ModSource source(archive); }),
+            messages::NoModel(FullPath(archive)));
   EXPECT_EQ(temporary.EntryCount(), 0u);
   ModSource source(Zip({{"Car/car.dff", ""}, {"__MACOSX/Car/._car.dff", "fork"}}));
   EXPECT_EQ(source.candidates(), std::vector<std::string>{"Car"});

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "entry_path.h"
-#include "error.h"
+#include "error_of.h"
 #include "file_bytes.h"
 #include "file_fault.h"
 #include "file_system.h"
@@ -30,12 +30,7 @@ constexpr std::uint32_t kLinkMode = 0120777;
 // left as empty as it was.
 std::string Refusal(const std::string& archive, const UnpackLimits& limits = {}) {
   testing::TemporaryRoot temporary;
-  std::string message;
-  try {
-    ModSource source(archive, limits);
-  } catch (const Error& e) {
-    message = e.message();
-  }
+  const std::string message = testing::ErrorOf([&] { ModSource source(archive, limits); });
   EXPECT_EQ(temporary.EntryCount(), 0u) << archive;
   return message;
 }
