@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_layout.h"
 #include "archive_session.h"
 #include "data_files.h"
 #include "demo_game.h"
@@ -70,15 +71,19 @@ void InstallWithRecord(BenchGame& game) {
   InstallVehicle(game.game, game.fields, kDemoHandlingId, progress);
 }
 
-// The same backups, patches and archive changes, without checks or record.
+// The same checks, backups, patches and archive changes, without the record:
+// the checks before any change are the installation's own, so the difference
+// between the two is what the record costs.
 void InstallWithoutRecord(BenchGame& game) {
   const std::pair<DataFile, const std::string*> rows[] = {
       {DataFile::kCarcols, &game.fields.carcols},
       {DataFile::kHandling, &game.fields.handling},
       {DataFile::kVehicles, &game.fields.vehicles},
       {DataFile::kCarmods, &game.fields.carmods}};
+  const std::string archivePath = ArchivePath(game.game);
+  const ArchiveLayout layout = ReadArchiveLayout(archivePath);
   ArchiveSession archive;
-  if (!archive.Open(ArchivePath(game.game))) throw Error("archive not opened");
+  if (!archive.Open(archivePath)) throw Error("archive not opened");
   std::vector<PatchedDataFile> patches;
   for (const auto& [file, line] : rows) {
     const std::string key = file == DataFile::kHandling   ? std::string(kDemoHandlingId)
@@ -86,6 +91,8 @@ void InstallWithoutRecord(BenchGame& game) {
                                                           : CommaKey(*line);
     patches.push_back(PrepareDataFilePatch(game.game, file, *line, key));
   }
+  for (const PatchedDataFile& patch : patches) CheckReplaceable(patch.path);
+  CheckArchiveChanges(layout, archivePath, {"monster.dff", "monster.txd"});
   BackupDataFiles(game.game);
   for (const PatchedDataFile& patch : patches) WriteDataFilePatch(patch);
   archive.AddReplacing(game.fields.DFF, "monster.dff");
