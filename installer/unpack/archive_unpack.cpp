@@ -107,6 +107,7 @@ class Reader {
 
   archive* get() const { return reader_; }
   int Next(archive_entry*& entry) {
+    platform::ClearErrnoForLibarchive();
     return opened_ ? archive_read_next_header(reader_, &entry) : ARCHIVE_FATAL;
   }
   bool IsZip() const {
@@ -194,6 +195,7 @@ class Unpacker {
     }
     if (reader.SawEncryption(entry)) throw Error(unpack_messages::PasswordProtected(archiveName_));
     const auto type = archive_entry_filetype(entry);
+    platform::ClearErrnoForLibarchive();
     const bool hardLink =
         archive_entry_hardlink(entry) != nullptr || archive_entry_hardlink_w(entry) != nullptr;
     if ((type != AE_IFREG && type != AE_IFDIR) || hardLink) {
@@ -277,6 +279,7 @@ class Unpacker {
     la_int64_t offset = 0;
     std::uint64_t position = 0;
     for (;;) {
+      platform::ClearErrnoForLibarchive();
       const int status = archive_read_data_block(reader.get(), &block, &size, &offset);
       if (status == ARCHIVE_EOF) break;
       if (status != ARCHIVE_OK || offset < 0 || static_cast<std::uint64_t>(offset) < position) {

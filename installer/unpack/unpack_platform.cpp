@@ -6,6 +6,7 @@
 namespace wrenfield::unpack_platform {
 
 bool EntryNameBytes(archive_entry* entry, std::string& bytes) {
+  ClearErrnoForLibarchive();
   const char* raw = archive_entry_pathname(entry);
   if (raw == nullptr) return false;
   bytes = raw;

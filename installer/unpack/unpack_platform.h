@@ -7,6 +7,7 @@
 // code page on Windows (what the file-system layer uses).
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -89,6 +90,11 @@ class UnicodeNamesScope {
  private:
   void* state_[2] = {nullptr, nullptr};
 };
+
+// libarchive ends the whole process ("No memory") when it cannot convert a name
+// and errno holds ENOMEM, even an ENOMEM left over from an earlier failure that
+// was handled: every call into it that reads or converts a name starts here.
+inline void ClearErrnoForLibarchive() { errno = 0; }
 
 // An entry's name as Unicode; false when libarchive could not convert it.
 bool EntryUnicodeName(archive_entry* entry, std::u32string& name);

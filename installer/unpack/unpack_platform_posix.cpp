@@ -185,6 +185,7 @@ UnicodeNamesScope::~UnicodeNamesScope() {
 }
 
 bool EntryUnicodeName(archive_entry* entry, std::u32string& name) {
+  ClearErrnoForLibarchive();
   const char* utf8 = archive_entry_pathname(entry);
   return utf8 != nullptr && Utf8ToCodePoints(utf8, name);
 }

@@ -272,6 +272,7 @@ UnicodeNamesScope::UnicodeNamesScope() {}
 UnicodeNamesScope::~UnicodeNamesScope() {}
 
 bool EntryUnicodeName(archive_entry* entry, std::u32string& name) {
+  ClearErrnoForLibarchive();
   const wchar_t* wide = archive_entry_pathname_w(entry);
   if (wide == nullptr) return false;
   name.clear();

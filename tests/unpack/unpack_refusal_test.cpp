@@ -2,6 +2,8 @@
 // is written outside the private folder, and the private folder goes with them.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "entry_path.h"
 #include "error_of.h"
 #include "file_bytes.h"
@@ -180,6 +182,15 @@ TEST(UnpackRefusal, DamagedAndTruncatedArchives) {
     const std::string damaged = messages::Damaged(FullPath(archive), "");
     EXPECT_EQ(message.substr(0, damaged.size()), damaged) << cut.sample << " " << cut.keep;
   }
+}
+
+// libarchive takes a name it cannot convert for a lack of memory, and ends the
+// process, when errno already holds ENOMEM: one left over must not reach it.
+TEST(UnpackRefusal, NameCutMidCharacterAfterAnEarlierOutOfMemory) {
+  const std::string archive = ZipFile("cut.zip", {{"car.dff\xF4", "model"}});
+  const std::string first = Refusal(archive);
+  errno = ENOMEM;
+  EXPECT_EQ(Refusal(archive), first);
 }
 
 // A disk failing part way: the file's own error, and nothing left behind.
