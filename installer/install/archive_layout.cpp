@@ -37,29 +37,25 @@ std::string DamagedEntryMessage(const std::string& archivePath, const std::strin
 ArchiveLayout ReadArchiveLayout(const std::string& archivePath) {
   ArchiveLayout layout;
   try {
+    // The count is checked against the file's length before the directory is
+    // read, which bounds what a damaged count can make us read.
     const std::string header = ReadFileHead(archivePath, img::kHeaderSize);
     const auto* bytes = reinterpret_cast<const unsigned char*>(header.data());
     std::uint64_t count = 0;
     if (header.size() < img::kHeaderSize || !img::HasMagic(bytes, header.size()) ||
         !FileSize(archivePath, layout.length) ||
         !img::DirectoryCount(bytes, layout.length, &count)) {
-      return layout;
+      return ArchiveLayout();
     }
-    const std::string directory =
+    // Read as Torvane reads it: the records the file ends before are zero.
+    const std::string image =
         ReadFileHead(archivePath, static_cast<std::size_t>(img::SlotPosition(count)));
-    // The records the file ends before read as zero, as Torvane reads them.
-    std::string records = directory.substr(img::kDirectoryOffset);
-    records.resize(static_cast<std::size_t>(count) * img::kRecordSize, '\0');
-    layout.entries.reserve(static_cast<std::size_t>(count));
-    for (std::uint64_t i = 0; i < count; ++i) {
-      layout.entries.push_back(img::DecodeEntry(
-          reinterpret_cast<const unsigned char*>(records.data()) + i * img::kRecordSize));
-    }
+    layout.known = img::DirectoryOfImage(reinterpret_cast<const unsigned char*>(image.data()),
+                                         image.size(), layout.entries);
   } catch (const Error&) {
     return ArchiveLayout();
   }
-  layout.known = true;
-  return layout;
+  return layout.known ? layout : ArchiveLayout();
 }
 
 void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archivePath,
