@@ -148,6 +148,9 @@ int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::
   }
   std::uint64_t position = 0;
   if (!AppendPosition(new_end, &position)) return TORVANE_IO_ERROR;
+  // The directory is read again after the writes: its room is taken now, so
+  // that no allocation can fail between the writes and the rollback.
+  directory_.reserve(count + 1);
   if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
 
   std::uint32_t sectors = 0;

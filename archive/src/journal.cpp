@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "img_records.h"
 #include "transfer.h"
 
 namespace torvane {
@@ -20,22 +21,13 @@ constexpr std::size_t kTrailerSize = 8;
 constexpr std::size_t kWord = 8;
 static_assert(kTransferSize % kWord == 0, "whole words per buffer");
 
-std::uint32_t Load32(const unsigned char* b) {
-  return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
-         std::uint32_t{b[3]} << 24;
-}
-
-void Store32(unsigned char* b, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) b[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 std::uint64_t Load64(const unsigned char* b) {
-  return Load32(b) | std::uint64_t{Load32(b + 4)} << 32;
+  return img::GetU32(b) | std::uint64_t{img::GetU32(b + 4)} << 32;
 }
 
 void Store64(unsigned char* b, std::uint64_t value) {
-  Store32(b, static_cast<std::uint32_t>(value));
-  Store32(b + 4, static_cast<std::uint32_t>(value >> 32));
+  img::PutU32(b, static_cast<std::uint32_t>(value));
+  img::PutU32(b + 4, static_cast<std::uint32_t>(value >> 32));
 }
 
 // Two running sums over the little-endian 32-bit words, each word of a pair
@@ -48,18 +40,18 @@ class Checksum {
   void Add(const unsigned char* bytes, std::size_t n) {
     std::uint32_t s1 = s1_, s2 = s2_;
     for (std::size_t i = 0; i < n; i += kWord) {
-      s1 += Load32(bytes + i) + s2;
-      s2 += Load32(bytes + i + 4) + s1;
+      s1 += img::GetU32(bytes + i) + s2;
+      s2 += img::GetU32(bytes + i + 4) + s1;
     }
     s1_ = s1;
     s2_ = s2;
   }
   void Store(unsigned char* bytes) const {
-    Store32(bytes, s1_);
-    Store32(bytes + 4, s2_);
+    img::PutU32(bytes, s1_);
+    img::PutU32(bytes + 4, s2_);
   }
   bool Matches(const unsigned char* bytes) const {
-    return Load32(bytes) == s1_ && Load32(bytes + 4) == s2_;
+    return img::GetU32(bytes) == s1_ && img::GetU32(bytes + 4) == s2_;
   }
 
  private:
@@ -151,10 +143,10 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
   if (size < kHeaderSize + kTrailerSize || size % kWord != 0) return Verdict::kInvalid;
   Verdict verdict = ReadExactly(journal, 0, buffer, kHeaderSize);
   if (verdict != Verdict::kValid) return verdict;
-  if (std::memcmp(buffer, kMagic, sizeof kMagic) != 0 || Load32(buffer + 8) != kVersion) {
+  if (std::memcmp(buffer, kMagic, sizeof kMagic) != 0 || img::GetU32(buffer + 8) != kVersion) {
     return Verdict::kInvalid;
   }
-  header->ranges = Load32(buffer + 12);
+  header->ranges = img::GetU32(buffer + 12);
   header->archive_length = Load64(buffer + 16);
   Checksum sum;
   sum.Add(buffer, kHeaderSize);
@@ -234,8 +226,8 @@ bool Journal::Begin(File& archive, std::uint64_t archive_length, Ranges& ranges)
   Writer writer(file_);
   unsigned char header[kHeaderSize];
   std::memcpy(header, kMagic, sizeof kMagic);
-  Store32(header + 8, kVersion);
-  Store32(header + 12, static_cast<std::uint32_t>(list.size()));
+  img::PutU32(header + 8, kVersion);
+  img::PutU32(header + 12, static_cast<std::uint32_t>(list.size()));
   Store64(header + 16, archive_length);
   bool written = writer.Put(header, sizeof header);
   for (const Ranges::Range& range : list) {
@@ -259,7 +251,9 @@ bool Journal::Commit() {
 
 bool Journal::RollBack(File& archive) {
   // A failed commit may have voided the journal in part: make it whole again.
-  if (voided_ && !file_.WriteAt(0, kMagic, sizeof kMagic)) {
+  // Synced before the archive is touched: a void magic found after a power cut
+  // would have the journal deleted with the archive part restored.
+  if (voided_ && (!file_.WriteAt(0, kMagic, sizeof kMagic) || !file_.Sync())) {
     file_.Close();
     return false;
   }

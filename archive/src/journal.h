@@ -67,7 +67,8 @@ class Journal {
   };
 
   // The journal of the archive whose full path is given.
-  void SetArchivePath(const std::string& archive_path) { path_ = archive_path + "-journal"; }
+  void SetArchivePath(const std::string& archive_path) { path_ = PathFor(archive_path); }
+  static std::string PathFor(const std::string& archive_path) { return archive_path + "-journal"; }
   const std::string& path() const { return path_; }
 
   // Writes the journal of a change (the archive's length and the current bytes
