@@ -18,4 +18,10 @@ int RunHistoryCommand(const Args& args);  // history GAMEDIR
 // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]
 int RunDemoCommand(const Args& args);
 
+// A message of the program (code page 1251) as its error box shows it, in
+// UTF-8 on stderr.
+void PrintMessage(const std::string& cp1251Message);
+// PrintMessage, then 1: the exit status of a failed command.
+int Fail(const std::string& cp1251Message);
+
 }  // namespace wrenfield::cli

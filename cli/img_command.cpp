@@ -22,6 +22,10 @@ int NoSuchEntry(const std::string& archive, const std::string& name) {
   return 1;
 }
 
+std::string NameOf(const img::Entry& entry) {
+  return std::string(reinterpret_cast<const char*>(entry.name), entry.NameLength());
+}
+
 int Fail(const std::string& what, int status) {
   std::fprintf(stderr, "wrenfield-cli img: %s: %s (code %d)\n", what.c_str(),
                TorvaneStatusText(status), status);
@@ -73,8 +77,7 @@ int List(const std::string& path) {
   std::printf("%6s  %-23s  %10s  %8s  %12s\n", "#", "name", "sector", "sectors", "bytes");
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const img::Entry& e = entries[i];
-    const std::string name(reinterpret_cast<const char*>(e.name), e.NameLength());
-    std::printf("%6zu  %-23s  %10u  %8u  %12llu\n", i, name.c_str(), e.offset, e.size,
+    std::printf("%6zu  %-23s  %10u  %8u  %12llu\n", i, NameOf(e).c_str(), e.offset, e.size,
                 static_cast<unsigned long long>(e.size * img::kSectorSize));
   }
   return 0;
@@ -137,14 +140,10 @@ int Delete(const Args& args) {
   return 0;
 }
 
-std::string NameOf(const img::Entry& entry) {
-  return std::string(reinterpret_cast<const char*>(entry.name), entry.NameLength());
-}
-
 // One line about what stands where the archive's journal goes; false when nothing does.
 bool ReportJournal(const std::string& path, torvane::Journal::Found journal) {
   using Found = torvane::Journal::Found;
-  const std::string where = path + "-journal";
+  const std::string where = torvane::Journal::PathFor(path);
   switch (journal) {
     case Found::kNone:
       return false;

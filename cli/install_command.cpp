@@ -13,7 +13,6 @@
 #include "install_messages.h"
 #include "install_vehicle.h"
 #include "mod_choice.h"
-#include "plain_text.h"
 #include "read_data.h"
 #include "text_encoding.h"
 
@@ -28,11 +27,6 @@ int Usage() {
   return 2;
 }
 
-int Fail(const std::string& cp1251Message) {
-  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(ErrorBoxText(cp1251Message)).c_str());
-  return 1;
-}
-
 // The window has no success box here: the message goes to stdout.
 class ConsoleProgress : public InstallProgress {
  public:
@@ -43,9 +37,7 @@ class ConsoleProgress : public InstallProgress {
   }
   void Ended() override {}
   // An earlier installation put right first: a notice, not the command's output.
-  void Recovered(const std::string& message) override {
-    std::fprintf(stderr, "%s\n", Cp1251ToUtf8(ErrorBoxText(message)).c_str());
-  }
+  void Recovered(const std::string& message) override { PrintMessage(message); }
 };
 
 // A single-line edit of the window cannot hold a line break or a NUL byte, and

@@ -15,14 +15,7 @@ namespace wrenfield::cli {
 namespace {
 
 void PrintNotices(const std::vector<std::string>& messages) {
-  for (const std::string& message : messages) {
-    std::fprintf(stderr, "%s\n", Cp1251ToUtf8(ErrorBoxText(message)).c_str());
-  }
-}
-
-int Fail(const std::string& cp1251Message) {
-  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(ErrorBoxText(cp1251Message)).c_str());
-  return 1;
+  for (const std::string& message : messages) PrintMessage(message);
 }
 
 // A whole number from 1 on, or 0.
@@ -72,6 +65,7 @@ int RunHistoryCommand(const Args& args) {
     return 2;
   }
   std::vector<std::string> recovered;
+  int status = 0;
   try {
     // An archive in use (by a running installation, say) is left alone: the
     // list then shows that installation as not finished.
@@ -79,13 +73,14 @@ int RunHistoryCommand(const Args& args) {
   } catch (const Error& e) {
     PrintNotices(recovered);
     recovered.clear();
-    Fail(e.message());
+    // The list still follows; the exit status tells the recovery failed.
+    status = Fail(e.message());
   }
   PrintNotices(recovered);
   for (const std::string& line : HistoryLines(args[0])) {
     std::printf("%s\n", Cp1251ToUtf8(line).c_str());
   }
-  return 0;
+  return status;
 }
 
 }  // namespace wrenfield::cli
