@@ -385,13 +385,14 @@ void WriteManifest(const std::string& gameDir, const InstallRecord& record) {
   SyncFolder(RecordFolder(gameDir, record.number));
 }
 
-void CommitManifest(const std::string& gameDir, const InstallRecord& record) {
+bool CommitManifest(const std::string& gameDir, const InstallRecord& record) {
   WriteFileReplacing(ManifestPath(gameDir, record.number), FormatManifest(record));
   try {
     SyncFolder(RecordFolder(gameDir, record.number));
   } catch (const Error&) {
-    // Committed all the same; see above.
+    return false;  // committed all the same; see above
   }
+  return true;
 }
 
 void RemoveRecordCopies(const std::string& gameDir, const InstallRecord& record) {

@@ -82,8 +82,9 @@ void WriteManifest(const std::string& gameDir, const InstallRecord& record);
 // The same for a state that nothing depends on being durable: the folder is
 // synced if it can be. A crash that loses the rename leaves the state before,
 // which the recovery puts right the same way; so once the rename is done the
-// step counts as done.
-void CommitManifest(const std::string& gameDir, const InstallRecord& record);
+// step counts as done. True when the folder was synced too: only then may
+// what the state before needs (the record's copies) go.
+bool CommitManifest(const std::string& gameDir, const InstallRecord& record);
 // Removes the record's copies once nothing needs them (undone or rolled back);
 // the manifest stays as its history.
 void RemoveRecordCopies(const std::string& gameDir, const InstallRecord& record);

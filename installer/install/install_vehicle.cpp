@@ -151,6 +151,8 @@ class RecordedInstall {
       MakeFolder();
       SaveDataFiles(patches);
       SaveEntries(files);
+      // The copies' names last before the manifest that names them can.
+      SyncFolder(RecordFolder(gameDir_, record_.number));
       WriteManifest(gameDir_, record_);
     } catch (...) {
       RemoveRecordFolder(gameDir_, record_.number);
@@ -252,11 +254,7 @@ class RecordedInstall {
     entry.newHash = newHash;
     entry.copy = "entry-" + std::to_string(record_.entries.size() + 1) + ".bin";
     const std::string copy = RecordFile(gameDir_, record_.number, entry.copy);
-    const int status = archive_.Extract(name, copy);
-    if (status == TORVANE_CANNOT_OPEN) {
-      throw Error(CreateFileErrorMessage(FullPath(copy), TorvaneStatusText(status)));
-    }
-    if (status != TORVANE_OK) throw Error(DamagedEntryMessage(archive_.path(), name));
+    ExtractEntryTo(archive_, name, copy);
     // Torvane has made the copy durable, file and folder, before it returned.
     entry.added = !FileExists(copy);
     if (entry.added) {

@@ -107,32 +107,29 @@ void PutBackDataFile(const std::string& gameDir, const InstallRecord& record,
 
 }  // namespace
 
+void ExtractEntryTo(ArchiveSession& archive, const std::string& name, const std::string& path) {
+  const int status = archive.Extract(name, path);
+  if (status == TORVANE_OK) return;
+  if (status == TORVANE_CANNOT_OPEN) {
+    throw Error(CreateFileErrorMessage(FullPath(path), TorvaneStatusText(status)));
+  }
+  throw Error(DamagedEntryMessage(archive.path(), name));
+}
+
 std::string CurrentEntryHash(ArchiveSession& archive, const std::string& gameDir, unsigned number,
                              const std::string& name) {
   const std::string probe = RecordFile(gameDir, number, kProbeName);
   RemoveFile(probe);
-  const int status = archive.Extract(name, probe);
-  if (status != TORVANE_OK) {
-    RemoveFile(probe);
-    if (status == TORVANE_CANNOT_OPEN) {
-      throw Error(CreateFileErrorMessage(FullPath(probe), TorvaneStatusText(status)));
-    }
-    throw Error(DamagedEntryMessage(archive.path(), name));
-  }
-  if (!FileExists(probe)) return std::string();
   std::string hash;
   try {
-    hash = Sha256OfFile(probe);
+    ExtractEntryTo(archive, name, probe);
+    if (FileExists(probe)) hash = Sha256OfFile(probe);
   } catch (const Error&) {
     RemoveFile(probe);
     throw;
   }
   RemoveFile(probe);
   return hash;
-}
-
-std::string CurrentDataFileHash(const std::string& gameDir, DataFile file) {
-  return Sha256Hex(CurrentBytesOr(DataFilePath(gameDir, file), std::string()));
 }
 
 std::vector<std::string> ChangedSince(ArchiveSession& archive, const std::string& gameDir,
@@ -174,8 +171,8 @@ void FinishPutBack(const std::string& gameDir, InstallRecord& record, RecordStat
   SyncGameFiles(gameDir);
   record.state = state;
   record.forced = false;
-  CommitManifest(gameDir, record);
-  RemoveRecordCopies(gameDir, record);
+  // A crash that lost an unsynced state would need the copies again.
+  if (CommitManifest(gameDir, record)) RemoveRecordCopies(gameDir, record);
 }
 
 }  // namespace wrenfield

@@ -11,14 +11,16 @@
 
 namespace wrenfield {
 
+// Extracts the entry's sectors to the file at `path` (no file when the archive
+// has no entry of that name). Raises the create error naming the file, or the
+// damaged-entry message.
+void ExtractEntryTo(ArchiveSession& archive, const std::string& name, const std::string& path);
+
 // The SHA-256 of the sectors the archive now holds for the entry, or "" when
 // it has none of that name. The entry is extracted into the record's folder
 // and hashed there. Raises Error when it cannot be extracted.
 std::string CurrentEntryHash(ArchiveSession& archive, const std::string& gameDir, unsigned number,
                              const std::string& name);
-
-// The SHA-256 of the data file as it is now ("" when it cannot be read).
-std::string CurrentDataFileHash(const std::string& gameDir, DataFile file);
 
 // What was changed since the installation, as the names a message shows: each
 // data file whose replaced lines are neither as the installation wrote them
