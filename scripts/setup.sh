@@ -22,13 +22,44 @@ declare -A toolchain=([i686-w64-mingw32]=mingw-i686 [x86_64-w64-mingw32]=mingw-x
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# apt-get update, tried a few times: a mirror caught mid-sync serves an index of the
+# wrong size for a while. Returns 2 at once when only i386 indexes failed, so the
+# caller can go on without 32-bit packages; 1 when others still fail at the end.
+apt_update() {
+  local try out
+  for try in 1 2 3; do
+    if out=$(as_root apt-get update -q 2>&1); then return 0; fi
+    if ! grep -E '^(E|Err):' <<<"$out" | grep -v 'i386' | grep -qv 'Some index files failed'; then
+      grep -q 'i386' <<<"$out" && return 2
+    fi
+    [ "$try" -lt 3 ] && sleep 10
+  done
+  printf '%s\n' "$out" | grep -E '^(E|Err):' >&2
+  echo "setup: the package indexes could not be downloaded (apt-get update failed 3 times)" >&2
+  return 1
+}
+
+# Takes back the i386 architecture that setup added, after the 32-bit packages could
+# not be had: the rest goes on as on a host without 32-bit programs.
+drop_i386() {
+  echo "setup: leaving out 32-bit Wine: $1; the i386 architecture is taken back"
+  packages=("${packages[@]/wine32:i386/}")
+  if [ -f "$deps/.i386-added" ]; then
+    as_root dpkg --remove-architecture i386 2>/dev/null || true
+    rm -f "$deps/.i386-added"
+  fi
+  local status=0
+  apt_update || status=$?
+  [ "$status" -ne 1 ] || exit 1
+}
+
 ensure_packages() {
-  local missing=() p
+  local missing=() p status
   if host_runs_i386; then
     packages+=(wine32:i386)
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
       as_root dpkg --add-architecture i386
-      rm -f "$deps/.apt-updated"
+      touch "$deps/.i386-added"
     fi
   else
     echo "setup: leaving out 32-bit Wine: $no_win32_reason"
@@ -38,8 +69,19 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "setup: installing ${missing[*]}"
-  as_root apt-get update -q
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+  status=0
+  apt_update || status=$?
+  [ "$status" -eq 1 ] && exit 1
+  if [ "$status" -eq 2 ]; then
+    drop_i386 "the 32-bit package indexes failed to download"
+    missing=("${missing[@]/wine32:i386/}")
+  fi
+  if ! DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends ${missing[*]}; then
+    [[ " ${missing[*]} " == *" wine32:i386 "* ]] || exit 1
+    drop_i386 "wine32 could not be installed"
+    missing=("${missing[@]/wine32:i386/}")
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends ${missing[*]}
+  fi
 }
 
 # GoogleTest for one Windows build, from the sources Debian's googletest ships.
