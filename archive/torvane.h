@@ -1,6 +1,6 @@
 /* Torvane: edits one IMG version 2 archive at a time (the game's model archives).
  *
- * Five C functions, stdcall on 32-bit Windows, exported under their plain names.
+ * Six C functions, stdcall on 32-bit Windows, exported under their plain names.
  * Strings are zero-terminated single-byte strings that Torvane only reads during
  * the call; it keeps no reference to them and hands out no handle: the one open
  * archive lives inside the library from IMGOpen to IMGClose. Calls must come one
@@ -55,7 +55,8 @@ enum {
                                 whose directory could not be read back: IMGClose, then
                                 IMGOpen rolls it back) */
   TORVANE_BAD_ARCHIVE = 14,  /* IMGOpen: "VER2", but the header or directory is not sound */
-  TORVANE_IO_ERROR = 16      /* a read, write or positioning failed or came up short */
+  TORVANE_IO_ERROR = 16,     /* a read, write or positioning failed or came up short */
+  TORVANE_STOPPED = 18       /* IMGCompact: stopped at the progress callback's request */
 };
 
 /* A short English description of a status code, for a caller's messages. */
@@ -82,6 +83,8 @@ static inline const char* TorvaneStatusText(int status) {
     case TORVANE_IO_ERROR:
       return "reading, writing or syncing failed (disk full, I/O error, data past the archive's "
              "end, or its journal cannot be written or rolled back)";
+    case TORVANE_STOPPED:
+      return "stopped on request; the archive is sound, and compacting again goes on";
     default:
       return "unexpected status";
   }
@@ -125,6 +128,28 @@ TORVANE_API int TORVANE_CALL IMGDelFile(const char* name);
  * for the archive's journal name), 12 or 16 (a read, write, sync or close
  * failed: no output file is left). */
 TORVANE_API int TORVANE_CALL IMGExtractFile(const char* name, const char* path);
+
+/* Told by IMGCompact the bytes moved so far and the bytes to move in all,
+ * with the context given to it; a non-zero result asks it to stop. */
+typedef int(TORVANE_CALL* TorvaneProgress)(unsigned long long moved, unsigned long long total,
+                                           void* context);
+
+/* Compacts the open archive in place: moves entry data down over the space
+ * that no record covers, until the archive ends right after its last entry.
+ * Every entry keeps its bytes, its name and its place in the directory; the
+ * directory is not moved and keeps no slack. It works in steps, each one a
+ * change as atomic and durable as any other, whose journal holds the records
+ * it changes and only those bytes of entry data it overwrites in place, so it
+ * needs no room for a second copy of the archive. progress (may be null) is
+ * called as the data moves and at least once more at the end, with moved ==
+ * total; when it returns non-zero the call stops once the current step is on
+ * disk. Returns 0 (done, on disk), 12, 14 (an entry lies inside the
+ * directory: nothing is moved), 16 (also for an entry past the archive's end,
+ * then before anything is moved) or 18 (stopped). After 16 or 18 every entry
+ * is whole at its old place or its new one, the archive is sound, and calling
+ * IMGCompact again finishes the job (after 16 that left the library refusing
+ * with 12: IMGClose, IMGOpen first). */
+TORVANE_API int TORVANE_CALL IMGCompact(TorvaneProgress progress, void* context);
 
 #ifdef __cplusplus
 }

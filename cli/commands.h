@@ -9,7 +9,7 @@ namespace wrenfield::cli {
 
 using Args = std::vector<std::string>;
 
-int RunImgCommand(const Args& args);   // img list|check|add|extract|del ...
+int RunImgCommand(const Args& args);   // img list|check|add|extract|del|compact ...
 int RunReadCommand(const Args& args);  // read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]
 // install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]
 int RunInstallCommand(const Args& args);

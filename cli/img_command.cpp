@@ -2,6 +2,8 @@
 // with Torvane's own archive code, so that the command sees the directory
 // exactly as the library reads it, and opening rolls back a change that was cut
 // off, as the library's open does.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -10,6 +12,7 @@
 #include "commands.h"
 #include "entry_name.h"
 #include "img_check.h"
+#include "img_compact.h"
 #include "torvane.h"
 
 namespace wrenfield::cli {
@@ -45,7 +48,8 @@ int Usage() {
       "       wrenfield-cli img check ARCHIVE\n"
       "       wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "       wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
-      "       wrenfield-cli img del ARCHIVE NAME\n",
+      "       wrenfield-cli img del ARCHIVE NAME\n"
+      "       wrenfield-cli img compact ARCHIVE [--dry-run]\n",
       stderr);
   return 2;
 }
@@ -199,6 +203,19 @@ void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
   }
 }
 
+unsigned long long Ull(std::uint64_t n) { return static_cast<unsigned long long>(n); }
+
+// The space held by holes, when the directory lets compaction take it back.
+void ReportHoles(const std::string& path, const img::CompactPlan& plan) {
+  if (plan.verdict != img::CompactPlan::Verdict::kReady) return;
+  if (plan.Reclaimable() == 0) {
+    std::printf("%s: no holes\n", path.c_str());
+  } else {
+    std::printf("%s: %llu bytes in holes (img compact gives them back)\n", path.c_str(),
+                Ull(plan.Reclaimable()));
+  }
+}
+
 // Looks without changing anything: a journal is reported, not rolled back.
 int Check(const std::string& path) {
   torvane::Archive archive;
@@ -217,6 +234,7 @@ int Check(const std::string& path) {
       ReportFinding(archive.Entries(), archive.Length(), finding);
     }
     problems += findings.size();
+    ReportHoles(path, img::PlanCompaction(archive.Entries(), archive.Length()));
   }
   if (problems == 0) {
     std::printf("%s: %zu entries, %llu bytes: sound\n", path.c_str(), archive.Entries().size(),
@@ -225,6 +243,44 @@ int Check(const std::string& path) {
   }
   std::printf("%s: %zu problem%s found\n", path.c_str(), problems, problems == 1 ? "" : "s");
   return 1;
+}
+
+// Progress on one terminal line, redrawn in place; nothing when stderr is not a terminal.
+bool ShowProgress(std::uint64_t moved, std::uint64_t total) {
+  const unsigned long long percent = total == 0 ? 100 : Ull(moved * 100 / total);
+  std::fprintf(stderr, "\rcompacting: %3llu%% (%llu of %llu bytes moved)", percent, Ull(moved),
+               Ull(total));
+  if (moved == total) std::fputc('\n', stderr);
+  return false;
+}
+
+int Compact(const Args& args) {
+  const bool dry_run = args.size() == 3 && args[2] == "--dry-run";
+  if (args.size() != 2 && !dry_run) return Usage();
+  const std::string& path = args[1];
+  OpenArchive archive(path);
+  if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
+  const img::CompactPlan plan = img::PlanCompaction(archive->Entries(), archive->Length());
+  if (plan.verdict == img::CompactPlan::Verdict::kInsideDirectory) {
+    return Fail(path + ": an entry lies inside the directory", TORVANE_BAD_ARCHIVE);
+  }
+  if (plan.verdict == img::CompactPlan::Verdict::kPastEnd) {
+    return Fail(path + ": an entry runs past the end", TORVANE_IO_ERROR);
+  }
+  std::printf("%s: %llu bytes; compaction %s %llu bytes, moving %llu bytes\n", path.c_str(),
+              Ull(plan.length), dry_run ? "would reclaim" : "reclaims", Ull(plan.Reclaimable()),
+              Ull(plan.bytes_to_move));
+  if (dry_run) return 0;
+  std::fflush(stdout);
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  const int status = archive->Compact(terminal ? torvane::Archive::CompactProgress(ShowProgress)
+                                               : torvane::Archive::CompactProgress());
+  if (status != TORVANE_OK) return Fail(path, status);
+  const std::uint64_t after = archive->Length();
+  if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
+  std::printf("%s: %llu bytes before, %llu bytes after\n", path.c_str(), Ull(plan.length),
+              Ull(after));
+  return 0;
 }
 
 }  // namespace
@@ -237,6 +293,7 @@ int RunImgCommand(const Args& args) {
   if (verb == "add") return Add(args);
   if (verb == "extract") return Extract(args);
   if (verb == "del") return Delete(args);
+  if (verb == "compact") return Compact(args);
   return Usage();
 }
 

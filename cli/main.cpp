@@ -19,6 +19,7 @@ void PrintUsage() {
       "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
+      "  wrenfield-cli img compact ARCHIVE [--dry-run]\n"
       "  wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n"
       "  wrenfield-cli install GAMEDIR FIELDS\n"
       "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n"

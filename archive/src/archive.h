@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "file.h"
+#include "img_compact.h"
 #include "img_records.h"
 #include "journal.h"
 
@@ -23,6 +25,14 @@ class Archive {
   int Add(const char* path, const char* name, bool replace);
   int Delete(const char* name);
   int Extract(const char* name, const char* path);
+
+  // Told the bytes moved so far and the bytes to move in all; true asks to
+  // stop once the current step is committed.
+  using CompactProgress = std::function<bool(std::uint64_t moved, std::uint64_t total)>;
+  // Moves entry data down over the holes until the archive ends right after
+  // its last entry (compact.cpp). Open's status codes, TORVANE_STOPPED after a
+  // stop request, TORVANE_BAD_ARCHIVE for an entry inside the directory.
+  int Compact(const CompactProgress& progress);
 
   // Holds the archive and reads its directory as Open does, but only to look:
   // a journal beside it is neither rolled back nor deleted, only reported, and
@@ -77,6 +87,13 @@ class Archive {
   bool CopyIn(File& source, std::uint64_t bytes, std::uint64_t position, std::uint32_t* sectors);
   bool MoveToEnd(std::size_t index, std::uint64_t directory_end);
   bool CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to, std::uint64_t bytes);
+
+  class CompactReporter;
+  int MoveStep(const img::CompactPlan& plan, const img::CompactStep& step,
+               CompactReporter& reporter);
+  bool MoveBlock(const img::CompactBlock& block, CompactReporter& reporter);
+  bool WriteRecords(std::vector<std::size_t>& slots);
+  int CutTail(std::uint64_t length);
 
   State state_ = State::kClosed;
   File file_;

@@ -1,5 +1,6 @@
-// The five exported functions: thin wrappers over the one module-wide archive.
+// The six exported functions: thin wrappers over the one module-wide archive.
 // Nothing may escape across the C boundary, so every call is fenced.
+#include <cstdint>
 #include <new>
 
 #include "archive.h"
@@ -44,6 +45,16 @@ TORVANE_API int TORVANE_CALL IMGDelFile(const char* name) {
 TORVANE_API int TORVANE_CALL IMGExtractFile(const char* name, const char* path) {
   try {
     return g_archive.Extract(name, path);
+  } catch (...) {
+    return TORVANE_IO_ERROR;
+  }
+}
+
+TORVANE_API int TORVANE_CALL IMGCompact(TorvaneProgress progress, void* context) {
+  try {
+    return g_archive.Compact([progress, context](std::uint64_t moved, std::uint64_t total) {
+      return progress != nullptr && progress(moved, total, context) != 0;
+    });
   } catch (...) {
     return TORVANE_IO_ERROR;
   }

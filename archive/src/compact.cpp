@@ -1,0 +1,137 @@
+// Compaction of the open archive: entry data moves down over the holes, one
+// durable step at a time, each step a change of its own through the journal.
+//
+// The format layer plans it (img_compact.h): which blocks move where, and
+// which live bytes, if any, a step overwrites. Every write of a step has new
+// bytes known before it is made: a copy from another place of the archive, or
+// directory records held in memory. A step is committed before the next one
+// begins, so an interruption anywhere leaves each entry at its old place or
+// its new one, and compacting again goes on from there.
+#include <algorithm>
+#include <cstring>
+
+#include "archive.h"
+#include "torvane.h"
+#include "transfer.h"
+
+namespace torvane {
+
+using namespace img;
+
+namespace {
+
+// How often, in bytes copied, progress is reported within a step.
+constexpr std::uint64_t kReportEvery = 4u << 20;
+constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
+
+}  // namespace
+
+// Tells the caller how far the moves have come and remembers a stop request,
+// which is answered once the current step is committed.
+class Archive::CompactReporter {
+ public:
+  CompactReporter(const CompactProgress& progress, std::uint64_t total)
+      : progress_(progress), total_(total) {}
+  void Moved(std::uint64_t bytes) {
+    moved_ += bytes;
+    if (moved_ - reported_ >= kReportEvery) Report();
+  }
+  void Report() {
+    reported_ = moved_;
+    if (progress_ && progress_(moved_, total_)) stop_ = true;
+  }
+  bool StopRequested() const { return stop_; }
+
+ private:
+  const CompactProgress& progress_;
+  std::uint64_t total_;
+  std::uint64_t moved_ = 0;
+  std::uint64_t reported_ = 0;
+  bool stop_ = false;
+};
+
+int Archive::Compact(const CompactProgress& progress) {
+  if (state_ != State::kUsable) return TORVANE_NOT_OPEN;
+  const CompactPlan plan = PlanCompaction(directory_, length_);
+  if (plan.verdict == CompactPlan::Verdict::kInsideDirectory) return TORVANE_BAD_ARCHIVE;
+  if (plan.verdict == CompactPlan::Verdict::kPastEnd) return TORVANE_IO_ERROR;
+  CompactReporter reporter(progress, plan.bytes_to_move);
+  for (const CompactStep& step : plan.steps) {
+    const int status = MoveStep(plan, step, reporter);
+    if (status != TORVANE_OK) return status;
+    reporter.Report();
+    if (reporter.StopRequested()) return TORVANE_STOPPED;
+  }
+  const int status = CutTail(plan.compacted_length);
+  if (status == TORVANE_OK && plan.steps.empty()) reporter.Report();
+  return status;
+}
+
+// The journal holds the records the step rewrites and the live bytes its
+// copies overwrite (none when they all land in free space); the length does
+// not change. Blocks are copied in order of position, each from its first
+// sector on: moving down, a copy never overwrites source bytes it has yet to read.
+int Archive::MoveStep(const CompactPlan& plan, const CompactStep& step, CompactReporter& reporter) {
+  std::vector<std::size_t> slots;
+  Ranges overwritten(length_);
+  overwritten.Add(step.overwritten_begin, step.overwritten_end - step.overwritten_begin);
+  for (std::size_t b = step.first; b < step.last; ++b) {
+    const CompactBlock& block = plan.blocks[b];
+    for (std::size_t k = block.first; k < block.last; ++k) {
+      slots.push_back(plan.order[k]);
+      overwritten.Add(SlotPosition(plan.order[k]), kRecordSize);
+    }
+  }
+  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
+
+  bool written = true;
+  for (std::size_t b = step.first; written && b < step.last; ++b) {
+    const CompactBlock& block = plan.blocks[b];
+    written = MoveBlock(block, reporter);
+    const std::uint32_t shift = static_cast<std::uint32_t>((block.from - block.to) / kSectorSize);
+    for (std::size_t k = block.first; k < block.last; ++k)
+      directory_[plan.order[k]].offset -= shift;
+  }
+  // A rollback reads the directory back from the file, old offsets and all.
+  return FinishChange(written && WriteRecords(slots));
+}
+
+bool Archive::MoveBlock(const CompactBlock& block, CompactReporter& reporter) {
+  for (std::uint64_t done = 0; done < block.bytes;) {
+    const std::uint64_t n = std::min(kReportEvery, block.bytes - done);
+    if (!CopyFromArchive(block.from + done, file_, block.to + done, n)) return false;
+    done += n;
+    reporter.Moved(n);
+  }
+  return true;
+}
+
+// Writes the records of these slots from the directory in memory, runs of
+// neighbouring slots a buffer at a time.
+bool Archive::WriteRecords(std::vector<std::size_t>& slots) {
+  std::sort(slots.begin(), slots.end());
+  unsigned char* buffer = TransferBuffer();
+  for (std::size_t k = 0; k < slots.size();) {
+    const std::size_t first = slots[k];
+    std::size_t n = 0;
+    while (k < slots.size() && slots[k] == first + n && n < kRecordsPerTransfer) {
+      EncodeEntry(directory_[slots[k]], buffer + n * kRecordSize);
+      ++n;
+      ++k;
+    }
+    if (!file_.WriteAt(SlotPosition(first), buffer, n * kRecordSize)) return false;
+  }
+  return true;
+}
+
+// No record covers anything past `length` any more: cutting the file there
+// needs no journal, since the archive is sound whether or not the cut reaches
+// the disk.
+int Archive::CutTail(std::uint64_t length) {
+  if (length >= length_) return TORVANE_OK;
+  if (file_.Truncate(length) && file_.Sync() && MeasureLength()) return TORVANE_OK;
+  Resync();
+  return TORVANE_IO_ERROR;
+}
+
+}  // namespace torvane
