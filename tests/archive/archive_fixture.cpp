@@ -85,4 +85,37 @@ int OpenInOtherProcess(const std::string& path) {
 #endif
 }
 
+Bytes HoleyArchive() {
+  // Five records end the directory in sector 0; sectors 1-2, 43, 46 and 51-53 are holes.
+  return BuildArchive({{44, 2, "car.txd"},
+                       {200, 0, "empty"},
+                       {3, 40, "big.dff"},
+                       {47, 3, "a.dff"},
+                       {48, 3, "b.dff"}},
+                      54 * kSector);
+}
+
+::testing::AssertionResult SameEntries(const Bytes& before, const Bytes& after) {
+  const std::vector<Record> old_records = DirectoryOf(before);
+  const std::vector<Record> new_records = DirectoryOf(after);
+  if (old_records.size() != new_records.size()) {
+    return ::testing::AssertionFailure()
+           << "count " << new_records.size() << " instead of " << old_records.size();
+  }
+  for (std::size_t i = 0; i < old_records.size(); ++i) {
+    const Record& was = old_records[i];
+    const Record& is = new_records[i];
+    if (was.name != is.name || was.size != is.size) {
+      return ::testing::AssertionFailure()
+             << "slot " << i << " holds '" << is.name << "' of " << is.size
+             << " sectors instead of '" << was.name << "' of " << was.size;
+    }
+    if (was.size > 0 &&
+        SectorsOf(before, was.offset, was.size) != SectorsOf(after, is.offset, is.size)) {
+      return ::testing::AssertionFailure() << "the bytes of '" << is.name << "' changed";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace tvtest

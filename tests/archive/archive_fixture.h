@@ -40,6 +40,17 @@ bool CanBeHeld(const std::string& path);
 // returns the open's status code.
 int OpenInOtherProcess(const std::string& path);
 
+// An archive with a hole everywhere compaction looks: before the first entry's
+// data (which is larger than the transfer buffer and than that hole), between
+// entries, and after the last; an empty entry pointing past the end; two
+// entries that overlap; directory order unlike the order of the data.
+Bytes HoleyArchive();
+// The sectors HoleyArchive() takes once compacted.
+constexpr std::uint64_t kHoleyCompactedSectors = 47;
+// Whether every slot of `after` holds the entry of the same slot in `before`:
+// the same name and size, and the same bytes wherever each image puts them.
+::testing::AssertionResult SameEntries(const Bytes& before, const Bytes& after);
+
 // Every test starts and ends with the library closed.
 class ArchiveTest : public ::testing::Test {
  protected:
