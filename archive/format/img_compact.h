@@ -69,7 +69,7 @@ struct CompactPlan {
 // must copy live bytes into its journal keeps the journal small (a single
 // block larger than the limit still makes one step of its own).
 struct CompactLimits {
-  std::uint64_t step_bytes = 64u << 20;
+  std::uint64_t step_bytes = 256u << 20;
   std::uint64_t journal_bytes = 16u << 20;
 };
 
