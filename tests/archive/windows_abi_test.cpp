@@ -1,4 +1,4 @@
-// What a Windows caller sees of Torvane.dll: exactly five exports under plain
+// What a Windows caller sees of Torvane.dll: exactly six exports under plain
 // names and, on 32-bit Windows, stdcall functions that take their arguments off
 // the stack themselves (64-bit Windows has a single calling convention).
 #include <windows.h>
@@ -67,12 +67,23 @@ Fn Lookup(HMODULE module, const char* name) {
 
 class WindowsAbiTest : public ArchiveTest {};
 
-TEST_F(WindowsAbiTest, DllExportsExactlyTheFivePlainNames) {
+// The last counts IMGCompact reported.
+struct Progress {
+  unsigned long long moved = 0, total = 0;
+  static int __stdcall Seen(unsigned long long moved, unsigned long long total, void* context) {
+    auto* self = static_cast<Progress*>(context);
+    self->moved = moved;
+    self->total = total;
+    return 0;
+  }
+};
+
+TEST_F(WindowsAbiTest, DllExportsExactlyTheSixPlainNames) {
   ASSERT_NE(Torvane(), nullptr);
   std::vector<std::string> names = ExportedNames(Torvane());
   std::sort(names.begin(), names.end());
-  const std::vector<std::string> expected = {"IMGAddFile", "IMGClose", "IMGDelFile",
-                                             "IMGExtractFile", "IMGOpen"};
+  const std::vector<std::string> expected = {"IMGAddFile", "IMGClose",       "IMGCompact",
+                                             "IMGDelFile", "IMGExtractFile", "IMGOpen"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(GetProcAddress(Torvane(), "_IMGOpen@4"), nullptr);
   EXPECT_EQ(GetProcAddress(Torvane(), "IMGOpen@4"), nullptr);
@@ -86,12 +97,14 @@ TEST_F(WindowsAbiTest, LoadedByNameAndCalledThroughStdcallPointers) {
   using AddFn = int(__stdcall*)(const char*, const char*, int);
   using DelFn = int(__stdcall*)(const char*);
   using ExtractFn = int(__stdcall*)(const char*, const char*);
+  using CompactFn = int(__stdcall*)(TorvaneProgress, void*);
   auto open = Lookup<OpenFn>(module, "IMGOpen");
   auto close = Lookup<CloseFn>(module, "IMGClose");
   auto add = Lookup<AddFn>(module, "IMGAddFile");
   auto del = Lookup<DelFn>(module, "IMGDelFile");
   auto extract = Lookup<ExtractFn>(module, "IMGExtractFile");
-  ASSERT_TRUE(open && close && add && del && extract);
+  auto compact = Lookup<CompactFn>(module, "IMGCompact");
+  ASSERT_TRUE(open && close && add && del && extract && compact);
 
   const std::string archive = dir_.Path("gta3.img");
   WriteAll(archive, BuildArchive({{1, 1, "car.dff"}}));
@@ -105,9 +118,16 @@ TEST_F(WindowsAbiTest, LoadedByNameAndCalledThroughStdcallPointers) {
   const std::string out = dir_.Path("out.bin");
   EXPECT_EQ(extract("car.dff", out.c_str()), TORVANE_OK);
   EXPECT_EQ(ReadAll(out), Padded(Pattern(3000, 1)));
+  // The larger file went to the end, leaving sector 1 a hole. The progress
+  // callback is called back through a stdcall pointer with 64-bit counts.
+  Progress progress;
+  EXPECT_EQ(compact(&Progress::Seen, &progress), TORVANE_OK);
+  EXPECT_EQ(progress.moved, 2 * kSector);
+  EXPECT_EQ(progress.total, 2 * kSector);
   EXPECT_EQ(del("car.dff"), TORVANE_DELETED);
   close();
   EXPECT_EQ(CountOf(ReadAll(archive)), 0);
+  EXPECT_EQ(ReadAll(archive).size(), 3 * kSector);
   FreeLibrary(module);
 }
 
@@ -123,6 +143,7 @@ TEST_F(WindowsAbiTest, EachFunctionRemovesItsOwnArguments) {
   const FARPROC add = GetProcAddress(Torvane(), "IMGAddFile");
   const FARPROC del = GetProcAddress(Torvane(), "IMGDelFile");
   const FARPROC extract = GetProcAddress(Torvane(), "IMGExtractFile");
+  const FARPROC compact = GetProcAddress(Torvane(), "IMGCompact");
   DWORD removed = 0;
 
   // Closed: the entry operations answer 12.
@@ -131,6 +152,8 @@ TEST_F(WindowsAbiTest, EachFunctionRemovesItsOwnArguments) {
   EXPECT_EQ(CallWithThreeSlots(del, Ptr("a"), 0, 0, &removed), TORVANE_NOT_OPEN);
   EXPECT_EQ(removed, 4u);
   EXPECT_EQ(CallWithThreeSlots(extract, Ptr("a"), Ptr(out), 0, &removed), TORVANE_NOT_OPEN);
+  EXPECT_EQ(removed, 8u);
+  EXPECT_EQ(CallWithThreeSlots(compact, 0, 0, 0, &removed), TORVANE_NOT_OPEN);
   EXPECT_EQ(removed, 8u);
 
   EXPECT_EQ(CallWithThreeSlots(open, Ptr(archive), 0, 0, &removed), TORVANE_OK);
@@ -145,6 +168,12 @@ TEST_F(WindowsAbiTest, EachFunctionRemovesItsOwnArguments) {
   EXPECT_EQ(ReadAll(out), Padded(Pattern(10, 2)));
   EXPECT_EQ(CallWithThreeSlots(del, Ptr("a"), 0, 0, &removed), TORVANE_DELETED);
   EXPECT_EQ(removed, 4u);
+  Progress progress;
+  EXPECT_EQ(CallWithThreeSlots(compact, reinterpret_cast<DWORD>(&Progress::Seen),
+                               reinterpret_cast<DWORD>(&progress), 0, &removed),
+            TORVANE_OK);
+  EXPECT_EQ(removed, 8u);
+  EXPECT_EQ(progress.moved, progress.total);
   CallWithThreeSlots(close, 0, 0, 0, &removed);
   EXPECT_EQ(removed, 0u);
   EXPECT_EQ(CountOf(ReadAll(archive)), 1);

@@ -130,6 +130,36 @@ TEST_F(ImgCommandTest, CheckReportsWhatIsUnsoundAndChangesNothing) {
   EXPECT_EQ(Img({"check"}).status, 2);
 }
 
+// Sectors 3 and 4 are a hole; so is everything after car.txd.
+TEST_F(ImgCommandTest, CompactSaysWhatItReclaimsAndWithDryRunOnlySaysIt) {
+  const testing::Bytes holey = BuildArchive({{1, 2, "car.dff"}, {5, 1, "car.txd"}}, 7 * 2048);
+  WriteAll(archive_, holey);
+  const CommandResult checked = Img({"check", archive_});
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_NE(checked.out.find(": 6144 bytes in holes"), std::string::npos) << checked.out;
+
+  const CommandResult dry = Img({"compact", archive_, "--dry-run"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find(": 14336 bytes; compaction would reclaim 6144 bytes, moving 2048 bytes\n"),
+            std::string::npos)
+      << dry.out;
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), holey));
+
+  const CommandResult done = Img({"compact", archive_});
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_NE(done.out.find(": 14336 bytes before, 8192 bytes after\n"), std::string::npos)
+      << done.out;
+  EXPECT_EQ(ReadAll(archive_).size(), 8192u);
+  EXPECT_NE(Img({"check", archive_}).out.find(": no holes\n"), std::string::npos);
+
+  EXPECT_EQ(Img({"compact", archive_, "--now"}).status, 2);
+  WriteAll(archive_, BuildArchive({{1, 1, "a"}, {0, 1, "header"}}, 4 * 2048));
+  const CommandResult refused = Img({"compact", archive_});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("inside the directory"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("(code 14)"), std::string::npos) << refused.err;
+}
+
 TEST_F(ImgCommandTest, AChangeThatFailsPrintsNoSuccess) {
   dir_.MakeFolder("gta3.img-journal");  // no journal can be created
   const std::string file = dir_.Write("new.bin", "data");
