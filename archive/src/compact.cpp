@@ -56,14 +56,15 @@ int Archive::Compact(const CompactProgress& progress) {
   if (plan.verdict == CompactPlan::Verdict::kInsideDirectory) return TORVANE_BAD_ARCHIVE;
   if (plan.verdict == CompactPlan::Verdict::kPastEnd) return TORVANE_IO_ERROR;
   CompactReporter reporter(progress, plan.bytes_to_move);
-  for (const CompactStep& step : plan.steps) {
-    const int status = MoveStep(plan, step, reporter);
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    const int status = MoveStep(plan, plan.steps[i], reporter);
     if (status != TORVANE_OK) return status;
+    if (i + 1 == plan.steps.size()) break;  // the last report comes once the tail is cut
     reporter.Report();
     if (reporter.StopRequested()) return TORVANE_STOPPED;
   }
   const int status = CutTail(plan.compacted_length);
-  if (status == TORVANE_OK && plan.steps.empty()) reporter.Report();
+  if (status == TORVANE_OK) reporter.Report();
   return status;
 }
 
