@@ -1,7 +1,8 @@
 // Fuzzes Torvane with arbitrary archive bytes and a sequence of operations on
 // them, checking after each one that the archive stays consistent: the magic
-// and every other entry's data survive, the file never shrinks, and what an
-// operation reports matches what the file holds afterwards.
+// and every other entry's data survive, the file never shrinks but by a
+// compaction, and what an operation reports matches what the file holds
+// afterwards.
 //
 // Input: two bytes of length N, N bytes, then operations of three bytes each
 // (kind, name choice, size/seed). With the top bit of N clear the N bytes are
@@ -312,6 +313,47 @@ class Session {
     CHECK(ReadAll(out) == Bytes(before.begin() + r.Begin(), before.begin() + r.End()));
   }
 
+  // Every entry keeps its name, size, place in the directory and bytes, and
+  // the file ends right after the data, packed after the directory's sectors;
+  // an entry inside the directory or past the end is refused, nothing changed.
+  void Compact() {
+    const Bytes before = ReadAll(archive_);
+    const std::vector<Record> old = Parse(before, true);
+    const int status = IMGCompact(nullptr, nullptr);
+    if (!usable_) return CHECK(status == TORVANE_NOT_OPEN);
+    const Bytes after = ReadAll(archive_);
+    const std::uint64_t directory_end = 8 + 32 * old.size();
+    Ranges occupied;
+    bool inside = false, past = false;
+    for (const Record& r : old) {
+      if (r.size == 0) continue;
+      inside = inside || r.Begin() < directory_end;
+      past = past || r.End() > before.size();
+      occupied.push_back({r.Begin(), r.End()});
+    }
+    if (inside) return CHECK(status == TORVANE_BAD_ARCHIVE && after == before);
+    if (past) return CHECK(status == TORVANE_IO_ERROR && after == before);
+    CHECK(status == TORVANE_OK);
+    std::sort(occupied.begin(), occupied.end());
+    std::uint64_t packed = AlignUp(directory_end), reached = 0;
+    for (const auto& [from, to] : occupied) {
+      packed += to > reached ? to - std::max(from, reached) : 0;
+      reached = std::max(reached, to);
+    }
+    CHECK(after.size() == std::min<std::uint64_t>(before.size(), packed));
+    CHECK(Slice(after, 0, 8) == Slice(before, 0, 8));
+    const std::vector<Record> now = Parse(after, false);
+    CHECK(now.size() == old.size());
+    for (std::size_t i = 0; i < old.size(); ++i) {
+      CHECK(now[i].name == old[i].name && now[i].size == old[i].size);
+      if (old[i].size == 0) CHECK(now[i].offset == old[i].offset);
+      if (old[i].known && old[i].size > 0) {
+        CHECK(now[i].End() <= after.size());
+        CHECK(Slice(after, now[i].Begin(), now[i].End() - now[i].Begin()) == old[i].data);
+      }
+    }
+  }
+
   // A name the archive already holds, or one from the table.
   std::string PickName(unsigned char choice) {
     if (choice & 0x80) {
@@ -425,7 +467,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t op = 0; op < kMaxOperations && size >= 3; ++op, data += 3, size -= 3) {
     const unsigned char kind = data[0], choice = data[1], amount = data[2];
     const std::string name = session.PickName(choice);
-    switch (kind % 7) {
+    switch (kind % 8) {
       case 0:
       case 1:  // replace passes through its low 8 bits only
         session.Add(name, false, (kind & 0x40) ? 0x201 : 0x200, amount * 61u, kind);
@@ -444,6 +486,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 6:
         session.PlantJournal(choice, amount);
+        break;
+      case 7:
+        session.Compact();
         break;
     }
     session.CheckNoJournal();
