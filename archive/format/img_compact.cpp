@@ -53,12 +53,14 @@ std::uint64_t PlaceBlocks(const std::vector<Entry>& directory, std::uint64_t flo
 
 bool LandsInFreeSpace(const CompactBlock& block) { return block.bytes <= block.from - block.to; }
 
-// Cuts the moves into steps. A step that starts with a block landing in free
-// space takes every following block that still lands before the first one's
-// old place. One that starts with a block overlapping itself takes the
-// following blocks that would overlap themselves too, while its journal stays
-// within the limit: once a block would land in free space, a new step costs
-// less than journalling it.
+// Cuts the moves into steps. A step whose first block overlaps its own old
+// place must journal anyway: it takes the following blocks that would overlap
+// theirs too, while its journal stays within journal_bytes (once a block
+// would land in free space, a new step costs less than journalling it). A
+// step whose first block lands in free space takes the following blocks that
+// still land before the first one's old place, and beyond that as many as
+// spill_bytes of journal allow: a little journal costs less than the syncs of
+// another step while the holes passed so far are small.
 void CutSteps(const CompactLimits& limits, CompactPlan& plan) {
   const std::vector<CompactBlock>& blocks = plan.blocks;
   for (std::size_t i = 0; i < blocks.size();) {
@@ -66,21 +68,22 @@ void CutSteps(const CompactLimits& limits, CompactPlan& plan) {
     step.first = i;
     step.bytes = blocks[i].bytes;
     const std::uint64_t head = blocks[i].from;
-    const bool free_space = LandsInFreeSpace(blocks[i]);
+    const bool overlapping = !LandsInFreeSpace(blocks[i]);
+    const std::uint64_t budget = overlapping ? limits.journal_bytes : limits.spill_bytes;
     std::size_t j = i + 1;
     for (; j < blocks.size(); ++j) {
       const CompactBlock& block = blocks[j];
       const std::uint64_t end = block.to + block.bytes;
       if (step.bytes + block.bytes > limits.step_bytes) break;
-      if (free_space ? end > head : LandsInFreeSpace(block) || end - head > limits.journal_bytes) {
-        break;
-      }
+      if (end > head && end - head > budget) break;
+      if (overlapping && LandsInFreeSpace(block)) break;
       step.bytes += block.bytes;
     }
     step.last = j;
-    if (!free_space) {
+    const std::uint64_t end = blocks[j - 1].to + blocks[j - 1].bytes;
+    if (end > head) {
       step.overwritten_begin = head;
-      step.overwritten_end = blocks[j - 1].to + blocks[j - 1].bytes;
+      step.overwritten_end = end;
     }
     plan.steps.push_back(step);
     i = j;

@@ -12,8 +12,10 @@
 // A step moves a run of blocks and is then committed through the journal. A
 // step whose destinations lie wholly in free space overwrites no live byte, so
 // its journal needs only the records it changes; the old copies stay valid
-// until it is committed. Only a block larger than the gap in front of it
-// overwrites its own old bytes, and its step then names that range.
+// until it is committed. A block larger than the gap in front of it overwrites
+// its own old bytes, and a step may run on a little past the free space to
+// spare the syncs of another: such a step names the live range it overwrites,
+// which its journal holds.
 #pragma once
 
 #include <cstddef>
@@ -65,12 +67,15 @@ struct CompactPlan {
   std::uint64_t Reclaimable() const { return length - compacted_length; }
 };
 
-// Limits on one step, so that a stop request is answered soon, and a step that
-// must copy live bytes into its journal keeps the journal small (a single
-// block larger than the limit still makes one step of its own).
+// Limits on one step, so that a stop request is answered soon and journals
+// stay small (a single block larger than them still makes one step of its own).
 struct CompactLimits {
+  // Data one step moves.
   std::uint64_t step_bytes = 256u << 20;
+  // Live bytes journalled for blocks that overlap their own old place.
   std::uint64_t journal_bytes = 16u << 20;
+  // Live bytes journalled to spare a step.
+  std::uint64_t spill_bytes = 1u << 20;
 };
 
 // Plans the compaction of an archive of `length` bytes with this directory.

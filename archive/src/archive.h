@@ -30,8 +30,8 @@ class Archive {
   // stop once the current step is committed.
   using CompactProgress = std::function<bool(std::uint64_t moved, std::uint64_t total)>;
   // Moves entry data down over the holes until the archive ends right after
-  // its last entry (compact.cpp). Open's status codes, TORVANE_STOPPED after a
-  // stop request, TORVANE_BAD_ARCHIVE for an entry inside the directory.
+  // its last entry (compact.cpp). IMGCompact's status codes: 0, 12, 14 (an
+  // entry inside the directory), 16, or 18 (stopped on request).
   int Compact(const CompactProgress& progress);
 
   // Holds the archive and reads its directory as Open does, but only to look:

@@ -8,7 +8,6 @@
 // begins, so an interruption anywhere leaves each entry at its old place or
 // its new one, and compacting again goes on from there.
 #include <algorithm>
-#include <cstring>
 
 #include "archive.h"
 #include "torvane.h"

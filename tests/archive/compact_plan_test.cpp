@@ -71,7 +71,8 @@ TEST(CompactPlanTest, StepsKeepEveryEntryAndOverwriteOnlyWhatTheirJournalHolds) 
   for (int round = 0; round < 400; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     const Archive archive = RandomArchive(random);
-    const img::CompactLimits limits{(1 + random() % 60) * kSector, (1 + random() % 60) * kSector};
+    const img::CompactLimits limits{(1 + random() % 60) * kSector, (1 + random() % 60) * kSector,
+                                    (random() % 20) * kSector};
     const CompactPlan plan =
         img::PlanCompaction(archive.directory, archive.sectors * kSector, limits);
     ASSERT_EQ(plan.verdict, CompactPlan::Verdict::kReady);
@@ -83,7 +84,8 @@ TEST(CompactPlanTest, StepsKeepEveryEntryAndOverwriteOnlyWhatTheirJournalHolds) 
     std::uint64_t moved = 0;
     for (const img::CompactStep& step : plan.steps) {
       ASSERT_TRUE(step.bytes <= limits.step_bytes || step.last == step.first + 1);
-      ASSERT_TRUE(step.overwritten_end - step.overwritten_begin <= limits.journal_bytes ||
+      ASSERT_TRUE(step.overwritten_end - step.overwritten_begin <=
+                      std::max(limits.journal_bytes, limits.spill_bytes) ||
                   step.last == step.first + 1);
       std::vector<Entry> next = committed;
       for (std::size_t b = step.first; b < step.last; ++b) {
