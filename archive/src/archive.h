@@ -89,10 +89,16 @@ class Archive {
   bool CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to, std::uint64_t bytes);
 
   class CompactReporter;
+  struct SlotRecord {
+    std::size_t slot;
+    Entry record;
+  };
+  std::vector<SlotRecord> MovedRecords(const img::CompactPlan& plan,
+                                       const img::CompactStep& step) const;
   int MoveStep(const img::CompactPlan& plan, const img::CompactStep& step,
                CompactReporter& reporter);
   bool MoveBlock(const img::CompactBlock& block, CompactReporter& reporter);
-  bool WriteRecords(std::vector<std::size_t>& slots);
+  bool WriteRecords(const std::vector<SlotRecord>& records);
   int CutTail(std::uint64_t length);
 
   State state_ = State::kClosed;

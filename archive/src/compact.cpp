@@ -67,33 +67,49 @@ int Archive::Compact(const CompactProgress& progress) {
   return status;
 }
 
-// The journal holds the records the step rewrites and the live bytes its
-// copies overwrite (none when they all land in free space); the length does
-// not change. Blocks are copied in order of position, each from its first
-// sector on: moving down, a copy never overwrites source bytes it has yet to read.
-int Archive::MoveStep(const CompactPlan& plan, const CompactStep& step, CompactReporter& reporter) {
-  std::vector<std::size_t> slots;
-  Ranges overwritten(length_);
-  overwritten.Add(step.overwritten_begin, step.overwritten_end - step.overwritten_begin);
+// The step's new records, built before anything is written: each entry of
+// its blocks with its new offset, in order of slot.
+std::vector<Archive::SlotRecord> Archive::MovedRecords(const CompactPlan& plan,
+                                                       const CompactStep& step) const {
+  std::vector<SlotRecord> records;
   for (std::size_t b = step.first; b < step.last; ++b) {
     const CompactBlock& block = plan.blocks[b];
+    const std::uint32_t shift = static_cast<std::uint32_t>((block.from - block.to) / kSectorSize);
     for (std::size_t k = block.first; k < block.last; ++k) {
-      slots.push_back(plan.order[k]);
-      overwritten.Add(SlotPosition(plan.order[k]), kRecordSize);
+      SlotRecord moved{plan.order[k], directory_[plan.order[k]]};
+      moved.record.offset -= shift;
+      records.push_back(moved);
     }
   }
+  std::sort(records.begin(), records.end(),
+            [](const SlotRecord& a, const SlotRecord& b) { return a.slot < b.slot; });
+  return records;
+}
+
+// Every write of a step has its new bytes known before the journal is
+// written: the blocks' bytes at their old places, and the records built in
+// memory. The journal holds the records the step rewrites and the live bytes
+// its copies overwrite (none when they all land in free space); the length
+// does not change. Blocks are copied in order of position, each from its
+// first sector on: moving down, a copy never overwrites source bytes it has
+// yet to read.
+int Archive::MoveStep(const CompactPlan& plan, const CompactStep& step, CompactReporter& reporter) {
+  const std::vector<SlotRecord> records = MovedRecords(plan, step);
+  Ranges overwritten(length_);
+  overwritten.Add(step.overwritten_begin, step.overwritten_end - step.overwritten_begin);
+  for (const SlotRecord& moved : records) overwritten.Add(SlotPosition(moved.slot), kRecordSize);
   if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
 
   bool written = true;
   for (std::size_t b = step.first; written && b < step.last; ++b) {
-    const CompactBlock& block = plan.blocks[b];
-    written = MoveBlock(block, reporter);
-    const std::uint32_t shift = static_cast<std::uint32_t>((block.from - block.to) / kSectorSize);
-    for (std::size_t k = block.first; k < block.last; ++k)
-      directory_[plan.order[k]].offset -= shift;
+    written = MoveBlock(plan.blocks[b], reporter);
   }
+  written = written && WriteRecords(records);
   // A rollback reads the directory back from the file, old offsets and all.
-  return FinishChange(written && WriteRecords(slots));
+  if (written) {
+    for (const SlotRecord& moved : records) directory_[moved.slot] = moved.record;
+  }
+  return FinishChange(written);
 }
 
 bool Archive::MoveBlock(const CompactBlock& block, CompactReporter& reporter) {
@@ -106,16 +122,14 @@ bool Archive::MoveBlock(const CompactBlock& block, CompactReporter& reporter) {
   return true;
 }
 
-// Writes the records of these slots from the directory in memory, runs of
-// neighbouring slots a buffer at a time.
-bool Archive::WriteRecords(std::vector<std::size_t>& slots) {
-  std::sort(slots.begin(), slots.end());
+// Writes the records, runs of neighbouring slots a buffer at a time.
+bool Archive::WriteRecords(const std::vector<SlotRecord>& records) {
   unsigned char* buffer = TransferBuffer();
-  for (std::size_t k = 0; k < slots.size();) {
-    const std::size_t first = slots[k];
+  for (std::size_t k = 0; k < records.size();) {
+    const std::size_t first = records[k].slot;
     std::size_t n = 0;
-    while (k < slots.size() && slots[k] == first + n && n < kRecordsPerTransfer) {
-      EncodeEntry(directory_[slots[k]], buffer + n * kRecordSize);
+    while (k < records.size() && records[k].slot == first + n && n < kRecordsPerTransfer) {
+      EncodeEntry(records[k].record, buffer + n * kRecordSize);
       ++n;
       ++k;
     }
