@@ -1,6 +1,6 @@
 // IMGCompact: the holes closed with every entry's bytes, name and place in the
-// directory kept; progress and a stop request; archives it refuses; and an
-// archive grown by many installs and undos brought back to a fresh one's length.
+// directory kept; progress and a stop request; archives it refuses. (Many
+// installs and undos, then compaction: tests/install/install_compact_test.cpp.)
 #include <vector>
 
 #include "archive_fixture.h"
@@ -92,40 +92,6 @@ TEST_F(CompactTest, RefusesWhatItCannotMoveWithoutTouchingTheArchive) {
     EXPECT_EQ(IMGCompact(nullptr, nullptr), refusal);
     EXPECT_TRUE(SameBytes(Finish(), image));
   }
-}
-
-// Each install replaces two entries with larger files (to the end) and adds
-// one; each undo puts the stock files back and deletes the added one, as the
-// installer's records do.
-TEST_F(CompactTest, AfterFiftyInstallsAndUndosItIsAsLongAsAFreshArchive) {
-  std::vector<Record> records;
-  for (std::uint32_t i = 0; i < 12; ++i)
-    records.push_back({1 + 3 * i, 3, "stock" + std::to_string(i)});
-  records[4].name = "car.dff";
-  records[7].name = "car.txd";
-  const Bytes fresh = BuildArchive(records);
-  const std::string stock_dff = dir_.Write("stock.dff", SectorsOf(fresh, 13, 3));
-  const std::string stock_txd = dir_.Write("stock.txd", SectorsOf(fresh, 22, 3));
-  Start(fresh);
-  for (unsigned cycle = 0; cycle < 50; ++cycle) {
-    SCOPED_TRACE("cycle " + std::to_string(cycle));
-    const std::string dff = dir_.Write("car.dff", Pattern((4 + cycle % 3) * kSector - 5, cycle));
-    const std::string txd = dir_.Write("car.txd", Pattern(7000 + cycle, 100 + cycle));
-    const std::string extra = dir_.Write("extra.dff", Pattern(3000, 200 + cycle));
-    ASSERT_EQ(IMGAddFile(dff.c_str(), nullptr, 1), TORVANE_OK);
-    ASSERT_EQ(IMGAddFile(txd.c_str(), nullptr, 1), TORVANE_OK);
-    ASSERT_EQ(IMGAddFile(extra.c_str(), nullptr, 1), TORVANE_OK);
-    ASSERT_EQ(IMGAddFile(stock_dff.c_str(), "car.dff", 1), TORVANE_OK);
-    ASSERT_EQ(IMGAddFile(stock_txd.c_str(), "car.txd", 1), TORVANE_OK);
-    ASSERT_EQ(IMGDelFile("extra.dff"), TORVANE_DELETED);
-  }
-  const Bytes grown = Finish();
-  ASSERT_GT(grown.size(), 10 * fresh.size());
-  Start(grown);
-  EXPECT_EQ(IMGCompact(nullptr, nullptr), TORVANE_OK);
-  const Bytes compacted = Finish();
-  EXPECT_EQ(compacted.size(), fresh.size());
-  EXPECT_TRUE(SameEntries(fresh, compacted));
 }
 
 }  // namespace
