@@ -86,13 +86,13 @@ int OpenInOtherProcess(const std::string& path) {
 }
 
 Bytes HoleyArchive() {
-  // Five records end the directory in sector 0; sectors 1-2, 43, 46 and 51-53 are holes.
-  return BuildArchive({{44, 2, "car.txd"},
-                       {200, 0, "empty"},
-                       {3, 40, "big.dff"},
-                       {47, 3, "a.dff"},
-                       {48, 3, "b.dff"}},
-                      54 * kSector);
+  // Five records end the directory in sector 0; sectors 1-2, 7, 48-49 and 52-53
+  // are holes. The overlapping pair and big.dff each overlap their own old
+  // place, so the first step journals their bytes; car.txd then lands in free
+  // space, and its step journals only its record.
+  return BuildArchive(
+      {{50, 2, "car.txd"}, {200, 0, "empty"}, {8, 40, "big.dff"}, {3, 3, "a.dff"}, {4, 3, "b.dff"}},
+      54 * kSector);
 }
 
 ::testing::AssertionResult SameEntries(const Bytes& before, const Bytes& after) {

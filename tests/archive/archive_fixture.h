@@ -41,9 +41,9 @@ bool CanBeHeld(const std::string& path);
 int OpenInOtherProcess(const std::string& path);
 
 // An archive with a hole everywhere compaction looks: before the first entry's
-// data (which is larger than the transfer buffer and than that hole), between
-// entries, and after the last; an empty entry pointing past the end; two
-// entries that overlap; directory order unlike the order of the data.
+// data, between entries (one entry larger than the transfer buffer and than
+// the hole before it), and after the last; an empty entry pointing past the
+// end; two entries that overlap; directory order unlike the order of the data.
 Bytes HoleyArchive();
 // The sectors HoleyArchive() takes once compacted.
 constexpr std::uint64_t kHoleyCompactedSectors = 47;
