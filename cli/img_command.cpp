@@ -275,7 +275,10 @@ int Compact(const Args& args) {
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   const int status = archive->Compact(terminal ? torvane::Archive::CompactProgress(ShowProgress)
                                                : torvane::Archive::CompactProgress());
-  if (status != TORVANE_OK) return Fail(path, status);
+  if (status != TORVANE_OK) {
+    if (terminal) std::fputc('\n', stderr);  // ends the progress line
+    return Fail(path, status);
+  }
   const std::uint64_t after = archive->Length();
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
   std::printf("%s: %llu bytes before, %llu bytes after\n", path.c_str(), Ull(plan.length),
