@@ -137,18 +137,21 @@ typedef int(TORVANE_CALL* TorvaneProgress)(unsigned long long moved, unsigned lo
 /* Compacts the open archive in place: moves entry data down over the space
  * that no record covers, until the archive ends right after its last entry.
  * Every entry keeps its bytes, its name and its place in the directory; the
- * directory is not moved and keeps no slack. It works in steps, each one a
- * change as atomic and durable as any other, whose journal holds the records
- * it changes and only those bytes of entry data it overwrites in place, so it
- * needs no room for a second copy of the archive. progress (may be null) is
- * called as the data moves and at least once more at the end, with moved ==
- * total; when it returns non-zero the call stops once the current step is on
- * disk. Returns 0 (done, on disk), 12, 14 (an entry lies inside the
- * directory: nothing is moved), 16 (also for an entry past the archive's end,
- * then before anything is moved) or 18 (stopped). After 16 or 18 every entry
- * is whole at its old place or its new one, the archive is sound, and calling
- * IMGCompact again finishes the job (after 16 that left the library refusing
- * with 12: IMGClose, IMGOpen first). */
+ * directory stays where it is, and the first entry's data then begins at the
+ * sector after it (so a new entry later moves that entry to the end, as any
+ * addition without room does). It works in steps, each one a change as atomic
+ * and durable as any other, whose journal holds the records it changes and
+ * only such entry data as it overwrites in place (a few MiB at most, or one
+ * entry that is larger than the space in front of it), so it needs no room
+ * for a second copy of the archive. progress (may be null) is called as the
+ * data moves and at least once more at the end, with moved == total; when it
+ * returns non-zero the call stops once the current step is on disk. Returns
+ * 0 (done, on disk), 12, 14 (an entry lies inside the directory: nothing is
+ * moved), 16 (also for an entry past the archive's end, then before anything
+ * is moved) or 18 (stopped). After 16 or 18 every entry is whole at its old
+ * place or its new one, the archive is sound, and calling IMGCompact again
+ * finishes the job (after 16 that left the library refusing with 12:
+ * IMGClose, IMGOpen first). */
 TORVANE_API int TORVANE_CALL IMGCompact(TorvaneProgress progress, void* context);
 
 #ifdef __cplusplus
