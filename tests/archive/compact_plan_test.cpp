@@ -114,7 +114,9 @@ TEST(CompactPlanTest, StepsKeepEveryEntryAndOverwriteOnlyWhatTheirJournalHolds) 
       ASSERT_TRUE(Covered(committed, s)) << "sector " << s;
     }
     for (const Entry& entry : committed) {
-      if (entry.size > 0) EXPECT_LE(entry.DataEnd(), plan.compacted_length);
+      if (entry.size > 0) {
+        EXPECT_LE(entry.DataEnd(), plan.compacted_length);
+      }
     }
   }
 }

@@ -44,7 +44,9 @@ TEST_F(CompactTest, ClosesEveryHoleKeepingEachEntryAndTheDirectoryOrder) {
   const unsigned long long total = 46 * kSector;
   for (std::size_t i = 0; i < progress.calls.size(); ++i) {
     EXPECT_EQ(progress.calls[i].total, total);
-    if (i > 0) EXPECT_GE(progress.calls[i].moved, progress.calls[i - 1].moved);
+    if (i > 0) {
+      EXPECT_GE(progress.calls[i].moved, progress.calls[i - 1].moved);
+    }
   }
   EXPECT_EQ(progress.calls.back().moved, total);
 
