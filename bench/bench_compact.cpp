@@ -132,7 +132,7 @@ long PeakKiB() {
 
 void BM_Compact(benchmark::State& state) {
   static Workspace w;
-  double torvane = 0, plain = 0;
+  double torvane = 0, plain = 0, best = 1e9, plain_best = 1e9;
   long growth = 0;
   for (auto _ : state) {
     w.Build();
@@ -147,19 +147,24 @@ void BM_Compact(benchmark::State& state) {
     w.Build();
     start = Clock::now();
     PlainCompaction(w);
-    plain += Seconds(start);
+    const double p = Seconds(start);
+    plain += p;
     torvane += t;
+    best = std::min(best, t);
+    plain_best = std::min(plain_best, p);
     state.SetIterationTime(t);
   }
   state.counters["plain_s"] = benchmark::Counter(plain, benchmark::Counter::kAvgIterations);
   state.counters["ratio"] = torvane / plain;
+  // On a machine whose disk others use too, the fastest runs say most.
+  state.counters["best_ratio"] = best / plain_best;
   state.counters["moved_MiB"] = static_cast<double>(w.moved) / (1 << 20);
   state.counters["archive_MiB"] = static_cast<double>(w.length) / (1 << 20);
   state.counters["peak_growth_KiB"] = static_cast<double>(growth);
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(w.moved));
 }
 
-BENCHMARK(BM_Compact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Compact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

@@ -61,6 +61,17 @@ TEST_F(CompactTest, ClosesEveryHoleKeepingEachEntryAndTheDirectoryOrder) {
   EXPECT_EQ(again.calls[0].total, 0u);
 }
 
+// Moved one sector down, the entry overwrites all but one sector of itself,
+// through several rounds of the copy buffer.
+TEST_F(CompactTest, AnEntryLargerThanTheHoleBeforeItAndTheBufferMovesWhole) {
+  const Bytes before = Start(BuildArchive({{2, 1200, "big.dff"}}));
+  EXPECT_EQ(IMGCompact(nullptr, nullptr), TORVANE_OK);
+  const Bytes after = Finish();
+  EXPECT_EQ(after.size(), 1201 * kSector);
+  EXPECT_EQ(RecordAt(after, 0).offset, 1u);
+  EXPECT_TRUE(SameEntries(before, after));
+}
+
 TEST_F(CompactTest, AStopRequestEndsItAfterAStepAndCompactingAgainFinishes) {
   const Bytes before = Start(HoleyArchive());
   EXPECT_EQ(IMGCompact(nullptr, nullptr), TORVANE_OK);
