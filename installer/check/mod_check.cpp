@@ -151,8 +151,8 @@ void CheckIdeLine(const TInstallFields& fields, const std::vector<std::string>& 
   }
 }
 
-void CheckHandlingLine(const std::vector<std::string>& handling, const std::vector<std::string>& ide,
-                       Findings& findings) {
+void CheckHandlingLine(const std::vector<std::string>& handling,
+                       const std::vector<std::string>& ide, Findings& findings) {
   const char* file = "handling.cfg";
   if (handling.size() != kStockHandlingFieldCount) {
     Add(findings, Severity::kError, "handling-fields", file,
@@ -160,7 +160,8 @@ void CheckHandlingLine(const std::vector<std::string>& handling, const std::vect
   }
   for (std::size_t i = 0; i < handling.size() && i < kStockHandlingFieldCount; ++i) {
     const std::size_t field = i + 1;
-    if (field == kHandlingIdField || field == kDriveTypeField || field == kEngineTypeField) continue;
+    if (field == kHandlingIdField || field == kDriveTypeField || field == kEngineTypeField)
+      continue;
     const bool hex = field == kModelFlagsField || field == kHandlingFlagsField;
     if (hex ? !IsHex(handling[i]) : !IsDecimal(handling[i])) {
       Add(findings, Severity::kError, "handling-fields", file,
@@ -194,7 +195,8 @@ void CheckCarLines(const TInstallFields& fields, const std::vector<std::string>&
   }
   for (std::size_t i = 1; i < carmods.size(); ++i) {
     if (!IsUpgradePart(carmods[i]))
-      Add(findings, Severity::kWarning, "carmods-part", "carmods.dat", msg::CarmodsPart(carmods[i]));
+      Add(findings, Severity::kWarning, "carmods-part", "carmods.dat",
+          msg::CarmodsPart(carmods[i]));
   }
 }
 
@@ -318,8 +320,7 @@ Findings CheckMod(const std::string& gameDir, const TInstallFields& fields) {
   CheckModelAndTexture(fields, findings);
   CheckDataLines(fields, findings);
   CheckEntryNames(fields, findings);
-  const std::string archive =
-      JoinPath(JoinPath(gameDir, "models"), "gta3.img");
+  const std::string archive = JoinPath(JoinPath(gameDir, "models"), "gta3.img");
   CheckArchiveDirectory(archive, InstalledEntryNames(fields), findings);
   return findings;
 }

@@ -32,8 +32,8 @@ bool RandomAccessFile::ReadSome(std::uint64_t pos, unsigned char* bytes, std::si
                                 std::size_t& got) const {
   got = 0;
   while (got < n) {
-    const ssize_t r = ::pread(static_cast<int>(handle_), bytes + got, n - got,
-                              static_cast<off_t>(pos + got));
+    const ssize_t r =
+        ::pread(static_cast<int>(handle_), bytes + got, n - got, static_cast<off_t>(pos + got));
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) return false;
     if (r == 0) break;
