@@ -57,7 +57,7 @@ std::string Chunk(std::uint32_t type, const std::string& body, std::uint32_t sta
   return U32(type) + U32(static_cast<std::uint32_t>(body.size())) + U32(stamp) + body;
 }
 
-std::string Clump(std::size_t size, std::uint32_t stamp) {
+std::string Clump(std::size_t size, std::uint32_t stamp, std::size_t geometries) {
   const std::string frame =
       std::string(36, '\0') + U32(0) + U32(0) + U32(0) + U32(0xFFFFFFFF) + U32(0);
   const std::string frames = Chunk(
@@ -66,16 +66,18 @@ std::string Clump(std::size_t size, std::uint32_t stamp) {
       Chunk(kAtomic,
             Chunk(kStruct, U32(0) + U32(0) + U32(5) + U32(0), stamp) + Chunk(kExtension, "", stamp),
             stamp);
-  const auto build = [&](std::size_t dataSize) {
-    const std::string geometries =
-        Chunk(kGeometryList, Chunk(kStruct, U32(1), stamp) + Geometry(dataSize, stamp), stamp);
+  const auto build = [&](std::size_t dataEach) {
+    std::string list = Chunk(kStruct, U32(static_cast<std::uint32_t>(geometries)), stamp);
+    for (std::size_t i = 0; i < geometries; ++i) list += Geometry(dataEach, stamp);
     return Chunk(kClump,
-                 Chunk(kStruct, U32(1) + U32(0) + U32(0), stamp) + frames + geometries + atomic +
-                     Chunk(kExtension, "", stamp),
+                 Chunk(kStruct, U32(1) + U32(0) + U32(0), stamp) + frames +
+                     Chunk(kGeometryList, list, stamp) + atomic + Chunk(kExtension, "", stamp),
                  stamp);
   };
   const std::size_t bare = build(0).size();
-  return build(size > bare ? size - bare : 0);
+  const std::size_t each =
+      geometries == 0 || size <= bare ? 0 : (size - bare + geometries - 1) / geometries;
+  return build(each);
 }
 
 std::string TextureDictionary(std::size_t textures, std::size_t size, std::uint32_t stamp,

@@ -15,9 +15,11 @@ inline constexpr std::uint32_t kGameStamp = 0x1803FFFF;  // library 3.6.0.3
 // One chunk: type, body size and stamp (12 bytes, little-endian), then the body.
 std::string Chunk(std::uint32_t type, const std::string& body, std::uint32_t stamp = kGameStamp);
 
-// A clump with one frame, one geometry and one atomic; the geometry's data is
-// padded so that the file is at least `size` bytes long.
-std::string Clump(std::size_t size = 0, std::uint32_t stamp = kGameStamp);
+// A clump with one frame, `geometries` geometries of one material each and one
+// atomic; the geometries' data is padded so that the file is at least `size`
+// bytes long.
+std::string Clump(std::size_t size = 0, std::uint32_t stamp = kGameStamp,
+                  std::size_t geometries = 1);
 
 // A texture dictionary of `textures` textures named <name><n>, their pixel
 // data padded so that the file is at least `size` bytes long.
