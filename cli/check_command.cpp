@@ -85,6 +85,8 @@ int RunCheckCommand(const Args& given) {
   if (!IsModArguments(args)) return Usage();
   Findings findings;
   try {
+    if (args[1] == "--mod" && !DirectoryExists(args[2]) && !FileExists(args[2]))
+      throw Error(check_messages::ModMissing(FullPath(args[2])));
     ModFields mod;
     ReadModFields(args, mod);
     findings = CheckMod(args[0], mod.fields);

@@ -228,6 +228,12 @@ std::string NotAnArchive(const std::string& archive) {
          "\xE2\xE5\xF0\xF1\xE8\xE8 2";
 }
 
+std::string ModMissing(const std::string& path) {
+  // Папка или архив с модом '<path>' не найдены
+  return "\xCF\xE0\xEF\xEA\xE0 \xE8\xEB\xE8 \xE0\xF0\xF5\xE8\xE2 \xF1 \xEC\xEE\xE4\xEE\xEC " +
+         Quoted(path) + " \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED\xFB";
+}
+
 std::string ErrorLine(const std::string& message) {
   // Ошибка: <message>
   return "\xCE\xF8\xE8\xE1\xEA\xE0: " + message;

@@ -38,6 +38,8 @@ std::string CaseDuplicate(const std::string& archive, const std::string& first,
 // The game cannot be checked against.
 std::string GameFolderMissing(const std::string& folder);
 std::string NotAnArchive(const std::string& archive);
+// The mod's folder or archive does not exist.
+std::string ModMissing(const std::string& path);
 
 // How findings are listed: one line each, then the counts.
 std::string ErrorLine(const std::string& message);
