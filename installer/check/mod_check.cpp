@@ -77,7 +77,9 @@ std::string NameOfFile(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool Usable(const std::string& path, bool notFound) {
+// A model, texture or additional file the install would put into the archive:
+// a path (not the reader's not-found notice) naming an existing file.
+bool IsInstalledFile(const std::string& path, bool notFound = false) {
   return !notFound && !path.empty() && FileExists(path);
 }
 
@@ -139,12 +141,12 @@ void CheckIdeLine(const TInstallFields& fields, const std::vector<std::string>& 
                          StockIdeFieldCount(static_cast<int>(id))));
     }
   }
-  if (ide.size() > 1 && Usable(fields.DFF, fields.DFFNotFound) &&
+  if (ide.size() > 1 && IsInstalledFile(fields.DFF, fields.DFFNotFound) &&
       !EqualIgnoringCase(ide[1], NameOfFile(fields.DFF))) {
     Add(findings, Severity::kError, "ide-model-name", file,
         msg::IdeModelName(ide[1], img::EntryNameOf(fields.DFF)));
   }
-  if (ide.size() > 2 && Usable(fields.TXD, fields.TXDNotFound) &&
+  if (ide.size() > 2 && IsInstalledFile(fields.TXD, fields.TXDNotFound) &&
       !EqualIgnoringCase(ide[2], NameOfFile(fields.TXD))) {
     Add(findings, Severity::kError, "ide-txd-name", file,
         msg::IdeTxdName(ide[2], img::EntryNameOf(fields.TXD)));
@@ -215,6 +217,17 @@ void CheckEntryName(const std::string& path, Findings& findings) {
   }
 }
 
+// The files the install puts into the archive, in its order.
+std::vector<std::string> InstalledPaths(const TInstallFields& fields) {
+  std::vector<std::string> paths;
+  if (IsInstalledFile(fields.DFF, fields.DFFNotFound)) paths.push_back(fields.DFF);
+  if (IsInstalledFile(fields.TXD, fields.TXDNotFound)) paths.push_back(fields.TXD);
+  for (const TAdvItem& item : fields.Adv) {
+    if (item.checked && IsInstalledFile(item.path)) paths.push_back(item.path);
+  }
+  return paths;
+}
+
 std::vector<img::Entry> ReadArchiveDirectory(const std::string& archivePath) {
   const RandomAccessFile file(archivePath);
   unsigned char header[img::kHeaderSize];
@@ -259,12 +272,12 @@ std::size_t StockIdeFieldCount(int id) {
 }
 
 void CheckModelAndTexture(const TInstallFields& fields, Findings& findings) {
-  if (Usable(fields.DFF, fields.DFFNotFound)) {
+  if (IsInstalledFile(fields.DFF, fields.DFFNotFound)) {
     CheckModel(fields.DFF, findings);
   } else {
     Add(findings, Severity::kError, "model-missing", fields.DFF, msg::ModelMissing(fields.DFF));
   }
-  if (Usable(fields.TXD, fields.TXDNotFound)) {
+  if (IsInstalledFile(fields.TXD, fields.TXDNotFound)) {
     CheckTexture(fields.TXD, findings);
   } else {
     Add(findings, Severity::kError, "txd-missing", fields.TXD, msg::TextureMissing(fields.TXD));
@@ -281,20 +294,12 @@ void CheckDataLines(const TInstallFields& fields, Findings& findings) {
 
 std::vector<std::string> InstalledEntryNames(const TInstallFields& fields) {
   std::vector<std::string> names;
-  if (Usable(fields.DFF, fields.DFFNotFound)) names.push_back(img::EntryNameOf(fields.DFF));
-  if (Usable(fields.TXD, fields.TXDNotFound)) names.push_back(img::EntryNameOf(fields.TXD));
-  for (const TAdvItem& item : fields.Adv) {
-    if (item.checked && FileExists(item.path)) names.push_back(img::EntryNameOf(item.path));
-  }
+  for (const std::string& path : InstalledPaths(fields)) names.push_back(img::EntryNameOf(path));
   return names;
 }
 
 void CheckEntryNames(const TInstallFields& fields, Findings& findings) {
-  if (Usable(fields.DFF, fields.DFFNotFound)) CheckEntryName(fields.DFF, findings);
-  if (Usable(fields.TXD, fields.TXDNotFound)) CheckEntryName(fields.TXD, findings);
-  for (const TAdvItem& item : fields.Adv) {
-    if (item.checked && FileExists(item.path)) CheckEntryName(item.path, findings);
-  }
+  for (const std::string& path : InstalledPaths(fields)) CheckEntryName(path, findings);
 }
 
 void CheckArchiveDirectory(const std::string& archivePath, const std::vector<std::string>& names,

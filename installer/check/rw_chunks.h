@@ -9,7 +9,6 @@
 
 namespace wrenfield::rw {
 
-inline constexpr std::uint32_t kStruct = 0x01;
 inline constexpr std::uint32_t kExtension = 0x03;
 inline constexpr std::uint32_t kClump = 0x10;
 inline constexpr std::uint32_t kTextureNative = 0x15;
@@ -20,7 +19,6 @@ inline constexpr std::uint32_t kUvAnimationDictionary = 0x2B;
 inline constexpr std::size_t kHeaderSize = 12;
 // The game's own library version, 3.6.0.3, as its stamp 0x1803FFFF unpacks.
 inline constexpr std::uint32_t kGameVersion = 0x36003;
-inline constexpr std::uint32_t kGameStamp = 0x1803FFFF;
 
 // The library version a stamp stands for (0xVJNBB: 3.6.0.3 is 0x36003). Stamps
 // before 3.2 hold only 0xVJN in their low 16 bits and no build number.
