@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "check_messages.h"
 #include "entry_name.h"
@@ -75,6 +76,12 @@ std::string NameOfFile(const std::string& path) {
   const std::string name = img::EntryNameOf(path);
   const std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool HasExtension(const std::string& path, const char* extension) {
+  const std::string lower = AsciiLowerCase(path);
+  const std::size_t length = std::char_traits<char>::length(extension);
+  return lower.size() >= length && lower.compare(lower.size() - length, length, extension) == 0;
 }
 
 // A model, texture or additional file the install would put into the archive:
@@ -281,6 +288,12 @@ void CheckModelAndTexture(const TInstallFields& fields, Findings& findings) {
     CheckTexture(fields.TXD, findings);
   } else {
     Add(findings, Severity::kError, "txd-missing", fields.TXD, msg::TextureMissing(fields.TXD));
+  }
+  // The checked additional models and dictionaries go into the archive too.
+  for (const TAdvItem& item : fields.Adv) {
+    if (!item.checked || !IsInstalledFile(item.path)) continue;
+    if (HasExtension(item.path, ".dff")) CheckModel(item.path, findings);
+    if (HasExtension(item.path, ".txd")) CheckTexture(item.path, findings);
   }
 }
 

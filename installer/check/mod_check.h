@@ -34,7 +34,8 @@ bool HasErrors(const Findings& findings);
 // or a mod file exists but cannot be read.
 Findings CheckMod(const std::string& gameDir, const TInstallFields& fields);
 
-// The parts of CheckMod, each appending to `findings`.
+// The parts of CheckMod, each appending to `findings`. The model and texture
+// checks cover the checked additional .dff and .txd files as well.
 void CheckModelAndTexture(const TInstallFields& fields, Findings& findings);
 void CheckDataLines(const TInstallFields& fields, Findings& findings);
 void CheckEntryNames(const TInstallFields& fields, Findings& findings);

@@ -150,6 +150,15 @@ TEST_F(ModCheck, ModelAndTextureFindings) {
   EXPECT_EQ(older[0].file, fields.DFF);
   EXPECT_NE(older[0].message.find("3.4.0.3"), std::string::npos);
 
+  // Checked additional models and dictionaries are walked too; unchecked ones not.
+  testing::WriteAll(fields.DFF, clump);
+  testing::WriteAll(fields.TXD, textures);
+  fields.Adv = {{dir.Write("wheel.DFF", "cut"), true},
+                {dir.Write("extra.txd", clump), true},
+                {dir.Write("spare.dff", "unused"), false}};
+  EXPECT_EQ(FoundCodes(), (Codes{"model-not-clump", "txd-not-dictionary"}));
+  fields.Adv.clear();
+
   fields.DFF = dir.Path("nowhere.dff");
   fields.TXDNotFound = true;
   EXPECT_EQ(FoundCodes(), (Codes{"model-missing", "txd-missing"}));
