@@ -44,7 +44,8 @@ TEST(FixtureCliArchives, ReadThenInstallTheFieldsItPrinted) {
   EXPECT_TRUE(FileExists(fields.TXD)) << fields.TXD;
   const std::string fieldsFile = JoinPath(temporary.path(), "fields.json");
   WriteFileReplacing(fieldsFile, read.out);
-  const CommandResult install = RunCommand(cli::RunInstallCommand, {game, fieldsFile});
+  // The samples' model and texture are placeholders the mod check refuses.
+  const CommandResult install = RunCommand(cli::RunInstallCommand, {game, fieldsFile, "--force"});
   EXPECT_EQ(install.status, 0) << install.err;
 }
 
@@ -78,12 +79,13 @@ TEST(FixtureCliArchives, InstallFromAnArchiveAsFromTheFolderUnpackedByHand) {
                                          "variants/Mesa Plus+/Mesa (вариант 1)"}}) {
     const std::string fromArchive = DemoGame(temporary, "from-archive");
     const std::string byHand = DemoGame(temporary, "by-hand");
-    cli::Args args = {fromArchive, "--mod", Sample(mod.archive)};
+    // The samples' model and texture are placeholders the mod check refuses.
+    cli::Args args = {fromArchive, "--mod", Sample(mod.archive), "--force"};
     if (*mod.pick != '\0') args.insert(args.end(), {"--pick", mod.pick});
     const CommandResult archived = RunCommand(cli::RunInstallCommand, args);
     EXPECT_EQ(archived.status, 0) << archived.err;
-    const CommandResult manual =
-        RunCommand(cli::RunInstallCommand, {byHand, "--mod", SampleTree(mod.handFolder)});
+    const CommandResult manual = RunCommand(
+        cli::RunInstallCommand, {byHand, "--mod", SampleTree(mod.handFolder), "--force"});
     EXPECT_EQ(manual.status, 0) << manual.err;
     EXPECT_EQ(archived.out, manual.out);
     EXPECT_TRUE(GameTreeOf(fromArchive) == GameTreeOf(byHand)) << mod.archive;
