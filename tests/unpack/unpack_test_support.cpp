@@ -203,7 +203,7 @@ std::string ZipOf(const std::vector<ZipEntry>& entries) {
     Put16(directory, 0);  // comment
     Put16(directory, 0);  // disk
     Put16(directory, 0);  // internal attributes
-    Put32(directory, entry.unixMode << 16);
+    Put32(directory, entry.unixMode << 16 | entry.dosAttributes);
     Put32(directory, offset);
     directory += entry.name;
   }
