@@ -63,6 +63,9 @@ std::string SamplePathText(const std::string& utf8);
 
 // UTF-8 text as code page 1251 (the tests' expectations are written readable).
 std::string Cp(const std::string& utf8);
+// UTF-8 text as code page 866, as Russian zip tools store names without the
+// UTF-8 flag ("?" for what it lacks).
+std::string Cp866(const std::string& utf8);
 
 // A zip entry written as given: raw name bytes, general purpose flags, Unix mode
 // bits (file type included) when nonzero, deflated or stored, and the sizes and
