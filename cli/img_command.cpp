@@ -192,7 +192,12 @@ void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
                   NameOf(entries[finding.other]).c_str());
       break;
     case Kind::kDuplicateName:
-      std::printf("entry %zu bears the name '%s' of entry %zu\n", i, name.c_str(), finding.other);
+      if (NameOf(entries[finding.other]) == name) {
+        std::printf("entry %zu bears the name '%s' of entry %zu\n", i, name.c_str(), finding.other);
+      } else {
+        std::printf("entry %zu bears the name '%s' of entry %zu '%s' but for letter case\n", i,
+                    name.c_str(), finding.other, NameOf(entries[finding.other]).c_str());
+      }
       break;
     case Kind::kDirectoryPastEnd:
       break;

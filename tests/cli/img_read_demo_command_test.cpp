@@ -130,6 +130,28 @@ TEST_F(ImgCommandTest, CheckReportsWhatIsUnsoundAndChangesNothing) {
   EXPECT_EQ(Img({"check"}).status, 2);
 }
 
+// The game looks entries up without regard to the case of ASCII letters and uses
+// the first it meets: names equal but for that case are duplicates; Cyrillic
+// letters of code page 1251 and other bytes are compared as they are.
+TEST_F(ImgCommandTest, CheckTakesNamesEqualButForLetterCaseAsDuplicates) {
+  testing::Bytes image = BuildArchive({{1, 1, "monster.dff"},
+                                       {2, 1, "\xEC.txd"},  // м.txd
+                                       {3, 1, "MONSTER.txd"},
+                                       {4, 1, "Monster.DFF"},
+                                       {5, 1, "\xCC.txd"},  // М.txd
+                                       {6, 1, "monster.txd"}});
+  WriteAll(archive_, image);
+  const CommandResult checked = Img({"check", archive_});
+  EXPECT_EQ(checked.status, 1);
+  for (const char* line :
+       {"entry 3 bears the name 'Monster.DFF' of entry 0 'monster.dff' but for letter case\n",
+        "entry 5 bears the name 'monster.txd' of entry 2 'MONSTER.txd' but for letter case\n",
+        ": 2 problems found\n"}) {
+    EXPECT_NE(checked.out.find(line), std::string::npos) << line << "\n" << checked.out;
+  }
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), image));
+}
+
 TEST_F(ImgCommandTest, AChangeThatFailsPrintsNoSuccess) {
   dir_.MakeFolder("gta3.img-journal");  // no journal can be created
   const std::string file = dir_.Write("new.bin", "data");

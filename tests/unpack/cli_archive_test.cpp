@@ -94,6 +94,30 @@ TEST(FixtureCliArchives, InstallFromAnArchiveAsFromTheFolderUnpackedByHand) {
   }
 }
 
+// A zip of a Russian tool: names in code page 866 with the UTF-8 flag clear, and
+// folder entries marked only by their trailing "/", before their files.
+TEST(FixtureCliArchives, Cp866ZipWithFolderEntriesInstallsAsUnpackedByHand) {
+  SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
+  TemporaryRoot temporary;
+  const std::string byHandFolder =
+      SampleTree(testing::SamplePathText("variants/Mesa Plus+/Mesa (вариант 1)"));
+  const std::string top = testing::Cp866("Мой мод/");
+  const std::string inner = top + testing::Cp866("Меса (вариант 1)/");
+  std::vector<testing::ZipEntry> entries = {{top, ""}, {inner, ""}};
+  for (const auto& [name, bytes] : TreeOf(byHandFolder)) entries.push_back({inner + name, bytes});
+  const std::string archive = testing::ScratchFile("russian.zip", testing::ZipOf(entries));
+
+  const std::string fromArchive = DemoGame(temporary, "from-archive");
+  const std::string byHand = DemoGame(temporary, "by-hand");
+  const CommandResult archived =
+      RunCommand(cli::RunInstallCommand, {fromArchive, "--mod", archive});
+  EXPECT_EQ(archived.status, 0) << archived.err;
+  const CommandResult manual = RunCommand(cli::RunInstallCommand, {byHand, "--mod", byHandFolder});
+  EXPECT_EQ(manual.status, 0) << manual.err;
+  EXPECT_EQ(archived.out, manual.out);
+  EXPECT_TRUE(GameTreeOf(fromArchive) == GameTreeOf(byHand));
+}
+
 TEST(CliArchives, RefusedArchiveLeavesTheGameAndTheTemporaryFolderAlone) {
   TemporaryRoot temporary;
   const std::string game = DemoGame(temporary, "game");
