@@ -109,6 +109,9 @@ class Writer {
     return true;
   }
 
+  // Whether a write to the journal failed (rather than a read of what goes in it).
+  bool failed() const { return failed_; }
+
   // Writes what is buffered and the checksum of everything after it.
   bool Finish() {
     if (used_ + kTrailerSize > kTransferSize && !Flush()) return false;
@@ -125,7 +128,10 @@ class Writer {
 
   bool Write(std::size_t n) {
     if (n == 0) return true;
-    if (!out_.WriteAt(written_, buffer_, n)) return false;
+    if (!out_.WriteAt(written_, buffer_, n)) {
+      failed_ = true;
+      return false;
+    }
     written_ += n;
     used_ = 0;
     return true;
@@ -136,6 +142,7 @@ class Writer {
   std::size_t used_ = 0;
   std::uint64_t written_ = 0;
   Checksum sum_;
+  bool failed_ = false;
 };
 
 // Journals one range a chunk at a time: the archive's bytes and the change's
@@ -309,7 +316,6 @@ std::string Journal::StalePathFor(const std::string& journal_path, unsigned n) {
 bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length,
                     Ranges& ranges, NewBytes& new_bytes) {
   voided_ = false;
-  failure_.clear();
   const std::vector<Ranges::Range>& list = ranges.Merged();
   if (!Create()) return false;
   Writer writer(file_);
@@ -325,7 +331,12 @@ bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_l
   }
   // The folder too: a journal whose name a power cut takes away protects nothing.
   if (written && writer.Finish() && file_.Sync() && SyncFolderOf(path_.c_str())) return true;
-  failure_ = LastSystemError();
+  // A failed read of the archive or of the new bytes is no fault of the journal.
+  if (!written && !writer.failed()) {
+    failure_.clear();
+  } else {
+    failure_ = LastSystemError();
+  }
   Delete();  // what there is of it protects nothing yet
   return false;
 }
@@ -334,12 +345,14 @@ bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_l
 // or incomplete journal that the open could not delete (the open rolled back
 // or set aside any other, and the archive has been held since): it goes first.
 bool Journal::Create() {
+  failure_.clear();
   if (file_.Open(path_.c_str(), File::Mode::kCreateNew)) return true;
+  const std::string reason = LastSystemError();
   if (KindOf(path_.c_str()) == PathKind::kFile && RemoveFile(path_.c_str()) &&
       file_.Open(path_.c_str(), File::Mode::kCreateNew)) {
     return true;
   }
-  failure_ = LastSystemError();
+  failure_ = reason;
   return false;
 }
 
