@@ -59,11 +59,12 @@ void SaySetAside(const torvane::Archive& archive, const std::string& path) {
                path.c_str(), archive.SetAsideJournal().c_str());
 }
 
-// A change that failed: the journal is named when it could not be written.
+// A change that failed: when its journal could not be written, the journal
+// and the system's reason are named rather than `what`.
 int FailChange(const torvane::Archive& archive, const std::string& what, int status) {
   if (status != TORVANE_IO_ERROR || archive.JournalFailure().empty()) return Fail(what, status);
-  std::fprintf(stderr, "wrenfield-cli img: the journal %s cannot be written: %s\n",
-               archive.JournalPath().c_str(), archive.JournalFailure().c_str());
+  std::fprintf(stderr, "wrenfield-cli img: cannot write the journal %s: %s (code %d)\n",
+               archive.JournalPath().c_str(), archive.JournalFailure().c_str(), status);
   return 1;
 }
 
@@ -174,8 +175,7 @@ bool ReportJournal(const std::string& where, torvane::Journal::Found journal) {
                   where.c_str());
       break;
     case Found::kIncomplete:
-      std::printf("%s: an incomplete or void journal; opening the archive deletes it\n",
-                  where.c_str());
+      std::printf("%s: an incomplete journal; opening the archive deletes it\n", where.c_str());
       break;
     case Found::kLink:
       std::printf("%s: a link where the journal goes, never followed; every change will fail\n",
