@@ -170,9 +170,10 @@ bool ReportJournal(const std::string& where, torvane::Journal::Found journal) {
       std::printf("%s: a change was cut off; opening the archive rolls it back\n", where.c_str());
       break;
     case Found::kStale:
-      std::printf("%s: the record of an interrupted change that does not match the archive; "
-                  "opening the archive sets it aside\n",
-                  where.c_str());
+      std::printf(
+          "%s: the record of an interrupted change that does not match the archive; "
+          "opening the archive sets it aside\n",
+          where.c_str());
       break;
     case Found::kIncomplete:
       std::printf("%s: an incomplete journal; opening the archive deletes it\n", where.c_str());
@@ -200,9 +201,10 @@ std::size_t ReportSetAside(const std::string& journal) {
     const std::string stale = torvane::Journal::StalePathFor(journal, n);
     std::error_code error;
     if (!std::filesystem::exists(stale, error)) break;
-    std::printf("%s: the record of an interrupted change that did not match the archive, set "
-                "aside\n",
-                stale.c_str());
+    std::printf(
+        "%s: the record of an interrupted change that did not match the archive, set "
+        "aside\n",
+        stale.c_str());
     ++found;
   }
   return found;

@@ -189,7 +189,8 @@ Bytes JournalOf(std::uint64_t old_length, const Bytes& now,
     put64(journal, at);
     put64(journal, bytes.size());
     for (std::uint64_t piece = at; piece < at + bytes.size();) {
-      const std::uint64_t end = std::min<std::uint64_t>(at + bytes.size(), (piece / kBlock + 1) * kBlock);
+      const std::uint64_t end =
+          std::min<std::uint64_t>(at + bytes.size(), (piece / kBlock + 1) * kBlock);
       Bytes fresh(static_cast<std::size_t>(end - piece), '\0');
       for (std::uint64_t i = piece; i < end && i < now.size(); ++i) fresh[i - piece] = now[i];
       put64(journal, TwoSums(fresh));

@@ -122,8 +122,7 @@ class ChangeBytes final : public NewBytes {
     std::size_t got = 0;
     if (from < data_end) {
       const std::size_t want = static_cast<std::size_t>(data_end - from);
-      if (!source_->ReadAt(from - copy_at_, bytes + (from - position), want, &got) ||
-          got != want) {
+      if (!source_->ReadAt(from - copy_at_, bytes + (from - position), want, &got) || got != want) {
         return false;
       }
     }

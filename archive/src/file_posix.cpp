@@ -234,5 +234,4 @@ bool SyncFolderOf(const char* path) {
   return r == 0;
 }
 
-
 }  // namespace torvane

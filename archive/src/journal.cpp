@@ -255,8 +255,10 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
 
 // Whether the journal is complete and valid, touching nothing.
 Verdict Check(File& journal, Header* header) {
-  return Walk(journal, header, [](std::uint64_t, const unsigned char*, std::size_t,
-                                  const unsigned char*) { return Verdict::kValid; });
+  return Walk(journal, header,
+              [](std::uint64_t, const unsigned char*, std::size_t, const unsigned char*) {
+                return Verdict::kValid;
+              });
 }
 
 // Whether the archive is the file a valid journal was written for, caught
@@ -498,12 +500,12 @@ bool Journal::Delete() {
 bool Journal::RestoreFrom(File& journal, File& archive) {
   Header header;
   if (Check(journal, &header) != Verdict::kValid) return false;
-  const Verdict restored = Walk(journal, &header,
-                                [&archive](std::uint64_t at, const unsigned char* bytes,
-                                           std::size_t n, const unsigned char*) {
-                                  return archive.WriteAt(at, bytes, n) ? Verdict::kValid
-                                                                       : Verdict::kIoError;
-                                });
+  const Verdict restored =
+      Walk(journal, &header,
+           [&archive](std::uint64_t at, const unsigned char* bytes, std::size_t n,
+                      const unsigned char*) {
+             return archive.WriteAt(at, bytes, n) ? Verdict::kValid : Verdict::kIoError;
+           });
   std::uint64_t length = 0;
   return restored == Verdict::kValid && archive.Size(&length) &&
          (length == header.old_length || archive.Truncate(header.old_length)) && archive.Sync();

@@ -98,9 +98,9 @@ TEST_F(StaleJournalTest, BlocksEachOldOrNewAreRolledBackAndABlockTornWithinIsNot
     const Bytes after = Outcome(change);
     const auto [mixed, journal] = LeaveJournal(change, 0);
     ASSERT_EQ(mixed, change.before);
-    for (bool (*pick)(std::size_t) : {+[](std::size_t b) { return b % 2 == 0; },
-                                      +[](std::size_t b) { return b % 2 == 1; },
-                                      +[](std::size_t b) { return b % 3 == 0; }}) {
+    for (bool (*pick)(std::size_t) :
+         {+[](std::size_t b) { return b % 2 == 0; }, +[](std::size_t b) { return b % 2 == 1; },
+          +[](std::size_t b) { return b % 3 == 0; }}) {
       Bytes blend = Blend(change.before, after, pick);
       // The new length may lie between the old and the new one.
       if (after.size() > change.before.size()) {
@@ -277,10 +277,14 @@ TEST_F(StaleJournalTest, ExtractionRefusesTheArchiveAndItsJournalHoweverSpelled)
   fs::create_symlink(archive_, link_to_archive);
   const std::string hard_link = dir_.Path("hard.img");
   fs::create_hard_link(archive_, hard_link);
-  const std::vector<std::string> spellings = {
-      sub + "/../" + name + "-journal", parent + "//" + name + "-journal",
-      parent + "/./" + name + "-journal", link_to_journal,
-      sub + "/../" + name, link_to_archive, hard_link, archive_};
+  const std::vector<std::string> spellings = {sub + "/../" + name + "-journal",
+                                              parent + "//" + name + "-journal",
+                                              parent + "/./" + name + "-journal",
+                                              link_to_journal,
+                                              sub + "/../" + name,
+                                              link_to_archive,
+                                              hard_link,
+                                              archive_};
   ASSERT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
   for (const std::string& output : spellings) {
     EXPECT_EQ(IMGExtractFile("car.dff", output.c_str()), TORVANE_CANNOT_OPEN) << output;
