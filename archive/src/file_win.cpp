@@ -129,15 +129,22 @@ bool File::Truncate(std::uint64_t length) {
 bool File::Id(FileId* id) const { return IdOfHandle(Native(handle_), id); }
 
 // The final path of the open handle, without the "\\?\" the system puts before it.
+// The buffer grows until the path fits: what the call reports as needed does
+// not count the terminating zero everywhere.
 bool File::FinalPath(const char*, std::string* full) const {
-  const DWORD needed = GetFinalPathNameByHandleA(Native(handle_), nullptr, 0,
-                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (needed == 0) return false;
-  std::string path(needed, '\0');
-  const DWORD written = GetFinalPathNameByHandleA(Native(handle_), &path[0], needed,
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (written == 0 || written >= needed) return false;
-  path.resize(written);
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(path.size());
+    const DWORD written = GetFinalPathNameByHandleA(Native(handle_), &path[0], size, kFlags);
+    if (written == 0) return false;
+    if (written < size) {
+      path.resize(written);
+      break;
+    }
+    if (size > 32768) return false;
+    path.assign(std::size_t{written} + 1 > size * 2u ? written + 1 : size * 2u, '\0');
+  }
   if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) {
     path = "\\\\" + path.substr(8);
   } else if (path.compare(0, 4, "\\\\?\\") == 0) {

@@ -54,7 +54,9 @@ TEST_F(JournalTest, ARollbackThatFailsIsLeftForTheNextOpen) {
     if (status == TORVANE_OK) {
       // Rolled back and voided; a void journal that could not be deleted is
       // harmless and stays.
-      if (Exists(journal_)) EXPECT_EQ(ReadAll(journal_).substr(0, 8), Bytes(8, '\0'));
+      if (Exists(journal_)) {
+        EXPECT_EQ(ReadAll(journal_).substr(0, 8), Bytes(8, '\0'));
+      }
       EXPECT_TRUE(SameBytes(ReadAll(archive_), change.before));
       if (!fired) break;
       continue;
