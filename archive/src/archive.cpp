@@ -25,9 +25,9 @@ bool Overlaps(std::uint64_t begin, std::uint64_t end, std::uint64_t other_begin,
   return begin < end && other_begin < other_end && begin < other_end && other_begin < end;
 }
 
-// The bytes of [position, position + n), a part of [SlotPosition(index),
-// SlotPosition(count)), once every record after `index` has moved one slot
-// lower and the former last slot is zero bytes.
+// The bytes of [position, position + n), a part of the directory's slots from
+// a deleted record on, once every record after it has moved one slot lower
+// and the former last slot is zero bytes.
 void EncodeShifted(const std::vector<Entry>& directory, std::uint64_t position,
                    unsigned char* bytes, std::size_t n) {
   const std::uint64_t end = position + n;
