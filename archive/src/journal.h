@@ -117,6 +117,12 @@ class Journal {
   // durable. Every byte a range covers must be told or stay as it is. False
   // when that fails; then the archive must not be touched, and failure()
   // tells why.
+  //
+  // new_bytes is asked during Begin only, before anything is written: a
+  // change that moves bytes within the archive tells them by reading the
+  // archive's current bytes from where they come. A change that shrinks the
+  // archive (new_length below old_length) journals the tail it cuts off as a
+  // range, whose new bytes count as zero, and truncates last.
   bool Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length, Ranges& ranges,
              NewBytes& new_bytes);
   // The commit point: voids the journal durably, then deletes it (a journal
