@@ -357,9 +357,21 @@ bool Journal::Create() {
   failure_.clear();
   if (file_.Open(path_.c_str(), File::Mode::kCreateNew)) return true;
   const std::string reason = LastSystemError();
-  if (KindOf(path_.c_str()) == PathKind::kFile && RemoveFile(path_.c_str()) &&
-      file_.Open(path_.c_str(), File::Mode::kCreateNew)) {
-    return true;
+  switch (KindOf(path_.c_str())) {
+    case PathKind::kLink:
+      failure_ = "a link stands at its path (never followed)";
+      return false;
+    case PathKind::kOther:
+      failure_ = "a folder or other non-file stands at its path";
+      return false;
+    case PathKind::kFile:
+      if (RemoveFile(path_.c_str()) && file_.Open(path_.c_str(), File::Mode::kCreateNew)) {
+        return true;
+      }
+      break;
+    case PathKind::kMissing:
+    case PathKind::kUnknown:
+      break;
   }
   failure_ = reason;
   return false;

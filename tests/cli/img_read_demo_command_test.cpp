@@ -189,8 +189,9 @@ TEST_F(ImgCommandTest, AChangeThatFailsPrintsNoSuccess) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_NE(failed.err.find("(code 16)"), std::string::npos) << failed.err;
-    // The journal is named, not the file to add.
-    EXPECT_NE(failed.err.find("cannot write the journal " + archive_ + "-journal"),
+    // The journal is named, not the file to add, and what stands in its way.
+    EXPECT_NE(failed.err.find("cannot write the journal " + archive_ +
+                              "-journal: a folder or other non-file stands at its path"),
               std::string::npos)
         << failed.err;
   }
