@@ -53,8 +53,9 @@ namespace torvane {
 // The ranges of the archive that a change will overwrite, as far as they lie
 // within the archive's length before the change. Each range is one write of
 // the change, or several whose calls end at block boundaries (Journal::
-// kBlockSize): a change cut off between two calls then leaves each block of
-// each range whole, old or new, which is what the next open checks.
+// kBlockSize), and no byte is written twice: a change cut off between two
+// calls then leaves each block of each range whole, old or new, which is
+// what the next open checks.
 class Ranges {
  public:
   struct Range {
