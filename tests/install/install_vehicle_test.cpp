@@ -107,6 +107,27 @@ void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
   }
 }
 
+// A journal beside the archive that Torvane cannot match to it (here one of
+// an older layout) is set aside on opening; the installation says so once,
+// naming the file, and goes on.
+TEST(InstallVehicle, SaysOnceThatARecordOfAnInterruptedChangeWasSetAside) {
+  DemoInstall demo;
+  const std::string journal = demo.archive() + "-journal";
+  std::string older = std::string("TVJOURNL") + std::string("\x01\0\0\0", 4);
+  older.resize(48, '\0');
+  WriteAll(journal, older);
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(progress.events, "ORIE");
+  ASSERT_EQ(progress.recovered.size(), 1u);
+  const std::string& said = progress.recovered[0];
+  EXPECT_EQ(said.rfind(msg::kJournalSetAside, 0), 0u) << said;
+  EXPECT_NE(said.find("-journal.stale'"), std::string::npos) << said;
+  EXPECT_FALSE(Exists(journal));
+  EXPECT_EQ(ReadAll(journal + ".stale"), older);
+  EXPECT_TRUE(UndoInstall(demo.game, 0, false).recovered.empty());
+}
+
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
   ExpectRefusedUnchanged([](DemoInstall& d) { d.game.clear(); }, msg::kNoGameFolder, "");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir.Path("nowhere"); },
