@@ -1,7 +1,7 @@
 // wrenfield-cli install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR|ARCHIVE
-// [--pick FOLDER]: runs the installation with reviewed fields (the JSON `read`
-// prints) or with what the reader finds in a mod folder or archive, and reports as
-// the window would. An archive's unpacked copy goes when the command ends.
+// [--pick FOLDER] [--force]: checks the mod, then runs the installation with reviewed fields (the
+// JSON `read` prints) or with what the reader finds in a mod folder or archive, and reports as the
+// window would. An archive's unpacked copy goes when the command ends.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -12,6 +12,7 @@
 #include "file_system.h"
 #include "install_messages.h"
 #include "install_vehicle.h"
+#include "mod_check.h"
 #include "mod_choice.h"
 #include "read_data.h"
 #include "text_encoding.h"
@@ -21,8 +22,8 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: wrenfield-cli install GAMEDIR FIELDS\n"
-      "       wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n",
+      "usage: wrenfield-cli install GAMEDIR FIELDS [--force]\n"
+      "       wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--force]\n",
       stderr);
   return 2;
 }
@@ -65,25 +66,46 @@ std::string FirstUnfitField(const TInstallFields& fields, const std::string& rep
   return "";
 }
 
+// The mod check before the installation: its findings go to stderr; false
+// (nothing installed) when it found an error and --force was not given. A game
+// the check cannot read is left to the installation, which reports it.
+bool CheckPasses(const std::string& gameDir, const TInstallFields& fields, bool force) {
+  Findings findings;
+  try {
+    findings = CheckMod(gameDir, fields);
+  } catch (const Error&) {
+    return true;
+  }
+  if (findings.empty()) return true;
+  PrintFindings(findings, stderr);
+  if (!HasErrors(findings) || force) return true;
+  std::fputs(
+      "wrenfield-cli: the mod check found errors; nothing was installed (--force "
+      "installs anyway)\n",
+      stderr);
+  return false;
+}
+
 }  // namespace
 
-int RunInstallCommand(const Args& args) {
-  const bool fromMod =
-      (args.size() == 3 || (args.size() == 5 && args[3] == "--pick")) && args[1] == "--mod";
-  if (!fromMod && (args.size() != 2 || args[1].rfind("--", 0) == 0)) return Usage();
+int RunInstallCommand(const Args& given) {
+  Args args;
+  bool force = false;
+  for (const std::string& arg : given) {
+    if (arg == "--force" && !force) {
+      force = true;
+    } else {
+      args.push_back(arg);
+    }
+  }
+  if (!IsModArguments(args)) return Usage();
   const std::string& gameDir = args[0];
 
-  TInstallFields fields;
-  std::string replacedHandlingId;
-  std::optional<ModSource> source;  // holds an archive's unpacked files until the end
+  ModFields mod;
   try {
-    if (fromMod) {
-      source.emplace(args[2]);
-      const std::string pick = args.size() == 5 ? PickArgument(args[4]) : "";
-      ReadData(ChooseModFolder(*source, pick), fields, replacedHandlingId);
-    } else {
-      fields = ParseFieldsJson(ReadFileBytes(args[1]), replacedHandlingId);
-      const std::string unfit = FirstUnfitField(fields, replacedHandlingId);
+    ReadModFields(args, mod);
+    if (!mod.source) {
+      const std::string unfit = FirstUnfitField(mod.fields, mod.replacedHandlingId);
       if (!unfit.empty()) {
         std::fprintf(stderr,
                      "wrenfield-cli: the field \"%s\" holds a line break or a NUL byte; "
@@ -98,6 +120,9 @@ int RunInstallCommand(const Args& args) {
     std::fprintf(stderr, "wrenfield-cli: %s; nothing was installed\n", e.what());
     return 1;
   }
+  if (!CheckPasses(gameDir, mod.fields, force)) return 2;
+  const TInstallFields& fields = mod.fields;
+  const std::string& replacedHandlingId = mod.replacedHandlingId;
 
   ConsoleProgress progress;
   try {

@@ -3,11 +3,14 @@
 //
 // The format layer plans it (img_compact.h): which blocks move where, and
 // which live bytes, if any, a step overwrites. Every write of a step has new
-// bytes known before it is made: a copy from another place of the archive, or
-// directory records held in memory. A step is committed before the next one
-// begins, so an interruption anywhere leaves each entry at its old place or
-// its new one, and compacting again goes on from there.
+// bytes known before it is made, and told to the journal (StepBytes): a copy
+// from another place of the archive, or directory records held in memory.
+// Each range the journal holds is written by one call, or by several whose
+// calls end at the journal's block boundaries, never a byte twice. A step is committed before the
+// next one begins, so an interruption anywhere leaves each entry at its old place or its new one,
+// and compacting again goes on from there.
 #include <algorithm>
+#include <cstring>
 
 #include "archive.h"
 #include "torvane.h"
@@ -25,8 +28,68 @@ constexpr std::uint64_t kReportEvery = 4u << 20;
 // a buffer of its own, larger than the transfer buffer, and as bounded.
 constexpr std::size_t kMoveSize = 1u << 20;
 alignas(64) unsigned char g_move[kMoveSize];
-static_assert(kReportEvery % kMoveSize == 0, "reports fall on whole copies");
+static_assert(kMoveSize % Journal::kBlockSize == 0, "copies end at block boundaries");
 constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
+
+// The end of one copy call that begins at position: at most the move buffer,
+// and a boundary of the journal's blocks unless it is the block's end.
+std::uint64_t CopyEnd(std::uint64_t position, std::uint64_t end) {
+  const std::uint64_t limit = (position + kMoveSize) / Journal::kBlockSize * Journal::kBlockSize;
+  return std::min(end, limit);
+}
+
+// Calls run(first, n) for each write of the records: neighbouring slots
+// together, as many as the transfer buffer holds.
+template <typename Run>
+bool ForEachRecordRun(const std::vector<Archive::SlotRecord>& records, Run&& run) {
+  for (std::size_t k = 0; k < records.size();) {
+    std::size_t n = 1;
+    while (k + n < records.size() && records[k + n].slot == records[k].slot + n &&
+           n < kRecordsPerTransfer) {
+      ++n;
+    }
+    if (!run(k, n)) return false;
+    k += n;
+  }
+  return true;
+}
+
+// What a step writes, told to its journal before anything is written: each
+// block's bytes, read from its old place, and the records.
+class StepBytes final : public NewBytes {
+ public:
+  StepBytes(File& archive, const CompactPlan& plan, const CompactStep& step,
+            const std::vector<Archive::SlotRecord>& records)
+      : archive_(archive), plan_(plan), step_(step), records_(records) {}
+
+  // [position, position + n) lies in one range: one block's new place, or one
+  // run of records.
+  bool Fill(std::uint64_t position, unsigned char* bytes, std::size_t n) override {
+    for (std::size_t b = step_.first; b < step_.last; ++b) {
+      const CompactBlock& block = plan_.blocks[b];
+      if (position < block.to || position >= block.to + block.bytes) continue;
+      std::size_t got = 0;
+      return archive_.ReadAt(position + (block.from - block.to), bytes, n, &got) && got == n;
+    }
+    for (const Archive::SlotRecord& moved : records_) {
+      const std::uint64_t at = SlotPosition(moved.slot);
+      const std::uint64_t from = std::max(position, at);
+      const std::uint64_t to = std::min(position + n, at + kRecordSize);
+      if (from >= to) continue;
+      unsigned char record[kRecordSize];
+      EncodeEntry(moved.record, record);
+      std::memcpy(bytes + (from - position), record + (from - at),
+                  static_cast<std::size_t>(to - from));
+    }
+    return true;
+  }
+
+ private:
+  File& archive_;
+  const CompactPlan& plan_;
+  const CompactStep& step_;
+  const std::vector<Archive::SlotRecord>& records_;
+};
 
 }  // namespace
 
@@ -101,9 +164,19 @@ std::vector<Archive::SlotRecord> Archive::MovedRecords(const CompactPlan& plan,
 int Archive::MoveStep(const CompactPlan& plan, const CompactStep& step, CompactReporter& reporter) {
   const std::vector<SlotRecord> records = MovedRecords(plan, step);
   Ranges overwritten(length_);
-  overwritten.Add(step.overwritten_begin, step.overwritten_end - step.overwritten_begin);
-  for (const SlotRecord& moved : records) overwritten.Add(SlotPosition(moved.slot), kRecordSize);
-  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
+  for (std::size_t b = step.first; b < step.last; ++b) {
+    // The part of the block's new place that holds live bytes now.
+    const CompactBlock& block = plan.blocks[b];
+    const std::uint64_t begin = std::max(block.to, step.overwritten_begin);
+    const std::uint64_t end = std::min(block.to + block.bytes, step.overwritten_end);
+    if (begin < end) overwritten.Add(begin, end - begin);
+  }
+  ForEachRecordRun(records, [&](std::size_t k, std::size_t n) {
+    overwritten.Add(SlotPosition(records[k].slot), n * kRecordSize);
+    return true;
+  });
+  StepBytes new_bytes(file_, plan, step, records);
+  if (!journal_.Begin(file_, length_, length_, overwritten, new_bytes)) return TORVANE_IO_ERROR;
 
   bool written = true;
   for (std::size_t b = step.first; written && b < step.last; ++b) {
@@ -118,32 +191,27 @@ int Archive::MoveStep(const CompactPlan& plan, const CompactStep& step, CompactR
 }
 
 bool Archive::MoveBlock(const CompactBlock& block, CompactReporter& reporter) {
-  for (std::uint64_t done = 0; done < block.bytes;) {
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kMoveSize, block.bytes - done));
+  const std::uint64_t end = block.to + block.bytes;
+  for (std::uint64_t to = block.to; to < end;) {
+    const std::size_t n = static_cast<std::size_t>(CopyEnd(to, end) - to);
     std::size_t got = 0;
-    if (!file_.ReadAt(block.from + done, g_move, n, &got) || got != n) return false;
-    if (!file_.WriteAt(block.to + done, g_move, n)) return false;
-    done += n;
+    if (!file_.ReadAt(to + (block.from - block.to), g_move, n, &got) || got != n) return false;
+    if (!file_.WriteAt(to, g_move, n)) return false;
+    to += n;
     reporter.Moved(n);
   }
   return true;
 }
 
-// Writes the records, runs of neighbouring slots a buffer at a time.
+// Writes the records, runs of neighbouring slots a buffer at a time: each
+// run is one range of the step's journal.
 bool Archive::WriteRecords(const std::vector<SlotRecord>& records) {
   unsigned char* buffer = TransferBuffer();
-  for (std::size_t k = 0; k < records.size();) {
-    const std::size_t first = records[k].slot;
-    std::size_t n = 0;
-    while (k < records.size() && records[k].slot == first + n && n < kRecordsPerTransfer) {
-      EncodeEntry(records[k].record, buffer + n * kRecordSize);
-      ++n;
-      ++k;
-    }
-    if (!file_.WriteAt(SlotPosition(first), buffer, n * kRecordSize)) return false;
-  }
-  return true;
+  return ForEachRecordRun(records, [&](std::size_t k, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+      EncodeEntry(records[k + i].record, buffer + i * kRecordSize);
+    return file_.WriteAt(SlotPosition(records[k].slot), buffer, n * kRecordSize);
+  });
 }
 
 // No record covers anything past `length` any more: cutting the file there

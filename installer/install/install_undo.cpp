@@ -192,6 +192,9 @@ bool NeedsRecovery(const std::string& gameDir) {
 
 void RecoverHeld(ArchiveSession& archive, const std::string& gameDir,
                  std::vector<std::string>& messages) {
+  if (!archive.setAsideJournal().empty()) {
+    messages.push_back(std::string(msg::kJournalSetAside) + archive.setAsideJournal() + "'");
+  }
   SweepLeftovers(gameDir);
   const std::vector<unsigned> numbers = RecordNumbers(gameDir);
   for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {

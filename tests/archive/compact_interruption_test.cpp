@@ -82,22 +82,28 @@ TEST_F(CompactInterruptionTest, AfterPersistentFailuresTheNextOpenFindsEveryEntr
 #ifndef _WIN32
 void KillThisProcess() { ::kill(::getpid(), SIGKILL); }
 
+// Compacts `before` in a child killed just before its nth call of the kinds
+// in ops; whether it was killed.
+bool KilledAt(const std::string& archive, const Bytes& before, unsigned ops, unsigned long n) {
+  WriteAll(archive, before);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (IMGOpen(archive.c_str()) != TORVANE_OK) ::_exit(100);
+    fault::HookNth(ops, n, KillThisProcess);
+    ::_exit(IMGCompact(nullptr, nullptr));
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return true;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == TORVANE_OK);
+  return false;
+}
+
 TEST_F(CompactInterruptionTest, AKilledCompactionLeavesEveryEntryWhole) {
   int partly_done = 0;
   for (unsigned long n = 1;; ++n) {
     SCOPED_TRACE("killed at call " + std::to_string(n));
-    WriteAll(archive_, compaction_.before);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      if (IMGOpen(archive_.c_str()) != TORVANE_OK) ::_exit(100);
-      fault::HookNth(kEveryCall, n, KillThisProcess);
-      ::_exit(IMGCompact(nullptr, nullptr));
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    if (!killed) {
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == TORVANE_OK);
+    if (!KilledAt(archive_, compaction_.before, kEveryCall, n)) {
       EXPECT_TRUE(SameBytes(Reopened(), outcome_));
       break;
     }
@@ -107,6 +113,26 @@ TEST_F(CompactInterruptionTest, AKilledCompactionLeavesEveryEntryWhole) {
     if (HasFailure()) break;
   }
   EXPECT_GT(partly_done, 0);  // killed between two steps
+}
+
+// An entry moved one sector down over itself, larger than the copy buffer:
+// killed between any two writes, its journal still fits the archive (every
+// block of it old or new) and rolls it back whole.
+TEST_F(CompactInterruptionTest, AKilledMoveOfALargeEntryOverItselfLeavesItWhole) {
+  const Bytes before = BuildArchive({{2, 1200, "big.dff"}});
+  WriteAll(archive_, before);
+  ASSERT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
+  ASSERT_EQ(IMGCompact(nullptr, nullptr), TORVANE_OK);
+  IMGClose();
+  const Bytes outcome = ReadAll(archive_);
+  for (unsigned long n = 1;; ++n) {
+    SCOPED_TRACE("killed at write " + std::to_string(n));
+    if (!KilledAt(archive_, before, fault::kWrite, n)) break;
+    EXPECT_TRUE(SameEntries(before, Reopened()));
+    EXPECT_FALSE(Exists(journal_ + ".stale"));
+    if (HasFailure()) break;
+  }
+  EXPECT_TRUE(SameBytes(Reopened(), outcome));
 }
 #endif
 
