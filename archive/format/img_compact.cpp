@@ -9,17 +9,20 @@ namespace {
 using Verdict = CompactPlan::Verdict;
 
 // The entries that occupy sectors, in order of where their data begins; the
-// verdict on whether each of them can be moved at all.
+// verdict on whether each of them can be moved at all (an entry inside the
+// directory is named before one past the end, whatever their order).
 Verdict Occupied(const std::vector<Entry>& directory, std::uint64_t length,
                  std::vector<std::size_t>& order) {
   const std::uint64_t directory_end = SlotPosition(directory.size());
+  bool past_end = false;
   for (std::size_t i = 0; i < directory.size(); ++i) {
     const Entry& entry = directory[i];
     if (entry.size == 0) continue;
     if (entry.DataBegin() < directory_end) return Verdict::kInsideDirectory;
-    if (entry.DataEnd() > length) return Verdict::kPastEnd;
+    past_end = past_end || entry.DataEnd() > length;
     order.push_back(i);
   }
+  if (past_end) return Verdict::kPastEnd;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return directory[a].DataBegin() < directory[b].DataBegin();
   });

@@ -98,9 +98,12 @@ TEST_F(CompactTest, RefusesWhatItCannotMoveWithoutTouchingTheArchive) {
   // Data inside the directory, and data past the archive's end.
   Bytes past_end = BuildArchive({{5, 1, "a"}, {7, 4, "long"}});
   past_end.resize(9 * kSector);
+  // Both at once: the directory is named, whichever record comes first.
+  Bytes both = BuildArchive({{7, 4, "long"}, {0, 1, "header"}});
+  both.resize(9 * kSector);
   for (const auto& [image, refusal] :
        {std::pair{BuildArchive({{5, 1, "a"}, {0, 1, "header"}}, 8 * kSector), TORVANE_BAD_ARCHIVE},
-        std::pair{past_end, TORVANE_IO_ERROR}}) {
+        std::pair{past_end, TORVANE_IO_ERROR}, std::pair{both, TORVANE_BAD_ARCHIVE}}) {
     Start(image);
     EXPECT_EQ(IMGCompact(nullptr, nullptr), refusal);
     EXPECT_TRUE(SameBytes(Finish(), image));
