@@ -29,8 +29,11 @@ class InstallProgress {
 // Calls ArchiveOpened() once the archive is open, then on success Installed()
 // and Ended(); on a failure after the open, closes the archive and calls
 // Ended() before Error is thrown. A failure before the open (no game folder,
-// archive not opened) calls nothing.
+// archive not opened) calls nothing. `origin` is what the player chose, as the
+// history names it: an archive followed by the folder picked in it; "" for
+// the model's own folder.
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
-                    const std::string& replacedHandlingId, InstallProgress& progress);
+                    const std::string& replacedHandlingId, InstallProgress& progress,
+                    const std::string& origin = std::string());
 
 }  // namespace wrenfield
