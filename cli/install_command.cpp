@@ -65,6 +65,13 @@ std::string FirstUnfitField(const TInstallFields& fields, const std::string& rep
   return "";
 }
 
+// The archive's path, then the folder picked in it unless that is its top.
+std::string ArchiveOrigin(const ModSource& source, const std::string& pick) {
+  const std::string folder = pick.empty() ? source.candidates().front() : pick;
+  const std::string archive = PathAsText(FullPath(source.path()));
+  return folder == "." ? archive : archive + kPathSeparator + folder;
+}
+
 }  // namespace
 
 int RunInstallCommand(const Args& args) {
@@ -76,11 +83,13 @@ int RunInstallCommand(const Args& args) {
   TInstallFields fields;
   std::string replacedHandlingId;
   std::optional<ModSource> source;  // holds an archive's unpacked files until the end
+  std::string origin;               // an archive and the folder picked in it, for the history
   try {
     if (fromMod) {
       source.emplace(args[2]);
       const std::string pick = args.size() == 5 ? PickArgument(args[4]) : "";
       ReadData(ChooseModFolder(*source, pick), fields, replacedHandlingId);
+      if (source->isArchive()) origin = ArchiveOrigin(*source, pick);
     } else {
       fields = ParseFieldsJson(ReadFileBytes(args[1]), replacedHandlingId);
       const std::string unfit = FirstUnfitField(fields, replacedHandlingId);
@@ -101,7 +110,7 @@ int RunInstallCommand(const Args& args) {
 
   ConsoleProgress progress;
   try {
-    InstallVehicle(gameDir, fields, replacedHandlingId, progress);
+    InstallVehicleFrom(gameDir, fields, replacedHandlingId, progress, origin);
   } catch (const Error& e) {
     return Fail(e.message());
   }

@@ -15,6 +15,7 @@
 #include "line_replace.h"
 #include "record_restore.h"
 #include "record_store.h"
+#include "text_encoding.h"
 #include "torvane.h"
 
 namespace wrenfield {
@@ -174,7 +175,7 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
   CheckArchiveChanges(layout, archive.path(), names);
 
   InstallRecord header;
-  header.modFolder = origin.empty() ? FolderOf(files.front().path) : origin;
+  header.modFolder = origin.empty() ? PathAsText(FolderOf(files.front().path)) : origin;
   header.vehicle = VehicleOf(replacedHandlingId, files[0]);
   header.fields = fields;
   RecordWriter record(archive, gameDir);
@@ -208,8 +209,13 @@ void RecoverBeforeInstall(ArchiveSession& archive, ArchiveLayout& layout,
 }  // namespace
 
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
-                    const std::string& replacedHandlingId, InstallProgress& progress,
-                    const std::string& origin) {
+                    const std::string& replacedHandlingId, InstallProgress& progress) {
+  InstallVehicleFrom(gameDir, fields, replacedHandlingId, progress, std::string());
+}
+
+void InstallVehicleFrom(const std::string& gameDir, const TInstallFields& fields,
+                        const std::string& replacedHandlingId, InstallProgress& progress,
+                        const std::string& origin) {
   if (gameDir.empty()) throw Error(msg::kNoGameFolder);
   const std::string path = ArchivePath(gameDir);
   // Read before Torvane holds the file, which it does without sharing.

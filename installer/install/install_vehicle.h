@@ -29,11 +29,15 @@ class InstallProgress {
 // Calls ArchiveOpened() once the archive is open, then on success Installed()
 // and Ended(); on a failure after the open, closes the archive and calls
 // Ended() before Error is thrown. A failure before the open (no game folder,
-// archive not opened) calls nothing. `origin` is what the player chose, as the
-// history names it: an archive followed by the folder picked in it; "" for
-// the model's own folder.
+// archive not opened) calls nothing.
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
-                    const std::string& replacedHandlingId, InstallProgress& progress,
-                    const std::string& origin = std::string());
+                    const std::string& replacedHandlingId, InstallProgress& progress);
+
+// The same for a mod that came out of an archive: `origin` is what the player
+// chose, as the history names it (the archive's path followed by the folder
+// picked in it, code page 1251); the plain form names the model's folder.
+void InstallVehicleFrom(const std::string& gameDir, const TInstallFields& fields,
+                        const std::string& replacedHandlingId, InstallProgress& progress,
+                        const std::string& origin);
 
 }  // namespace wrenfield

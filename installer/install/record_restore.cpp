@@ -8,6 +8,7 @@
 #include "install_messages.h"
 #include "plain_text.h"
 #include "sha256.h"
+#include "text_encoding.h"
 #include "torvane.h"
 
 namespace wrenfield {

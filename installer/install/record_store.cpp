@@ -9,6 +9,7 @@
 #include "install_messages.h"
 #include "record_restore.h"
 #include "sha256.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
@@ -19,7 +20,8 @@ constexpr char kProbeName[] = "entry.wrenfield-probe.tmp";
 constexpr char kTemporaryPattern[] = "*.wrenfield-*.tmp";
 
 std::string CopyFailure(const std::string& gameDir, unsigned number, const std::string& name) {
-  return msg::kCopyWord + FullPath(RecordFile(gameDir, number, name)) + msg::kCopyDamaged;
+  return msg::kCopyWord + PathAsText(FullPath(RecordFile(gameDir, number, name))) +
+         msg::kCopyDamaged;
 }
 
 bool CopyHolds(const std::string& path, const std::string& hash) {
