@@ -53,38 +53,63 @@ std::string Joined(const std::vector<std::string>& items) {
   return text;
 }
 
-// Puts the record's files and entries back as the plan says, after checking
-// the copies that takes, and records the new state.
-void PutBackChecked(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record,
-                    const RestorePlan& plan, bool forced, RecordState state) {
-  CheckCopies(gameDir, record, CopiesFor(record, plan, forced));
-  PutBack(archive, gameDir, record, plan, forced);
-  FinishPutBack(gameDir, record, state);
+// Takes out of the plan what a damaged or missing copy was to put back, and
+// names it: a forced recovery, the way out of an interrupted installation,
+// puts back the rest and leaves that as it is.
+std::vector<std::string> WithoutDamagedCopies(const std::string& gameDir,
+                                              const InstallRecord& record, RestorePlan& plan) {
+  const std::vector<std::string> damaged =
+      DamagedCopies(gameDir, record, CopiesFor(record, plan, true));
+  const auto isDamaged = [&damaged](const std::string& copy) {
+    return std::find(damaged.begin(), damaged.end(), copy) != damaged.end();
+  };
+  std::vector<std::string> left;
+  for (std::size_t i = 0; i < record.dataFiles.size(); ++i) {
+    if (isDamaged(DataFileCopyName(record.dataFiles[i].file))) {
+      plan.dataFiles[i] = Standing::kBefore;
+      left.push_back(DataFileName(record.dataFiles[i].file));
+    }
+  }
+  for (std::size_t i = 0; i < record.entries.size(); ++i) {
+    if (!record.entries[i].added && isDamaged(record.entries[i].copy)) {
+      plan.entries[i] = Standing::kBefore;
+      left.push_back("'" + record.entries[i].name + "' " + msg::kInArchive);
+    }
+  }
+  return left;
 }
 
 // Puts one unfinished record right and says what was done. What was changed
 // since by someone else is not overwritten: the recovery then stops before
 // changing anything and says how to undo the installation all the same.
+// Forced, everything is put back that has a sound copy.
 std::string Recover(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record,
                     bool forced) {
   const bool install = record.state == RecordState::kInProgress;
+  const bool wayOut = forced;
   forced = forced || (!install && record.forced);
+  std::vector<std::string> left;
   try {
-    const RestorePlan plan = PlanRestore(archive, gameDir, record);
+    RestorePlan plan = PlanRestore(archive, gameDir, record);
     const std::vector<std::string> changed = ChangedNames(record, plan);
     if (!forced && !changed.empty()) {
       throw Error(std::string(msg::kChangedSince) + " " + Joined(changed) + msg::kLeftAsIs +
                   std::to_string(record.number) + msg::kForceOption);
     }
-    PutBackChecked(archive, gameDir, record, plan, forced,
-                   install ? RecordState::kRolledBack : RecordState::kUndone);
+    if (wayOut) left = WithoutDamagedCopies(gameDir, record, plan);
+    CheckCopies(gameDir, record, CopiesFor(record, plan, forced));
+    PutBack(archive, gameDir, record, plan, forced);
+    FinishPutBack(gameDir, record, install ? RecordState::kRolledBack : RecordState::kUndone);
   } catch (const Error& error) {
     throw Error(msg::kRecoveryFailed + Described(record) + ": " + error.message());
   }
+  const std::string leftAsIs = left.empty() ? "" : msg::kLeftWithoutCopies + Joined(left);
   if (install) {
-    return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + ".";
+    return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + leftAsIs +
+           ".";
   }
-  return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + ".";
+  return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + leftAsIs +
+         ".";
 }
 
 // The record of the installation to undo, after recovery.

@@ -193,23 +193,31 @@ std::string EntryHashOfFile(const std::string& path) {
   return HexDigest(hash.Finish());
 }
 
-void CheckCopies(const std::string& gameDir, const InstallRecord& record,
-                 const NeededCopies& needed) {
+std::vector<std::string> DamagedCopies(const std::string& gameDir, const InstallRecord& record,
+                                       const NeededCopies& needed) {
+  std::vector<std::string> damaged;
   for (const DataFile file : needed.dataFiles) {
     for (const RecordedDataFile& recorded : record.dataFiles) {
       const std::string name = DataFileCopyName(file);
       if (recorded.file == file &&
           !CopyHolds(RecordFile(gameDir, record.number, name), recorded.before)) {
-        throw Error(CopyFailure(gameDir, record.number, name));
+        damaged.push_back(name);
       }
     }
   }
   for (std::size_t i = 0; i < needed.entryCopies.size(); ++i) {
     const std::string& name = needed.entryCopies[i];
     if (!CopyHolds(RecordFile(gameDir, record.number, name), needed.entryHashes[i])) {
-      throw Error(CopyFailure(gameDir, record.number, name));
+      damaged.push_back(name);
     }
   }
+  return damaged;
+}
+
+void CheckCopies(const std::string& gameDir, const InstallRecord& record,
+                 const NeededCopies& needed) {
+  const std::vector<std::string> damaged = DamagedCopies(gameDir, record, needed);
+  if (!damaged.empty()) throw Error(CopyFailure(gameDir, record.number, damaged.front()));
 }
 
 NeededCopies AllCopies(const InstallRecord& record) {

@@ -95,6 +95,9 @@ struct NeededCopies {
 };
 void CheckCopies(const std::string& gameDir, const InstallRecord& record,
                  const NeededCopies& needed);
+// The names of all such copies ("handling.cfg", "entry-1.bin").
+std::vector<std::string> DamagedCopies(const std::string& gameDir, const InstallRecord& record,
+                                       const NeededCopies& needed);
 // Every copy the record has.
 NeededCopies AllCopies(const InstallRecord& record);
 

@@ -90,6 +90,37 @@ TEST(RecoveryOfAnInterruptedInstall, StopsAtAnEntryChangedSinceAndForcedUndoIsTh
   EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kRolledBack);
 }
 
+// Recovery cannot put back what a damaged copy holds: it stops, naming the
+// copy; the forced undo puts back the rest, says what it left, and the game
+// folder is free again.
+TEST(RecoveryOfAnInterruptedInstall, WithDamagedCopiesIsLeftByAForcedUndo) {
+  DemoInstall demo;
+  GameState expected = StateOf(demo.game);
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  const GameState after = StateOf(demo.game);
+  MarkInterrupted(demo.game, 1);
+  WriteAll(RecordFile(demo.game, 1, "handling.cfg"), "");
+  RemoveFile(RecordFile(demo.game, 1, "entry-1.bin"));
+
+  std::vector<std::string> messages;
+  const std::string stopped = Recovery(demo.game, messages);
+  EXPECT_NE(stopped.find(msg::kCopyWord), std::string::npos) << stopped;
+  EXPECT_EQ(StateDifference(StateOf(demo.game), after), "");
+  EXPECT_EQ(Install(demo, progress), stopped);  // stops an installation too, naming it
+
+  const std::string forced = UndoMessage(demo.game, 1, true);
+  EXPECT_NE(forced.find(msg::kLeftWithoutCopies + std::string("handling.cfg, 'monster.dff' ") +
+                        msg::kInArchive + "."),
+            std::string::npos)
+      << forced;
+  expected.dataFiles["handling.cfg"] = after.dataFiles.at("handling.cfg");
+  expected.entries["monster.dff"] = after.entries.at("monster.dff");
+  EXPECT_EQ(StateDifference(StateOf(demo.game), expected), "");
+  EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kRolledBack);
+  EXPECT_FALSE(NeedsRecovery(demo.game));
+}
+
 // The copies are looked at before anything is put back: one emptied,
 // overwritten or removed is named, nothing changes, the record stays complete
 // and nothing is locked; once it is whole again the undo goes through.
