@@ -54,6 +54,13 @@ std::vector<std::string> OwnFiles(const std::string& folder, bool temporaryOnly)
   return names;
 }
 
+bool IsEmptyFolder(const std::string& folder) {
+  for (const std::string& name : FindFiles(JoinPath(folder, "*"))) {
+    if (name != "." && name != "..") return false;
+  }
+  return true;
+}
+
 // The store's folders are the program's only when no link leads to them.
 bool StoreIsReal(const std::string& gameDir) {
   return IsRealFolder(GamePath(gameDir, {"Wrenfield"})) && IsRealFolder(RecordsFolder(gameDir));
@@ -249,13 +256,11 @@ void SweepLeftovers(const std::string& gameDir) {
 bool HasLeftovers(const std::string& gameDir) {
   if (!OwnFiles(GamePath(gameDir, {"data"}), true).empty()) return true;
   for (const unsigned number : RealRecordFolders(gameDir)) {
+    const std::string folder = RecordFolder(gameDir, number);
     const bool committed = HasManifest(gameDir, number);
-    const std::vector<std::string> own = OwnFiles(RecordFolder(gameDir, number), committed);
+    if (!OwnFiles(folder, committed).empty()) return true;
     // An uncommitted folder that holds only what is not ours is left alone.
-    if (!own.empty() ||
-        (!committed && FindFiles(JoinPath(RecordFolder(gameDir, number), "*")).size() <= 2)) {
-      return true;
-    }
+    if (!committed && IsEmptyFolder(folder)) return true;
   }
   return false;
 }
