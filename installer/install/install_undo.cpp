@@ -98,6 +98,7 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
     }
     if (wayOut) left = WithoutDamagedCopies(gameDir, record, plan);
     CheckCopies(gameDir, record, CopiesFor(record, plan, forced));
+    CheckWritable(gameDir, record, plan, forced);
     PutBack(archive, gameDir, record, plan, forced);
     FinishPutBack(gameDir, record, install ? RecordState::kRolledBack : RecordState::kUndone);
   } catch (const Error& error) {
@@ -161,6 +162,7 @@ std::string UndoOne(ArchiveSession& archive, const std::string& gameDir, Install
     }
   }
   CheckCopies(gameDir, record, CopiesFor(record, plan, force));
+  CheckWritable(gameDir, record, plan, force);
   MarkUndoing(gameDir, record, force);
   try {
     PutBack(archive, gameDir, record, plan, force);

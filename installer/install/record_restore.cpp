@@ -197,6 +197,16 @@ NeededCopies CopiesFor(const InstallRecord& record, const RestorePlan& plan, boo
   return needed;
 }
 
+void CheckWritable(const std::string& gameDir, const InstallRecord& record, const RestorePlan& plan,
+                   bool forced) {
+  for (std::size_t i = 0; i < record.dataFiles.size(); ++i) {
+    const Standing standing = plan.dataFiles[i];
+    if (standing == Standing::kBefore || (standing == Standing::kChanged && !forced)) continue;
+    const std::string path = DataFilePath(gameDir, record.dataFiles[i].file);
+    if (FileExists(path)) CheckReplaceable(path);  // a missing one gets no lines back
+  }
+}
+
 void PutBack(ArchiveSession& archive, const std::string& gameDir, const InstallRecord& record,
              const RestorePlan& plan, bool forced) {
   std::string firstFailure;

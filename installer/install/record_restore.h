@@ -55,6 +55,12 @@ std::vector<std::string> ChangedNames(const InstallRecord& record, const Restore
 // The copies PutBack will read for the plan.
 NeededCopies CopiesFor(const InstallRecord& record, const RestorePlan& plan, bool forced);
 
+// Checks, changing nothing, that each data file the plan writes can be
+// replaced now (not read-only, not held by another program); raises the
+// create error naming the first that cannot.
+void CheckWritable(const std::string& gameDir, const InstallRecord& record, const RestorePlan& plan,
+                   bool forced);
+
 // Puts back what the plan says, for each data file and entry (entries last
 // first, then data files last first). Forced, what changed since is put back
 // too: an entry gets its old bytes (or goes), each replaced line its old text.

@@ -274,6 +274,24 @@ TEST(InstallWithoutDataLines, NeedsNoDataFolder) {
 }
 
 #ifndef _WIN32
+// A folder where the temporary file of handling.cfg's replacement must go:
+// the undo is refused before the archive or any other file is changed.
+TEST(UndoWithADataFileThatCannotBeReplaced, NamesItAndChangesNothing) {
+  DemoInstall demo;
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  const GameState after = StateOf(demo.game);
+  const std::string blocker =
+      demo.data("handling.cfg") + ".wrenfield-" + std::to_string(::getpid()) + ".tmp";
+  MakeDir(blocker);
+  const std::string refused = UndoMessage(demo.game, 1);
+  EXPECT_NE(refused.find(FullPath(demo.data("handling.cfg"))), std::string::npos) << refused;
+  EXPECT_EQ(StateDifference(StateOf(demo.game), after), "");
+  EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kComplete);
+  std::filesystem::remove(blocker);
+  EXPECT_EQ(UndoMessage(demo.game, 1).rfind(msg::kInstallNumberSign, 0), 0u);
+}
+
 // A link among the records leads to the player's own folder: the sweep
 // neither enters it nor removes it, though it looks like a record without a
 // manifest; the next record is numbered past it.
