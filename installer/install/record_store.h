@@ -86,18 +86,20 @@ std::string ProbePath(const std::string& gameDir, unsigned number);
 // bytes, then zero bytes up to a whole sector.
 std::string EntryHashOfFile(const std::string& path);
 
-// Raises Error naming the first copy of the record, among those `needed`
-// asks for, that is missing or whose content is not what the manifest says.
+// Copies of a record that an undo or recovery will read: those of data
+// files, and the entries' copies with the hashes of the old sectors.
 struct NeededCopies {
   std::vector<DataFile> dataFiles;
-  std::vector<std::string> entryCopies;  // entry-<k>.bin, with their old hashes below
-  std::vector<std::string> entryHashes;
+  std::vector<std::string> entryCopies;  // entry-<k>.bin
+  std::vector<std::string> entryHashes;  // by entryCopies
 };
-void CheckCopies(const std::string& gameDir, const InstallRecord& record,
-                 const NeededCopies& needed);
-// The names of all such copies ("handling.cfg", "entry-1.bin").
+// The names ("handling.cfg", "entry-1.bin") of the needed copies that are
+// missing, not regular files, or whose content is not what the manifest says.
 std::vector<std::string> DamagedCopies(const std::string& gameDir, const InstallRecord& record,
                                        const NeededCopies& needed);
+// Raises Error naming the first of them by its full path.
+void CheckCopies(const std::string& gameDir, const InstallRecord& record,
+                 const NeededCopies& needed);
 // Every copy the record has.
 NeededCopies AllCopies(const InstallRecord& record);
 
