@@ -7,14 +7,20 @@
  * at a time from one thread. Every result is a status code below; never negative.
  *
  * Every change is atomic and durable. Before a call overwrites any byte of the
- * archive it writes the original bytes and the archive's length to a journal
- * beside it, "<archive path>-journal", and makes that durable; the journal is
+ * archive it writes the original bytes, the archive's length before and after
+ * the call and a checksum of the new bytes, block by block, to a journal beside
+ * the archive's real file (its path resolved: "<resolved path>-journal"),
+ * created anew and never through a link, and makes that durable; the journal is
  * void and deleted once the changed archive is on disk. A call that fails part
  * way restores the archive from the journal before it returns; a crash or power
- * cut leaves the journal for the next IMGOpen, which restores the archive. So
- * after any interruption each entry, and the entry count, is as before the call
- * or as after it, never a mixture; and a call that reported success stays done.
- * The folder of the archive must let Torvane create and delete that file.
+ * cut leaves the journal for the next IMGOpen, which restores the archive if it
+ * is still the file the journal was written for, caught mid-change. So after
+ * any interruption each entry, and the entry count, is as before the call or as
+ * after it, never a mixture; and a call that reported success stays done. A
+ * journal that does not fit the archive (another file was put in its place) is
+ * never applied: IMGOpen renames it to "<journal>.stale" (".stale.2" and on)
+ * and opens the archive as it is. The folder of the archive must let Torvane
+ * create, rename and delete those files.
  */
 #ifndef TORVANE_H
 #define TORVANE_H
@@ -90,11 +96,13 @@ static inline const char* TorvaneStatusText(int status) {
 /* Opens the archive at path for exclusive use and reads its directory. Once
  * the archive is held, a journal left beside it by an interrupted change is
  * rolled back (the original bytes and length restored and made durable) and
- * deleted; an incomplete or void one is deleted; a file that does not begin
- * with "VER2" returns 4 and its journal name is not looked at. Returns 0, 1,
- * 2, 4, 14 or 16 (16 also when memory for the directory is lacking, and when a
- * journal cannot be read, rolled back or deleted: both files are then left for
- * the next IMGOpen). After any result but 1 the library counts as open: call
+ * deleted, if the archive still fits it; one that does not fit is set aside,
+ * renamed, never applied; an incomplete or void one is deleted (or, when that
+ * fails, ignored); a link or folder at the journal's path is left alone; a file
+ * that does not begin with "VER2" returns 4 and its journal name is not looked
+ * at. Returns 0, 1, 2, 4, 14 or 16 (16 also when memory for the directory is
+ * lacking, and when a journal cannot be read, rolled back or set aside: both
+ * files are then left for the next IMGOpen). After any result but 1 the library counts as open: call
  * IMGClose before the next IMGOpen. */
 TORVANE_API int TORVANE_CALL IMGOpen(const char* path);
 
@@ -107,7 +115,8 @@ TORVANE_API void TORVANE_CALL IMGClose(void);
  * empty when path has none). replace: only the lowest 8 bits
  * count; nonzero lets the entry replace one of the same name.
  * Returns 0, 2, 6, 8, 12 or 16; 0 only once the change is on disk. After 16
- * (also when no journal can be created, and then before anything is written)
+ * (also when no journal can be created, as when a link or folder stands at its
+ * path, and then before anything is written)
  * the archive is as before the call; only when undoing the change failed too,
  * and every entry operation then returns 12, does the next IMGOpen settle it:
  * as before the call, or as after it when the failure came once the change
@@ -122,7 +131,8 @@ TORVANE_API int TORVANE_CALL IMGDelFile(const char* name);
 /* Writes the whole sectors of the first entry called name to the file at path,
  * created or overwritten. Returns 0 (also when no entry bears the name, and then
  * no file is created; otherwise once the output is on disk and closed), 2 (also
- * for the archive's journal name), 12 or 16 (a read, write, sync or close
+ * for an output that is the open archive or its journal, however the path
+ * spells it: nothing is written then), 12 or 16 (a read, write, sync or close
  * failed: no output file is left). */
 TORVANE_API int TORVANE_CALL IMGExtractFile(const char* name, const char* path);
 

@@ -241,8 +241,8 @@ class JsonReader {
   std::size_t pos_ = 0;
 };
 
-// A code page 1251 text as a JSON string literal in UTF-8. Control characters,
-// C1 controls included, are escaped so that a terminal shows them as text.
+}  // namespace
+
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   const std::string utf8 = Cp1251ToUtf8(text);
@@ -271,8 +271,6 @@ std::string JsonString(const std::string& text) {
   }
   return out + "\"";
 }
-
-}  // namespace
 
 TInstallFields ParseFieldsJson(const std::string& utf8, std::string& replacedHandlingId) {
   TInstallFields fields;

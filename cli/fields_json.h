@@ -25,6 +25,10 @@ class FieldsJsonError : public std::runtime_error {
 TInstallFields ParseFieldsJson(const std::string& utf8, std::string& replacedHandlingId);
 
 // The fields and ReplacedHandlingId as one UTF-8 JSON object, ending in a newline.
+// A code page 1251 text as a JSON string literal in UTF-8. Control characters,
+// C1 controls included, are escaped so that a terminal shows them as text.
+std::string JsonString(const std::string& text);
+
 std::string FormatFieldsJson(const TInstallFields& fields, const std::string& replacedHandlingId);
 
 }  // namespace wrenfield::cli

@@ -50,10 +50,30 @@ int Usage() {
   return 2;
 }
 
+// Said once, when the open set aside a journal that did not fit the archive.
+void SaySetAside(const torvane::Archive& archive, const std::string& path) {
+  if (archive.SetAsideJournal().empty()) return;
+  std::fprintf(stderr,
+               "wrenfield-cli img: the record of an interrupted change to %s did not match the "
+               "archive and was set aside as %s\n",
+               path.c_str(), archive.SetAsideJournal().c_str());
+}
+
+// A change that failed: when its journal could not be written, the journal
+// and the system's reason are named rather than `what`.
+int FailChange(const torvane::Archive& archive, const std::string& what, int status) {
+  if (status != TORVANE_IO_ERROR || archive.JournalFailure().empty()) return Fail(what, status);
+  std::fprintf(stderr, "wrenfield-cli img: cannot write the journal %s: %s (code %d)\n",
+               archive.JournalPath().c_str(), archive.JournalFailure().c_str(), status);
+  return 1;
+}
+
 // The archive held open for the lifetime of the object.
 class OpenArchive {
  public:
-  explicit OpenArchive(const std::string& path) : status_(archive_.Open(path.c_str())) {}
+  explicit OpenArchive(const std::string& path) : status_(archive_.Open(path.c_str())) {
+    SaySetAside(archive_, path);
+  }
   ~OpenArchive() { archive_.Close(); }
   OpenArchive(const OpenArchive&) = delete;
   OpenArchive& operator=(const OpenArchive&) = delete;
@@ -105,7 +125,7 @@ int Add(const Args& args) {
   OpenArchive archive(path);
   if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
   const int status = archive->Add(file.c_str(), name.c_str(), replace);
-  if (status != TORVANE_OK) return Fail(args[2], status);
+  if (status != TORVANE_OK) return FailChange(*archive, args[2], status);
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
   std::printf("stored %s in %s as '%s'\n", args[2].c_str(), path.c_str(), name.c_str());
   return 0;
@@ -134,24 +154,33 @@ int Delete(const Args& args) {
   if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
   if (!HasEntry(*archive, name)) return NoSuchEntry(path, name);
   const int status = archive->Delete(name.c_str());
-  if (status != TORVANE_DELETED) return Fail(path, status);
+  if (status != TORVANE_DELETED) return FailChange(*archive, path, status);
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
   std::printf("deleted '%s' from %s\n", name.c_str(), path.c_str());
   return 0;
 }
 
 // One line about what stands where the archive's journal goes; false when nothing does.
-bool ReportJournal(const std::string& path, torvane::Journal::Found journal) {
+bool ReportJournal(const std::string& where, torvane::Journal::Found journal) {
   using Found = torvane::Journal::Found;
-  const std::string where = torvane::Journal::PathFor(path);
   switch (journal) {
     case Found::kNone:
       return false;
     case Found::kRollBack:
       std::printf("%s: a change was cut off; opening the archive rolls it back\n", where.c_str());
       break;
+    case Found::kStale:
+      std::printf(
+          "%s: the record of an interrupted change that does not match the archive; "
+          "opening the archive sets it aside\n",
+          where.c_str());
+      break;
     case Found::kIncomplete:
       std::printf("%s: an incomplete journal; opening the archive deletes it\n", where.c_str());
+      break;
+    case Found::kLink:
+      std::printf("%s: a link where the journal goes, never followed; every change will fail\n",
+                  where.c_str());
       break;
     case Found::kNotAFile:
       std::printf("%s: not a file, where the journal goes; every change will fail\n",
@@ -163,6 +192,22 @@ bool ReportJournal(const std::string& path, torvane::Journal::Found journal) {
       break;
   }
   return true;
+}
+
+// One line for each journal an open set aside beside the archive; how many.
+std::size_t ReportSetAside(const std::string& journal) {
+  std::size_t found = 0;
+  for (unsigned n = 1;; ++n) {
+    const std::string stale = torvane::Journal::StalePathFor(journal, n);
+    std::error_code error;
+    if (!std::filesystem::exists(stale, error)) break;
+    std::printf(
+        "%s: the record of an interrupted change that did not match the archive, set "
+        "aside\n",
+        stale.c_str());
+    ++found;
+  }
+  return found;
 }
 
 void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
@@ -192,7 +237,12 @@ void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
                   NameOf(entries[finding.other]).c_str());
       break;
     case Kind::kDuplicateName:
-      std::printf("entry %zu bears the name '%s' of entry %zu\n", i, name.c_str(), finding.other);
+      if (NameOf(entries[finding.other]) == name) {
+        std::printf("entry %zu bears the name '%s' of entry %zu\n", i, name.c_str(), finding.other);
+      } else {
+        std::printf("entry %zu bears the name '%s' of entry %zu '%s' but for letter case\n", i,
+                    name.c_str(), finding.other, NameOf(entries[finding.other]).c_str());
+      }
       break;
     case Kind::kDirectoryPastEnd:
       break;
@@ -205,7 +255,8 @@ int Check(const std::string& path) {
   torvane::Journal::Found journal = torvane::Journal::Found::kNone;
   const int status = archive.Inspect(path.c_str(), &journal);
   if (status == TORVANE_CANNOT_OPEN || status == TORVANE_NOT_IMG) return Fail(path, status);
-  std::size_t problems = ReportJournal(path, journal) ? 1 : 0;
+  std::size_t problems = ReportJournal(archive.JournalPath(), journal) ? 1 : 0;
+  problems += ReportSetAside(archive.JournalPath());
   if (status != TORVANE_OK) {
     std::printf("%s: the directory cannot be read: %s (code %d)\n", path.c_str(),
                 TorvaneStatusText(status), status);

@@ -1,7 +1,7 @@
 // wrenfield-cli install GAMEDIR FIELDS | install GAMEDIR --mod MODDIR|ARCHIVE
-// [--pick FOLDER]: runs the installation with reviewed fields (the JSON `read`
-// prints) or with what the reader finds in a mod folder or archive, and reports as
-// the window would. An archive's unpacked copy goes when the command ends.
+// [--pick FOLDER] [--force]: checks the mod, then runs the installation with reviewed fields (the
+// JSON `read` prints) or with what the reader finds in a mod folder or archive, and reports as the
+// window would. An archive's unpacked copy goes when the command ends.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -12,6 +12,7 @@
 #include "file_system.h"
 #include "install_messages.h"
 #include "install_vehicle.h"
+#include "mod_check.h"
 #include "mod_choice.h"
 #include "read_data.h"
 #include "text_encoding.h"
@@ -21,8 +22,8 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: wrenfield-cli install GAMEDIR FIELDS\n"
-      "       wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n",
+      "usage: wrenfield-cli install GAMEDIR FIELDS [--force]\n"
+      "       wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--force]\n",
       stderr);
   return 2;
 }
@@ -65,34 +66,56 @@ std::string FirstUnfitField(const TInstallFields& fields, const std::string& rep
   return "";
 }
 
-// The archive's path, then the folder picked in it unless that is its top.
-std::string ArchiveOrigin(const ModSource& source, const std::string& pick) {
-  const std::string folder = pick.empty() ? source.candidates().front() : pick;
-  const std::string archive = PathAsText(FullPath(source.path()));
+// The mod check before the installation: its findings go to stderr; false
+// (nothing installed) when it found an error and --force was not given. A game
+// the check cannot read is left to the installation, which reports it.
+bool CheckPasses(const std::string& gameDir, const TInstallFields& fields, bool force) {
+  Findings findings;
+  try {
+    findings = CheckMod(gameDir, fields);
+  } catch (const Error&) {
+    return true;
+  }
+  if (findings.empty()) return true;
+  PrintFindings(findings, stderr);
+  if (!HasErrors(findings) || force) return true;
+  std::fputs(
+      "wrenfield-cli: the mod check found errors; nothing was installed (--force "
+      "installs anyway)\n",
+      stderr);
+  return false;
+}
+
+// What the history names for a mod read from an archive: the archive's path,
+// then the folder picked in it unless that is its top. "" for a mod folder.
+std::string OriginOf(const ModFields& mod, const Args& args) {
+  if (!mod.source || !mod.source->isArchive()) return "";
+  const std::string pick = args.size() == 5 ? PickArgument(args[4]) : "";
+  const std::string folder = pick.empty() ? mod.source->candidates().front() : pick;
+  const std::string archive = PathAsText(FullPath(mod.source->path()));
   return folder == "." ? archive : archive + kPathSeparator + folder;
 }
 
 }  // namespace
 
-int RunInstallCommand(const Args& args) {
-  const bool fromMod =
-      (args.size() == 3 || (args.size() == 5 && args[3] == "--pick")) && args[1] == "--mod";
-  if (!fromMod && (args.size() != 2 || args[1].rfind("--", 0) == 0)) return Usage();
+int RunInstallCommand(const Args& given) {
+  Args args;
+  bool force = false;
+  for (const std::string& arg : given) {
+    if (arg == "--force" && !force) {
+      force = true;
+    } else {
+      args.push_back(arg);
+    }
+  }
+  if (!IsModArguments(args)) return Usage();
   const std::string& gameDir = args[0];
 
-  TInstallFields fields;
-  std::string replacedHandlingId;
-  std::optional<ModSource> source;  // holds an archive's unpacked files until the end
-  std::string origin;               // an archive and the folder picked in it, for the history
+  ModFields mod;
   try {
-    if (fromMod) {
-      source.emplace(args[2]);
-      const std::string pick = args.size() == 5 ? PickArgument(args[4]) : "";
-      ReadData(ChooseModFolder(*source, pick), fields, replacedHandlingId);
-      if (source->isArchive()) origin = ArchiveOrigin(*source, pick);
-    } else {
-      fields = ParseFieldsJson(ReadFileBytes(args[1]), replacedHandlingId);
-      const std::string unfit = FirstUnfitField(fields, replacedHandlingId);
+    ReadModFields(args, mod);
+    if (!mod.source) {
+      const std::string unfit = FirstUnfitField(mod.fields, mod.replacedHandlingId);
       if (!unfit.empty()) {
         std::fprintf(stderr,
                      "wrenfield-cli: the field \"%s\" holds a line break or a NUL byte; "
@@ -107,10 +130,13 @@ int RunInstallCommand(const Args& args) {
     std::fprintf(stderr, "wrenfield-cli: %s; nothing was installed\n", e.what());
     return 1;
   }
+  if (!CheckPasses(gameDir, mod.fields, force)) return 2;
+  const TInstallFields& fields = mod.fields;
+  const std::string& replacedHandlingId = mod.replacedHandlingId;
 
   ConsoleProgress progress;
   try {
-    InstallVehicleFrom(gameDir, fields, replacedHandlingId, progress, origin);
+    InstallVehicleFrom(gameDir, fields, replacedHandlingId, progress, OriginOf(mod, args));
   } catch (const Error& e) {
     return Fail(e.message());
   }

@@ -20,8 +20,10 @@ void PrintUsage() {
       "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
       "  wrenfield-cli img del ARCHIVE NAME\n"
       "  wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n"
-      "  wrenfield-cli install GAMEDIR FIELDS\n"
-      "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER]\n"
+      "  wrenfield-cli check GAMEDIR FIELDS [--json]\n"
+      "  wrenfield-cli check GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--json]\n"
+      "  wrenfield-cli install GAMEDIR FIELDS [--force]\n"
+      "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--force]\n"
       "  wrenfield-cli undo GAMEDIR [N] [--force]\n"
       "  wrenfield-cli history GAMEDIR\n"
       "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
   try {
     if (command == "img") return RunImgCommand(args);
     if (command == "read") return RunReadCommand(args);
+    if (command == "check") return RunCheckCommand(args);
     if (command == "install") return RunInstallCommand(args);
     if (command == "undo") return RunUndoCommand(args);
     if (command == "history") return RunHistoryCommand(args);

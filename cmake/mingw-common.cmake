@@ -5,13 +5,8 @@ set(CMAKE_C_COMPILER ${WRENFIELD_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${WRENFIELD_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${WRENFIELD_MINGW_TRIPLET}-windres)
 
-# scripts/setup.sh installs the MinGW builds of GoogleTest and libjpeg-turbo under
-# $WRENFIELD_DEPS/<triplet> (default /opt/wrenfield-deps); the first configure remembers it.
-if(DEFINED ENV{WRENFIELD_DEPS})
-  set(WRENFIELD_DEPS "$ENV{WRENFIELD_DEPS}" CACHE PATH "Prefix of the MinGW dependencies" FORCE)
-else()
-  set(WRENFIELD_DEPS /opt/wrenfield-deps CACHE PATH "Prefix of the MinGW dependencies")
-endif()
+# scripts/setup.sh installs the MinGW builds of the libraries under $WRENFIELD_DEPS/<triplet>.
+include(${CMAKE_CURRENT_LIST_DIR}/WrenfieldDeps.cmake)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${WRENFIELD_MINGW_TRIPLET} ${WRENFIELD_DEPS}/${WRENFIELD_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

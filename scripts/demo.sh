@@ -40,10 +40,11 @@ cmp -n 5000 "$work/car.dff" "$work/car.out"
 "$cli" img add "$work/sample.img" "$work/car.txd" --no-replace || true
 "$cli" img del "$work/sample.img" readme.txt
 "$cli" img list "$work/sample.img"
-# A demo game and a demo vehicle mod: read the mod, install it, show what changed.
+# A demo game and a demo vehicle mod: read the mod, check it, install it, show what changed.
 "$cli" demo "$work/game" "$work/mod"
 "$cli" read "$work/mod" > "$work/fields.json"
 cat "$work/fields.json"
+"$cli" check "$work/game" "$work/fields.json"
 "$cli" install "$work/game" "$work/fields.json"
 diff <(tr -d '\r' < "$work/game/data/carcols_Backup.dat") <(tr -d '\r' < "$work/game/data/carcols.dat") || true
 "$cli" img extract "$work/game/models/gta3.img" monster.dff "$work/monster.out"

@@ -1,6 +1,10 @@
 # Sourced by the scripts: what this host offers the Windows builds (the 32-bit probe,
 # the two Wine prefixes and their loaders) and a virtual display.
 
+# The dependency prefix: $WRENFIELD_DEPS, or the one default that CMake reads too.
+export WRENFIELD_DEPS=${WRENFIELD_DEPS:-$(sed -n 's/^set(WRENFIELD_DEPS_DEFAULT \(.*\))$/\1/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../cmake/WrenfieldDeps.cmake")}
+
 wine32=/usr/lib/wine/wine
 wine64=/usr/lib/wine/wine64
 # The 32-bit prefix keeps Wine's usual variable; the 64-bit one has its own.

@@ -5,9 +5,9 @@
 # and its prefix are left out; the 32-bit Windows build is still compiled everywhere.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
-deps=${WRENFIELD_DEPS:-/opt/wrenfield-deps}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 . "$here/scripts/host.sh"
+deps=$WRENFIELD_DEPS
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
@@ -258,6 +258,9 @@ ensure_wine_prefix() {
   [ -d /usr/share/wine/fonts ] || return 0
   mkdir -p "$fonts" && cp -n /usr/share/wine/fonts/* "$fonts/"
 }
+
+# Sourced (by the setup test), it only defines its steps.
+[[ "${BASH_SOURCE[0]}" == "$0" ]] || return 0
 
 mkdir -p "$deps" 2>/dev/null || as_root mkdir -p "$deps"
 ensure_packages

@@ -1,8 +1,9 @@
 #include "img_check.h"
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
+
+#include "entry_name.h"
 
 namespace img {
 
@@ -37,12 +38,13 @@ void FindOverlaps(const std::vector<Entry>& directory, std::vector<Finding>& fin
   }
 }
 
+// Names the game takes for one are duplicates: it uses only the first.
 void FindDuplicateNames(const std::vector<Entry>& directory, std::vector<Finding>& findings) {
   auto name_less = [&](std::size_t a, std::size_t b) {
     const Entry& x = directory[a];
     const Entry& y = directory[b];
-    const int order = std::memcmp(x.name, y.name, std::min(x.NameLength(), y.NameLength()));
-    return order != 0 ? order < 0 : x.NameLength() < y.NameLength();
+    return CompareNamesAsGame(reinterpret_cast<const char*>(x.name), x.NameLength(),
+                              reinterpret_cast<const char*>(y.name), y.NameLength()) < 0;
   };
   std::vector<std::size_t> order = Indices(directory.size());
   std::stable_sort(order.begin(), order.end(), name_less);

@@ -18,7 +18,8 @@ struct Finding {
     kPastEnd,           // the entry's sectors run past the archive's end
     kInsideDirectory,   // the entry's sectors hold part of the header or directory
     kOverlap,           // the entry's sectors overlap those of `other`
-    kDuplicateName,     // the entry bears the name of `other`, an earlier one
+    kDuplicateName,     // the entry bears the name of `other`, an earlier one, or one
+                        // that differs only in the letter case of ASCII letters
   };
   Kind kind;
   std::size_t entry;

@@ -25,6 +25,126 @@ bool Overlaps(std::uint64_t begin, std::uint64_t end, std::uint64_t other_begin,
   return begin < end && other_begin < other_end && begin < other_end && other_begin < end;
 }
 
+// The bytes of [position, position + n), a part of the directory's slots from
+// a deleted record on, once every record after it has moved one slot lower
+// and the former last slot is zero bytes.
+void EncodeShifted(const std::vector<Entry>& directory, std::uint64_t position,
+                   unsigned char* bytes, std::size_t n) {
+  const std::uint64_t end = position + n;
+  for (std::uint64_t slot = (position - SlotPosition(0)) / kRecordSize; SlotPosition(slot) < end;
+       ++slot) {
+    unsigned char record[kRecordSize] = {};
+    if (slot + 1 < directory.size()) EncodeEntry(directory[slot + 1], record);
+    const std::uint64_t from = std::max(position, SlotPosition(slot));
+    const std::uint64_t to = std::min(end, SlotPosition(slot + 1));
+    std::memcpy(bytes + (from - position), record + (from - SlotPosition(slot)),
+                static_cast<std::size_t>(to - from));
+  }
+}
+
+// What one change will write inside the archive's old length, told to its
+// journal before anything is written: a few small fields and records, the
+// data of a file copied in, and the records of a deletion moved down.
+class ChangeBytes final : public NewBytes {
+ public:
+  // n (at most a record's size) bytes written at position.
+  void Put(std::uint64_t position, const unsigned char* bytes, std::size_t n) {
+    Small small{position, n, {}};
+    std::memcpy(small.bytes, bytes, n);
+    small_.push_back(small);
+  }
+  void PutRecord(std::size_t slot, const Entry& entry) {
+    unsigned char bytes[kRecordSize];
+    EncodeEntry(entry, bytes);
+    Put(SlotPosition(slot), bytes, sizeof bytes);
+  }
+  void PutWord(std::uint64_t position, std::uint32_t value) {
+    unsigned char bytes[4];
+    PutU32(bytes, value);
+    Put(position, bytes, sizeof bytes);
+  }
+  // The first `bytes` bytes of source at position, then zero bytes to a whole sector.
+  void Copy(File& source, std::uint64_t bytes, std::uint64_t position) {
+    source_ = &source;
+    source_bytes_ = bytes;
+    copy_at_ = position;
+  }
+  // The records after `index` moved one slot lower, the last slot zeroed.
+  void Shift(const std::vector<Entry>& directory, std::size_t index) {
+    shifted_ = &directory;
+    shift_index_ = index;
+  }
+  // Sorts the small pieces for Fill; called once all are given.
+  void Done() {
+    std::stable_sort(small_.begin(), small_.end(),
+                     [](const Small& a, const Small& b) { return a.position < b.position; });
+  }
+
+  bool Fill(std::uint64_t position, unsigned char* bytes, std::size_t n) override {
+    const std::uint64_t end = position + n;
+    if (source_ != nullptr && !FillCopy(position, bytes, n)) return false;
+    if (shifted_ != nullptr) {
+      const std::uint64_t from = std::max(position, SlotPosition(shift_index_));
+      const std::uint64_t to = std::min(end, SlotPosition(shifted_->size()));
+      if (from < to) {
+        EncodeShifted(*shifted_, from, bytes + (from - position),
+                      static_cast<std::size_t>(to - from));
+      }
+    }
+    // Small pieces are at most a record long: none that begins a record's
+    // length before position reaches it.
+    const std::uint64_t first = position > kRecordSize ? position - kRecordSize : 0;
+    auto it = std::lower_bound(small_.begin(), small_.end(), first,
+                               [](const Small& s, std::uint64_t at) { return s.position < at; });
+    for (; it != small_.end() && it->position < end; ++it) {
+      const std::uint64_t from = std::max(position, it->position);
+      const std::uint64_t to = std::min(end, it->position + it->n);
+      if (from >= to) continue;
+      std::memcpy(bytes + (from - position), it->bytes + (from - it->position),
+                  static_cast<std::size_t>(to - from));
+    }
+    return true;
+  }
+
+ private:
+  struct Small {
+    std::uint64_t position;
+    std::size_t n;
+    unsigned char bytes[kRecordSize];
+  };
+
+  bool FillCopy(std::uint64_t position, unsigned char* bytes, std::size_t n) {
+    const std::uint64_t end = position + n;
+    const std::uint64_t from = std::max(position, copy_at_);
+    const std::uint64_t to = std::min(end, copy_at_ + AlignToSector(source_bytes_));
+    if (from >= to) return true;
+    const std::uint64_t data_end = std::min(to, copy_at_ + source_bytes_);
+    std::size_t got = 0;
+    if (from < data_end) {
+      const std::size_t want = static_cast<std::size_t>(data_end - from);
+      if (!source_->ReadAt(from - copy_at_, bytes + (from - position), want, &got) || got != want) {
+        return false;
+      }
+    }
+    std::memset(bytes + (from - position) + got, 0, static_cast<std::size_t>(to - from - got));
+    return true;
+  }
+
+  std::vector<Small> small_;
+  File* source_ = nullptr;
+  std::uint64_t source_bytes_ = 0;
+  std::uint64_t copy_at_ = 0;
+  const std::vector<Entry>* shifted_ = nullptr;
+  std::size_t shift_index_ = 0;
+};
+
+// The end of a write that begins at position and takes at most a transfer
+// buffer: a boundary of the journal's blocks, so that a write cut off between
+// two calls leaves every block whole, old or new.
+std::uint64_t WriteEnd(std::uint64_t position, std::uint64_t end) {
+  return std::min(end, (position / Journal::kBlockSize) * Journal::kBlockSize + kTransferSize);
+}
+
 }  // namespace
 
 unsigned char* TransferBuffer() { return g_transfer; }
@@ -46,7 +166,7 @@ int Archive::Inspect(const char* path, Journal::Found* journal) {
   *journal = Journal::Found::kNone;
   const int held = Hold(path, File::Mode::kReadExisting);
   if (held != TORVANE_OK) return held;
-  *journal = journal_.Inspect();
+  *journal = journal_.Inspect(file_);
   return ReadHeaderAndDirectory();
 }
 
@@ -61,9 +181,13 @@ int Archive::Hold(const char* path, File::Mode mode) {
   std::size_t got = 0;
   if (!file_.ReadAt(0, magic, sizeof magic, &got)) return TORVANE_IO_ERROR;
   if (!HasMagic(magic, got)) return TORVANE_NOT_IMG;
+  // The journal goes beside the file itself, however the path reaches it.
   std::string full;
-  if (!FullPathOf(path, &full)) return TORVANE_IO_ERROR;
+  if (!file_.FinalPath(path, &full) || !file_.Id(&archive_id_)) return TORVANE_IO_ERROR;
   journal_.SetArchivePath(full);
+  if (!LandingOf(journal_.path().c_str(), false, &journal_folder_, &journal_name_)) {
+    return TORVANE_IO_ERROR;
+  }
   return TORVANE_OK;
 }
 
@@ -117,16 +241,20 @@ int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target,
   if (!in_place && !AppendPosition(DirectoryEnd(directory_.size()), &position)) {
     return TORVANE_IO_ERROR;
   }
+  const Entry record = MakeEntry(static_cast<std::uint32_t>(position / kSectorSize),
+                                 static_cast<std::uint32_t>(SectorsFor(bytes)), name, length);
   Ranges overwritten(length_);
+  ChangeBytes change;
   if (in_place) overwritten.Add(position, AlignToSector(bytes));
+  change.Copy(source, bytes, position);
   overwritten.Add(SlotPosition(target), kRecordSize);
-  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
+  change.PutRecord(target, record);
+  change.Done();
+  const std::uint64_t new_length = std::max(length_, position + AlignToSector(bytes));
+  if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
 
-  std::uint32_t sectors = 0;
-  bool written = FillTo(position) && CopyIn(source, bytes, position, &sectors);
-  const Entry record =
-      MakeEntry(static_cast<std::uint32_t>(position / kSectorSize), sectors, name, length);
-  written = written && WriteRecord(target, record) && MeasureLength();
+  const bool written = FillTo(position) && CopyIn(source, bytes, position) &&
+                       WriteRecord(target, record) && MeasureLength();
   if (written) directory_[target] = record;
   return FinishChange(written);
 }
@@ -138,28 +266,38 @@ int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::
   // data begins no later than that slot's end is moved to the archive's end;
   // first make sure each of them can be read whole.
   const std::uint64_t new_end = DirectoryEnd(count + 1);
+  std::uint64_t position = 0;
+  if (!AppendPosition(new_end, &position)) return TORVANE_IO_ERROR;
+  const Entry record = MakeEntry(static_cast<std::uint32_t>(position / kSectorSize),
+                                 static_cast<std::uint32_t>(SectorsFor(bytes)), name, length);
   Ranges overwritten(length_);
+  ChangeBytes change;
   overwritten.Add(kCountOffset, 4);
+  change.PutWord(kCountOffset, static_cast<std::uint32_t>(count + 1));
   overwritten.Add(SlotPosition(count), kRecordSize);
+  change.PutRecord(count, record);
+  // Where each moved entry will go, as MoveToEnd finds it: at the end as it
+  // grows, whole sectors after the new data.
+  std::uint64_t new_length = position + AlignToSector(bytes);
   for (std::size_t i = 0; i < count; ++i) {
     if (!InTheWay(i, new_end)) continue;
     if (!InsideArchive(directory_[i])) return TORVANE_IO_ERROR;
+    const std::uint64_t moved_to = AlignToSector(new_length);
+    if (moved_to / kSectorSize > kMaxSectors) return TORVANE_IO_ERROR;
     overwritten.Add(SlotPosition(i), 4);  // its offset field
+    change.PutWord(SlotPosition(i), static_cast<std::uint32_t>(moved_to / kSectorSize));
+    new_length = moved_to + std::uint64_t{directory_[i].size} * kSectorSize;
   }
-  std::uint64_t position = 0;
-  if (!AppendPosition(new_end, &position)) return TORVANE_IO_ERROR;
+  change.Done();
   // The directory is read again after the writes: its room is taken now, so
   // that no allocation can fail between the writes and the rollback.
   directory_.reserve(count + 1);
-  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
+  if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
 
-  std::uint32_t sectors = 0;
-  bool written = FillTo(position) && CopyIn(source, bytes, position, &sectors) && MeasureLength();
+  bool written = FillTo(position) && CopyIn(source, bytes, position) && MeasureLength();
   for (std::size_t i = 0; written && i < count; ++i) {
     if (InTheWay(i, new_end)) written = MoveToEnd(i, new_end);
   }
-  const Entry record =
-      MakeEntry(static_cast<std::uint32_t>(position / kSectorSize), sectors, name, length);
   written = written && WriteRecord(count, record) && WriteCount(count + 1) &&
             ReadDirectory(count + 1, false);
   return FinishChange(written);
@@ -172,9 +310,13 @@ int Archive::Delete(const char* name) {
 
   const std::size_t count = directory_.size();
   Ranges overwritten(length_);
+  ChangeBytes change;
   overwritten.Add(kCountOffset, 4);
+  change.PutWord(kCountOffset, static_cast<std::uint32_t>(count - 1));
   overwritten.Add(SlotPosition(index), SlotPosition(count) - SlotPosition(index));
-  if (!journal_.Begin(file_, length_, overwritten)) return TORVANE_IO_ERROR;
+  change.Shift(directory_, index);
+  change.Done();
+  if (!journal_.Begin(file_, length_, length_, overwritten, change)) return TORVANE_IO_ERROR;
   const bool written = ShiftRecordsDown(index) && WriteCount(count - 1) &&
                        ReadDirectory(count - 1, false) && MeasureLength();
   const int status = FinishChange(written);
@@ -201,12 +343,9 @@ int Archive::Extract(const char* name, const char* path) {
   const Entry& entry = directory_[index];
   // An entry whose sectors run past the archive's end cannot be extracted whole.
   if (!InsideArchive(entry)) return TORVANE_IO_ERROR;
-  // The journal's name is no place for an output: the next open would take
-  // the file for a journal and delete it.
-  std::string full;
-  if (path == nullptr || !FullPathOf(path, &full) || SamePath(full, journal_.path())) {
-    return TORVANE_CANNOT_OPEN;
-  }
+  // Neither the archive nor its journal is a place for an output: the next
+  // open would take the file for a journal and roll it back.
+  if (path == nullptr || NamesArchiveOrJournal(path)) return TORVANE_CANNOT_OPEN;
   File output;
   if (!output.Open(path, File::Mode::kReadWriteCreate)) return TORVANE_CANNOT_OPEN;
   const bool copied =
@@ -216,6 +355,23 @@ int Archive::Extract(const char* name, const char* path) {
   if (output.Close() && copied && SyncFolderOf(path)) return TORVANE_OK;
   RemoveFile(path);  // no half-written output is left behind
   return TORVANE_IO_ERROR;
+}
+
+// The same file as the archive or an existing journal, or, since the journal
+// usually does not exist yet, its name in its folder (folders compared by
+// identity). A path whose folder cannot be looked at is refused too: no
+// output could be created there.
+bool Archive::NamesArchiveOrJournal(const char* path) const {
+  FileId id, journal;
+  if (IdOf(path, &id) &&
+      (id == archive_id_ || (KindOf(journal_.path().c_str()) == PathKind::kFile &&
+                             IdOf(journal_.path().c_str(), &journal) && id == journal))) {
+    return true;
+  }
+  FileId folder;
+  std::string name;
+  return !LandingOf(path, true, &folder, &name) ||
+         (folder == journal_folder_ && SameName(name, journal_name_));
 }
 
 std::size_t Archive::FindFirst(const char* name) const {
@@ -301,44 +457,34 @@ bool Archive::WriteZeros(std::uint64_t from, std::uint64_t to) {
 // Every record after `index` one slot lower, then zero bytes over the former
 // last slot, written from the directory in memory (which equals the file's).
 bool Archive::ShiftRecordsDown(std::size_t index) {
-  const std::size_t count = directory_.size();
-  for (std::size_t slot = index; slot < count;) {
-    const std::size_t batch = std::min(kRecordsPerTransfer, count - slot);
-    for (std::size_t k = 0; k < batch; ++k) {
-      unsigned char* bytes = g_transfer + k * kRecordSize;
-      if (slot + k + 1 < count) {
-        EncodeEntry(directory_[slot + k + 1], bytes);
-      } else {
-        std::memset(bytes, 0, kRecordSize);
-      }
-    }
-    if (!file_.WriteAt(SlotPosition(slot), g_transfer, batch * kRecordSize)) return false;
-    slot += batch;
+  const std::uint64_t end = SlotPosition(directory_.size());
+  for (std::uint64_t at = SlotPosition(index); at < end;) {
+    const std::uint64_t to = WriteEnd(at, end);
+    const std::size_t n = static_cast<std::size_t>(to - at);
+    EncodeShifted(directory_, at, g_transfer, n);
+    if (!file_.WriteAt(at, g_transfer, n)) return false;
+    at = to;
   }
   return true;
 }
 
-// Copies the first `bytes` bytes of source to `position`, the last sector padded
-// with zero bytes. *sectors: how many sectors were written.
-bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position,
-                     std::uint32_t* sectors) {
-  std::uint64_t read = 0;
-  std::uint32_t written = 0;
-  while (read < bytes) {
+// Copies the first `bytes` bytes of source to `position`, the last sector
+// padded with zero bytes. A source that ends early fails: the change's
+// journal holds what the whole file was to leave.
+bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position) {
+  const std::uint64_t end = position + AlignToSector(bytes);
+  for (std::uint64_t at = position; at < end;) {
+    const std::uint64_t to = WriteEnd(at, end);
+    const std::size_t n = static_cast<std::size_t>(to - at);
+    const std::uint64_t read = at - position;
     const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kTransferSize, bytes - read));
+        static_cast<std::size_t>(std::min<std::uint64_t>(n, bytes > read ? bytes - read : 0));
     std::size_t got = 0;
-    if (!source.ReadAt(read, g_transfer, want, &got)) return false;
-    if (got == 0) break;
-    const std::size_t padded = static_cast<std::size_t>(AlignToSector(got));
-    std::memset(g_transfer + got, 0, padded - got);
-    if (!file_.WriteAt(position, g_transfer, padded)) return false;
-    position += padded;
-    read += got;
-    written += static_cast<std::uint32_t>(padded / kSectorSize);
-    if (got < want) break;  // the file ended early
+    if (!source.ReadAt(read, g_transfer, want, &got) || got != want) return false;
+    std::memset(g_transfer + want, 0, n - want);
+    if (!file_.WriteAt(at, g_transfer, n)) return false;
+    at = to;
   }
-  *sectors = written;
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "file.h"
@@ -33,6 +34,12 @@ class Archive {
   const std::vector<Entry>& Entries() const { return directory_; }
   // The archive's length in bytes as last measured.
   std::uint64_t Length() const { return length_; }
+  // Where Open set aside a journal that did not fit the archive; empty when it did not.
+  const std::string& SetAsideJournal() const { return journal_.set_aside(); }
+  // The archive's journal, as Open or Inspect named it from the resolved path.
+  const std::string& JournalPath() const { return journal_.path(); }
+  // Why the journal of the last change could not be written, when the system said.
+  const std::string& JournalFailure() const { return journal_.failure(); }
 
  private:
   enum class State { kClosed, kUsable, kUnusable };
@@ -47,6 +54,9 @@ class Archive {
   // (or when that fails) rolls it back. 0 or 16.
   int FinishChange(bool written);
 
+  // Whether an output at path would be the archive or its journal, however
+  // the path spells it.
+  bool NamesArchiveOrJournal(const char* path) const;
   std::size_t FindFirst(const char* name) const;
   std::uint64_t DirectoryEnd(std::uint64_t count) const { return img::SlotPosition(count); }
   bool InsideArchive(const Entry& entry) const;
@@ -74,7 +84,7 @@ class Archive {
   bool WriteCount(std::uint64_t count);
   bool WriteZeros(std::uint64_t from, std::uint64_t to);
   bool ShiftRecordsDown(std::size_t index);
-  bool CopyIn(File& source, std::uint64_t bytes, std::uint64_t position, std::uint32_t* sectors);
+  bool CopyIn(File& source, std::uint64_t bytes, std::uint64_t position);
   bool MoveToEnd(std::size_t index, std::uint64_t directory_end);
   bool CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to, std::uint64_t bytes);
 
@@ -83,6 +93,10 @@ class Archive {
   Journal journal_;
   std::vector<Entry> directory_;
   std::uint64_t length_ = 0;
+  // Who the archive and its journal are, for refusing them as an output.
+  FileId archive_id_;
+  FileId journal_folder_;
+  std::string journal_name_;
 };
 
 }  // namespace torvane

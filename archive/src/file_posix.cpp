@@ -4,6 +4,9 @@
 // Every file is locked before it is read or emptied.
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +30,10 @@ int OpenFlags(File::Mode mode) {
     case File::Mode::kReadWriteCreate:
       // Not O_TRUNC: the file is emptied only after the lock is ours.
       return O_RDWR | O_CREAT;
+    case File::Mode::kCreateNew:
+      return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+    case File::Mode::kReadWriteNoLink:
+      return O_RDWR | O_NOFOLLOW;
   }
   return O_RDONLY;
 }
@@ -123,12 +130,86 @@ bool File::Truncate(std::uint64_t length) {
   return r == 0;
 }
 
+bool File::Id(FileId* id) const {
+  struct stat info;
+  if (::fstat(static_cast<int>(handle_), &info) != 0) return false;
+  *id = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return true;
+}
+
+// The path it was opened by, resolved; then checked to lead to this very file,
+// in case a name changed in between.
+bool File::FinalPath(const char* path, std::string* full) const {
+  char* resolved = ::realpath(path, nullptr);
+  if (resolved == nullptr) return false;
+  *full = resolved;
+  ::free(resolved);
+  FileId mine, named;
+  return Id(&mine) && IdOf(full->c_str(), &named) && mine == named;
+}
+
 PathKind KindOf(const char* path) {
   struct stat info;
-  if (::stat(path, &info) != 0) {
+  if (::lstat(path, &info) != 0) {
     return errno == ENOENT || errno == ENOTDIR ? PathKind::kMissing : PathKind::kUnknown;
   }
+  if (S_ISLNK(info.st_mode)) return PathKind::kLink;
   return S_ISREG(info.st_mode) ? PathKind::kFile : PathKind::kOther;
+}
+
+bool IdOf(const char* path, FileId* id) {
+  struct stat info;
+  if (::stat(path, &info) != 0) return false;
+  *id = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return true;
+}
+
+namespace {
+
+// The folder part of path ("." for a bare name) and the name after it.
+void Split(const std::string& path, std::string* folder, std::string* name) {
+  const std::size_t slash = path.find_last_of('/');
+  *folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  *name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+// A chain of links is followed as the system would, up to its own limit.
+bool LandingOf(const char* path, bool follow_last, FileId* folder, std::string* name) {
+  std::string at = path;
+  std::string where, last;
+  for (int hops = 0;; ++hops) {
+    Split(at, &where, &last);
+    // A path ending in a separator, ".", or ".." names a folder, never a file to create.
+    if (last.empty() || last == "." || last == "..") return false;
+    struct stat info;
+    if (!follow_last || ::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    if (hops >= 40) return false;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(at.c_str(), target, sizeof target - 1);
+    if (n <= 0) return false;
+    target[n] = '\0';
+    at = target[0] == '/' ? std::string(target) : where + "/" + target;
+  }
+  *name = last;
+  return IdOf(where.c_str(), folder);
+}
+
+std::string LastSystemError() { return std::strerror(errno); }
+
+bool SameName(const std::string& a, const std::string& b) { return a == b; }
+
+// RENAME_NOREPLACE where the system has it; elsewhere a second name for the
+// file, then the first removed: either way an existing file is never replaced.
+bool RenameNoReplace(const char* from, const char* to) {
+  if (TORVANE_FAULT(kRename)) return false;
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  const bool renamed = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
+#else
+  const bool renamed = ::link(from, to) == 0 && ::unlink(from) == 0;
+#endif
+  return renamed && SyncFolderOf(to);
 }
 
 bool RemoveFile(const char* path) {
@@ -152,18 +233,5 @@ bool SyncFolderOf(const char* path) {
   ::close(fd);
   return r == 0;
 }
-
-bool FullPathOf(const char* path, std::string* full) {
-  if (path[0] == '/') {
-    *full = path;
-    return true;
-  }
-  char folder[4096];
-  if (::getcwd(folder, sizeof folder) == nullptr) return false;
-  *full = std::string(folder) + "/" + path;
-  return true;
-}
-
-bool SamePath(const std::string& a, const std::string& b) { return a == b; }
 
 }  // namespace torvane

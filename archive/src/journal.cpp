@@ -12,14 +12,27 @@ namespace {
 
 constexpr unsigned char kMagic[8] = {'T', 'V', 'J', 'O', 'U', 'R', 'N', 'L'};
 constexpr unsigned char kVoidMagic[8] = {};
-constexpr std::uint32_t kVersion = 1;
-constexpr std::size_t kHeaderSize = 24;
+constexpr std::uint32_t kVersion = 2;
+constexpr std::size_t kHeaderSize = 32;
 constexpr std::size_t kRangeHeaderSize = 16;
+constexpr std::size_t kPieceSumSize = 8;
 constexpr std::size_t kTrailerSize = 8;
 // Every part of the journal is a whole number of words, so that the checksum
 // runs over whole words whatever piece of the journal a buffer holds.
 constexpr std::size_t kWord = 8;
 static_assert(kTransferSize % kWord == 0, "whole words per buffer");
+constexpr std::uint64_t kBlock = Journal::kBlockSize;
+// Begin reads the archive's bytes and the new ones this many blocks at a time,
+// so that a range costs a read of each per chunk rather than per block; a
+// chunk's pieces with their sums fit the transfer buffer.
+constexpr std::size_t kChunkBlocks = 15;
+constexpr std::size_t kChunkSize = kChunkBlocks * kBlock;
+static_assert(kChunkBlocks * (kBlock + kPieceSumSize) <= kTransferSize, "a chunk fits");
+// How many journals set aside are looked for before giving up.
+constexpr unsigned kMaxStale = 1000;
+
+alignas(64) unsigned char g_old[kChunkSize];
+alignas(64) unsigned char g_new[kChunkSize];
 
 std::uint64_t Load64(const unsigned char* b) {
   return img::GetU32(b) | std::uint64_t{img::GetU32(b + 4)} << 32;
@@ -30,21 +43,44 @@ void Store64(unsigned char* b, std::uint64_t value) {
   img::PutU32(b + 4, static_cast<std::uint32_t>(value >> 32));
 }
 
+std::uint64_t Padded(std::uint64_t n) { return (n + kWord - 1) / kWord * kWord; }
+
+// The end of the piece that begins at `at`: the next block boundary, or `end`.
+std::uint64_t PieceEnd(std::uint64_t at, std::uint64_t end) {
+  return std::min(end, (at / kBlock + 1) * kBlock);
+}
+
 // Two running sums over the little-endian 32-bit words, each word of a pair
 // feeding one sum and every word reaching both: fast enough to run over
 // megabytes, and a journal cut short, zero bytes where data should be, or a
 // changed byte does not add up.
 class Checksum {
  public:
-  // n is a whole number of words.
+  // The little-endian 32-bit word at b, as img::GetU32 reads it.
+  static std::uint32_t Word(const unsigned char* b) {
+    return b[0] | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
+  }
+
+  // n is a whole number of words. The words are read here rather than
+  // through the format's getter: a call per word would cost more than the
+  // sums, and every change sums its bytes twice (the journal, the new bytes).
   void Add(const unsigned char* bytes, std::size_t n) {
     std::uint32_t s1 = s1_, s2 = s2_;
     for (std::size_t i = 0; i < n; i += kWord) {
-      s1 += img::GetU32(bytes + i) + s2;
-      s2 += img::GetU32(bytes + i + 4) + s1;
+      s1 += Word(bytes + i) + s2;
+      s2 += Word(bytes + i + 4) + s1;
     }
     s1_ = s1;
     s2_ = s2;
+  }
+  // Any n: the last word is completed with zero bytes.
+  void AddPadded(const unsigned char* bytes, std::size_t n) {
+    const std::size_t whole = n / kWord * kWord;
+    Add(bytes, whole);
+    if (whole == n) return;
+    unsigned char last[kWord] = {};
+    std::memcpy(last, bytes + whole, n - whole);
+    Add(last, kWord);
   }
   void Store(unsigned char* bytes) const {
     img::PutU32(bytes, s1_);
@@ -58,36 +94,30 @@ class Checksum {
   std::uint32_t s1_ = 0, s2_ = 0;
 };
 
+Checksum SumOf(const unsigned char* bytes, std::size_t n) {
+  Checksum sum;
+  sum.AddPadded(bytes, n);
+  return sum;
+}
+
 // Writes a journal through the transfer buffer, summing it on the way.
 class Writer {
  public:
   explicit Writer(File& out) : out_(out), buffer_(TransferBuffer()) {}
 
-  // A small piece (a header) that begins at a word boundary.
+  // A piece of at most the buffer's size that begins at a word boundary,
+  // followed by zero bytes up to a whole word.
   bool Put(const unsigned char* bytes, std::size_t n) {
-    if (used_ + n > kTransferSize && !Flush()) return false;
+    const std::size_t padded = static_cast<std::size_t>(Padded(n));
+    if (used_ + padded > kTransferSize && !Flush()) return false;
     std::memcpy(buffer_ + used_, bytes, n);
-    used_ += n;
+    std::memset(buffer_ + used_ + n, 0, padded - n);
+    used_ += padded;
     return true;
   }
 
-  // n bytes of the archive from `from`, then zero bytes up to a whole word.
-  bool PutArchiveBytes(File& archive, std::uint64_t from, std::uint64_t n) {
-    while (n > 0) {
-      if (used_ == kTransferSize && !Flush()) return false;
-      const std::size_t take =
-          static_cast<std::size_t>(std::min<std::uint64_t>(n, kTransferSize - used_));
-      std::size_t got = 0;
-      if (!archive.ReadAt(from, buffer_ + used_, take, &got) || got != take) return false;
-      used_ += take;
-      from += take;
-      n -= take;
-    }
-    const std::size_t pad = (kWord - used_ % kWord) % kWord;
-    std::memset(buffer_ + used_, 0, pad);
-    used_ += pad;
-    return true;
-  }
+  // Whether a write to the journal failed (rather than a read of what goes in it).
+  bool failed() const { return failed_; }
 
   // Writes what is buffered and the checksum of everything after it.
   bool Finish() {
@@ -105,7 +135,10 @@ class Writer {
 
   bool Write(std::size_t n) {
     if (n == 0) return true;
-    if (!out_.WriteAt(written_, buffer_, n)) return false;
+    if (!out_.WriteAt(written_, buffer_, n)) {
+      failed_ = true;
+      return false;
+    }
     written_ += n;
     used_ = 0;
     return true;
@@ -116,13 +149,55 @@ class Writer {
   std::size_t used_ = 0;
   std::uint64_t written_ = 0;
   Checksum sum_;
+  bool failed_ = false;
 };
 
-enum class Verdict { kValid, kInvalid, kIoError };
+// Journals one range a chunk at a time: the archive's bytes and the change's
+// new bytes of the chunk are read once, then each block's piece goes to the
+// journal as the sum of its new bytes and its original bytes.
+bool PutRange(Writer& writer, File& archive, const Ranges::Range& range, std::uint64_t new_length,
+              NewBytes& new_bytes) {
+  unsigned char header[kRangeHeaderSize];
+  Store64(header, range.position);
+  Store64(header + 8, range.length);
+  if (!writer.Put(header, sizeof header)) return false;
+  const std::uint64_t end = range.position + range.length;
+  for (std::uint64_t at = range.position; at < end;) {
+    const std::uint64_t chunk_end = std::min(end, (at / kBlock + kChunkBlocks) * kBlock);
+    const std::size_t n = static_cast<std::size_t>(chunk_end - at);
+    std::size_t got = 0;
+    if (!archive.ReadAt(at, g_old, n, &got) || got != n) return false;
+    std::memcpy(g_new, g_old, n);
+    if (!new_bytes.Fill(at, g_new, n)) return false;
+    if (chunk_end > new_length) {
+      const std::uint64_t from = std::max(at, new_length);
+      std::memset(g_new + (from - at), 0, static_cast<std::size_t>(chunk_end - from));
+    }
+    for (std::uint64_t piece = at; piece < chunk_end;) {
+      const std::uint64_t piece_end = PieceEnd(piece, chunk_end);
+      const std::size_t offset = static_cast<std::size_t>(piece - at);
+      const std::size_t size = static_cast<std::size_t>(piece_end - piece);
+      unsigned char sum[kPieceSumSize];
+      SumOf(g_new + offset, size).Store(sum);
+      if (!writer.Put(sum, sizeof sum) || !writer.Put(g_old + offset, size)) return false;
+      piece = piece_end;
+    }
+    at = chunk_end;
+  }
+  return true;
+}
+
+enum class Verdict {
+  kValid,
+  kInvalid,
+  kOtherVersion,  // the magic of a journal, but a layout this code does not read
+  kIoError,
+};
 
 struct Header {
   std::uint32_t ranges = 0;
-  std::uint64_t archive_length = 0;
+  std::uint64_t old_length = 0;
+  std::uint64_t new_length = 0;
 };
 
 Verdict ReadExactly(File& file, std::uint64_t pos, unsigned char* bytes, std::size_t n) {
@@ -132,9 +207,9 @@ Verdict ReadExactly(File& file, std::uint64_t pos, unsigned char* bytes, std::si
 }
 
 // Reads a journal through the transfer buffer: checks its header, the layout of
-// its ranges and its checksum, and hands each range's original bytes, a buffer
-// at a time, to visit(position in the archive, bytes, n), which returns false
-// when it fails. Nothing is allocated, whatever the journal claims.
+// its ranges and its checksum, and hands each block's piece of each range to
+// visit(position in the archive, original bytes, n, sum of the new bytes),
+// which returns kValid to go on. Nothing is allocated, whatever the journal claims.
 template <typename Visit>
 Verdict Walk(File& journal, Header* header, Visit&& visit) {
   unsigned char* buffer = TransferBuffer();
@@ -143,11 +218,11 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
   if (size < kHeaderSize + kTrailerSize || size % kWord != 0) return Verdict::kInvalid;
   Verdict verdict = ReadExactly(journal, 0, buffer, kHeaderSize);
   if (verdict != Verdict::kValid) return verdict;
-  if (std::memcmp(buffer, kMagic, sizeof kMagic) != 0 || img::GetU32(buffer + 8) != kVersion) {
-    return Verdict::kInvalid;
-  }
+  if (std::memcmp(buffer, kMagic, sizeof kMagic) != 0) return Verdict::kInvalid;
+  if (img::GetU32(buffer + 8) != kVersion) return Verdict::kOtherVersion;
   header->ranges = img::GetU32(buffer + 12);
-  header->archive_length = Load64(buffer + 16);
+  header->old_length = Load64(buffer + 16);
+  header->new_length = Load64(buffer + 24);
   Checksum sum;
   sum.Add(buffer, kHeaderSize);
 
@@ -161,24 +236,22 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
     const std::uint64_t at = Load64(buffer);
     const std::uint64_t length = Load64(buffer + 8);
     pos += kRangeHeaderSize;
-    // Each range lies within the archive's old length and within the journal
-    // (whose parts are whole words, so that its padding does too).
-    if (length == 0 || at > header->archive_length || length > header->archive_length - at ||
-        length > end - pos) {
+    // Each range lies within the archive's old length.
+    if (length == 0 || at > header->old_length || length > header->old_length - at) {
       return Verdict::kInvalid;
     }
-    const std::uint64_t padded = (length + kWord - 1) / kWord * kWord;
-    for (std::uint64_t done = 0; done < padded;) {
-      const std::size_t n =
-          static_cast<std::size_t>(std::min<std::uint64_t>(padded - done, kTransferSize));
-      verdict = ReadExactly(journal, pos, buffer, n);
+    for (std::uint64_t piece = at; piece < at + length;) {
+      const std::uint64_t piece_end = PieceEnd(piece, at + length);
+      const std::size_t n = static_cast<std::size_t>(piece_end - piece);
+      const std::size_t stored = kPieceSumSize + static_cast<std::size_t>(Padded(n));
+      if (end - pos < stored) return Verdict::kInvalid;
+      verdict = ReadExactly(journal, pos, buffer, stored);
       if (verdict != Verdict::kValid) return verdict;
-      sum.Add(buffer, n);
-      const std::size_t data =
-          done < length ? static_cast<std::size_t>(std::min<std::uint64_t>(n, length - done)) : 0;
-      if (data > 0 && !visit(at + done, buffer, data)) return Verdict::kIoError;
-      pos += n;
-      done += n;
+      sum.Add(buffer, stored);
+      verdict = visit(piece, buffer + kPieceSumSize, n, buffer);
+      if (verdict != Verdict::kValid) return verdict;
+      pos += stored;
+      piece = piece_end;
     }
   }
   if (pos != end) return Verdict::kInvalid;
@@ -190,7 +263,33 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
 // Whether the journal is complete and valid, touching nothing.
 Verdict Check(File& journal, Header* header) {
   return Walk(journal, header,
-              [](std::uint64_t, const unsigned char*, std::size_t) { return true; });
+              [](std::uint64_t, const unsigned char*, std::size_t, const unsigned char*) {
+                return Verdict::kValid;
+              });
+}
+
+// Whether the archive is the file a valid journal was written for, caught
+// somewhere in its change: kValid when it fits, kInvalid when it does not.
+Verdict Fits(File& journal, File& archive) {
+  Header header;
+  std::uint64_t length = 0;
+  if (!archive.Size(&length)) return Verdict::kIoError;
+  // The header is read again by the walk; its lengths decide first.
+  Verdict verdict = Check(journal, &header);
+  if (verdict != Verdict::kValid) return verdict == Verdict::kIoError ? verdict : Verdict::kInvalid;
+  if (length < std::min(header.old_length, header.new_length) ||
+      length > std::max(header.old_length, header.new_length)) {
+    return Verdict::kInvalid;
+  }
+  return Walk(journal, &header,
+              [&archive, length](std::uint64_t at, const unsigned char* old_bytes, std::size_t n,
+                                 const unsigned char* new_sum) {
+                std::size_t got = 0;
+                if (at < length && !archive.ReadAt(at, g_old, n, &got)) return Verdict::kIoError;
+                std::memset(g_old + got, 0, n - got);
+                if (std::memcmp(g_old, old_bytes, n) == 0) return Verdict::kValid;
+                return SumOf(g_old, n).Matches(new_sum) ? Verdict::kValid : Verdict::kInvalid;
+              });
 }
 
 }  // namespace
@@ -208,7 +307,7 @@ const std::vector<Ranges::Range>& Ranges::Merged() {
   for (const Range& range : ranges_) {
     if (kept > 0) {
       Range& last = ranges_[kept - 1];
-      if (range.position <= last.position + last.length) {
+      if (range.position < last.position + last.length) {
         last.length = std::max(last.length, range.position + range.length - last.position);
         continue;
       }
@@ -219,27 +318,62 @@ const std::vector<Ranges::Range>& Ranges::Merged() {
   return ranges_;
 }
 
-bool Journal::Begin(File& archive, std::uint64_t archive_length, Ranges& ranges) {
+std::string Journal::StalePathFor(const std::string& journal_path, unsigned n) {
+  return n <= 1 ? journal_path + ".stale" : journal_path + ".stale." + std::to_string(n);
+}
+
+bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length,
+                    Ranges& ranges, NewBytes& new_bytes) {
   voided_ = false;
   const std::vector<Ranges::Range>& list = ranges.Merged();
-  if (!file_.Open(path_.c_str(), File::Mode::kReadWriteCreate)) return false;
+  if (!Create()) return false;
   Writer writer(file_);
   unsigned char header[kHeaderSize];
   std::memcpy(header, kMagic, sizeof kMagic);
   img::PutU32(header + 8, kVersion);
   img::PutU32(header + 12, static_cast<std::uint32_t>(list.size()));
-  Store64(header + 16, archive_length);
+  Store64(header + 16, old_length);
+  Store64(header + 24, new_length);
   bool written = writer.Put(header, sizeof header);
   for (const Ranges::Range& range : list) {
-    unsigned char range_header[kRangeHeaderSize];
-    Store64(range_header, range.position);
-    Store64(range_header + 8, range.length);
-    written = written && writer.Put(range_header, sizeof range_header) &&
-              writer.PutArchiveBytes(archive, range.position, range.length);
+    written = written && PutRange(writer, archive, range, new_length, new_bytes);
   }
   // The folder too: a journal whose name a power cut takes away protects nothing.
   if (written && writer.Finish() && file_.Sync() && SyncFolderOf(path_.c_str())) return true;
+  // A failed read of the archive or of the new bytes is no fault of the journal.
+  if (!written && !writer.failed()) {
+    failure_.clear();
+  } else {
+    failure_ = LastSystemError();
+  }
   Delete();  // what there is of it protects nothing yet
+  return false;
+}
+
+// Created anew, never through a link. A regular file already there is a void
+// or incomplete journal that the open could not delete (the open rolled back
+// or set aside any other, and the archive has been held since): it goes first.
+bool Journal::Create() {
+  failure_.clear();
+  if (file_.Open(path_.c_str(), File::Mode::kCreateNew)) return true;
+  const std::string reason = LastSystemError();
+  switch (KindOf(path_.c_str())) {
+    case PathKind::kLink:
+      failure_ = "a link stands at its path (never followed)";
+      return false;
+    case PathKind::kOther:
+      failure_ = "a folder or other non-file stands at its path";
+      return false;
+    case PathKind::kFile:
+      if (RemoveFile(path_.c_str()) && file_.Open(path_.c_str(), File::Mode::kCreateNew)) {
+        return true;
+      }
+      break;
+    case PathKind::kMissing:
+    case PathKind::kUnknown:
+      break;
+  }
+  failure_ = reason;
   return false;
 }
 
@@ -270,37 +404,55 @@ bool Journal::RollBack(File& archive) {
 }
 
 bool Journal::Recover(File& archive) {
+  set_aside_.clear();
   switch (KindOf(path_.c_str())) {
     case PathKind::kMissing:
-    case PathKind::kOther:  // not a journal; a change fails to create one
+    case PathKind::kLink:   // never followed, never deleted: a change fails to create
+    case PathKind::kOther:  // a journal while it stands there
       return true;
     case PathKind::kUnknown:
       return false;
     case PathKind::kFile:
       break;
   }
-  if (!file_.Open(path_.c_str(), File::Mode::kReadWriteExisting)) return false;
+  if (!file_.Open(path_.c_str(), File::Mode::kReadWriteNoLink)) return false;
   Header header;
   switch (Check(file_, &header)) {
     case Verdict::kIoError:
       file_.Close();
       return false;
+    case Verdict::kOtherVersion:  // it cannot tell whether it fits
+      return SetAside();
     case Verdict::kInvalid:  // cut off before the archive was touched, or void
-      return Delete();
+      Delete();              // harmless where it stays
+      return true;
     case Verdict::kValid:
       break;
+  }
+  switch (Fits(file_, archive)) {
+    case Verdict::kValid:
+      break;
+    case Verdict::kInvalid:
+    case Verdict::kOtherVersion:
+      return SetAside();
+    case Verdict::kIoError:
+      file_.Close();
+      return false;
   }
   if (!RestoreFrom(file_, archive) || !Void()) {
     file_.Close();
     return false;
   }
-  return Delete();
+  Delete();  // void now: harmless where it stays
+  return true;
 }
 
-Journal::Found Journal::Inspect() {
+Journal::Found Journal::Inspect(File& archive) {
   switch (KindOf(path_.c_str())) {
     case PathKind::kMissing:
       return Found::kNone;
+    case PathKind::kLink:
+      return Found::kLink;
     case PathKind::kOther:
       return Found::kNotAFile;
     case PathKind::kUnknown:
@@ -313,13 +465,40 @@ Journal::Found Journal::Inspect() {
   Header header;
   switch (Check(journal, &header)) {
     case Verdict::kValid:
-      return Found::kRollBack;
+      break;
+    case Verdict::kOtherVersion:
+      return Found::kStale;
     case Verdict::kInvalid:
       return Found::kIncomplete;
+    case Verdict::kIoError:
+      return Found::kUnreadable;
+  }
+  switch (Fits(journal, archive)) {
+    case Verdict::kValid:
+      return Found::kRollBack;
+    case Verdict::kInvalid:
+    case Verdict::kOtherVersion:
+      return Found::kStale;
     case Verdict::kIoError:
       break;
   }
   return Found::kUnreadable;
+}
+
+// Renamed, never replacing a journal set aside before: each may be the only
+// record of some change.
+bool Journal::SetAside() {
+  file_.Close();
+  for (unsigned n = 1; n <= kMaxStale; ++n) {
+    const std::string stale = StalePathFor(path_, n);
+    const PathKind kind = KindOf(stale.c_str());
+    if (kind == PathKind::kUnknown) return false;
+    if (kind != PathKind::kMissing) continue;
+    if (!RenameNoReplace(path_.c_str(), stale.c_str())) return false;
+    set_aside_ = stale;
+    return true;
+  }
+  return false;
 }
 
 bool Journal::Void() {
@@ -340,14 +519,15 @@ bool Journal::Delete() {
 bool Journal::RestoreFrom(File& journal, File& archive) {
   Header header;
   if (Check(journal, &header) != Verdict::kValid) return false;
-  const Verdict restored = Walk(
-      journal, &header, [&archive](std::uint64_t at, const unsigned char* bytes, std::size_t n) {
-        return archive.WriteAt(at, bytes, n);
-      });
+  const Verdict restored =
+      Walk(journal, &header,
+           [&archive](std::uint64_t at, const unsigned char* bytes, std::size_t n,
+                      const unsigned char*) {
+             return archive.WriteAt(at, bytes, n) ? Verdict::kValid : Verdict::kIoError;
+           });
   std::uint64_t length = 0;
   return restored == Verdict::kValid && archive.Size(&length) &&
-         (length == header.archive_length || archive.Truncate(header.archive_length)) &&
-         archive.Sync();
+         (length == header.old_length || archive.Truncate(header.old_length)) && archive.Sync();
 }
 
 }  // namespace torvane

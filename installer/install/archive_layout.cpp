@@ -1,5 +1,6 @@
 #include "archive_layout.h"
 
+#include "entry_name.h"
 #include "error.h"
 #include "file_system.h"
 #include "img_directory.h"
@@ -20,7 +21,8 @@ std::size_t Occurrences(const ArchiveLayout& layout, const std::string& name,
                         const img::Entry** found) {
   std::size_t count = 0;
   for (const img::Entry& entry : layout.entries) {
-    if (entry.NameEquals(name.data(), name.size())) {
+    if (img::SameNameToGame(reinterpret_cast<const char*>(entry.name), entry.NameLength(),
+                            name.data(), name.size())) {
       *found = &entry;
       ++count;
     }
@@ -57,6 +59,12 @@ ArchiveLayout ReadArchiveLayout(const std::string& archivePath) {
     return ArchiveLayout();
   }
   return layout.known ? layout : ArchiveLayout();
+}
+
+std::string StoredEntryName(const ArchiveLayout& layout, const std::string& name) {
+  const img::Entry* entry = nullptr;
+  if (!layout.known || Occurrences(layout, name, &entry) == 0) return name;
+  return std::string(reinterpret_cast<const char*>(entry->name), entry->NameLength());
 }
 
 void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archivePath,

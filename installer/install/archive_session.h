@@ -17,6 +17,9 @@ class ArchiveSession {
 
   // IMGOpen; true when it returned 0. After a failure the archive is closed.
   bool Open(const std::string& path);
+  // Where the last Open saw Torvane set aside the record of an interrupted
+  // change that did not match the archive; empty when it did not.
+  const std::string& setAsideJournal() const { return setAside_; }
   // Closes and opens the same archive again: after a failed change Torvane may
   // refuse further changes until the directory is read afresh.
   bool Reopen();
@@ -35,6 +38,7 @@ class ArchiveSession {
 
  private:
   std::string path_;
+  std::string setAside_;
   bool held_ = false;
 };
 

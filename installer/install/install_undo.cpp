@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "data_files.h"
+#include "entry_name.h"
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
 #include "install_messages.h"
-#include "plain_text.h"
 #include "record_restore.h"
 #include "record_store.h"
 
@@ -182,8 +182,7 @@ bool LinesMeet(const RecordedDataFile& a, const RecordedDataFile& b) {
 }
 
 // What both installations changed: data files whose replaced lines meet, and
-// entries of the same name (the game finds entries without regard to letter
-// case), added to `shared` once each.
+// entries the game takes for one, added to `shared` once each.
 bool AddSharedChanges(const InstallRecord& a, const InstallRecord& b,
                       std::vector<std::string>& shared) {
   std::vector<std::string> found;
@@ -194,7 +193,8 @@ bool AddSharedChanges(const InstallRecord& a, const InstallRecord& b,
   }
   for (const RecordedEntry& entry : a.entries) {
     for (const RecordedEntry& other : b.entries) {
-      if (SameIgnoringAsciiCase(entry.name, other.name)) {
+      if (img::SameNameToGame(entry.name.data(), entry.name.size(), other.name.data(),
+                              other.name.size())) {
         found.push_back("'" + entry.name + "' " + msg::kInArchive);
       }
     }
@@ -285,6 +285,9 @@ bool NeedsRecovery(const std::string& gameDir) {
 
 void RecoverHeld(ArchiveSession& archive, const std::string& gameDir,
                  std::vector<std::string>& messages) {
+  if (!archive.setAsideJournal().empty()) {
+    messages.push_back(std::string(msg::kJournalSetAside) + archive.setAsideJournal() + "'");
+  }
   SweepLeftovers(gameDir);
   const std::vector<unsigned> numbers = RecordNumbers(gameDir);
   for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {

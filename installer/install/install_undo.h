@@ -35,7 +35,9 @@ std::string UndoQuestion(const InstallSummary& summary);
 // files and in the records, and record folders that never got a manifest;
 // rolls back each installation the record shows in progress and finishes each
 // undo it shows begun, newest first, adding one message per record to
-// `messages`. Raises Error when one cannot be put right; its record stays.
+// `messages`; first, when opening the archive set aside the record of an
+// interrupted change that did not match it, a message naming that file.
+// Raises Error when one cannot be put right; its record stays.
 void RecoverHeld(ArchiveSession& archive, const std::string& gameDir,
                  std::vector<std::string>& messages);
 

@@ -34,9 +34,12 @@ ModFile ModFileOf(const std::string& path) {
   return file;
 }
 
+bool CanBeEntryName(const std::string& name) {
+  return !name.empty() && img::FitsNameField(name.size());
+}
+
 bool ArchiveCanTake(const ModFile& file) {
-  return !file.entryName.empty() && img::FitsNameField(file.entryName.size()) &&
-         CanOpenExclusively(file.path);
+  return CanBeEntryName(file.entryName) && CanOpenExclusively(file.path);
 }
 
 // A model or texture file that exists, can be stored under its own name and
@@ -50,15 +53,38 @@ ModFile CheckedModFile(const std::string& path, const char* notFound, const char
 }
 
 // The checked additional files that exist and that the archive can take; the
-// others are passed over, as a refused one always was.
+// others are passed over, as a refused one always was. A ticked file whose name
+// cannot be an entry name is refused, naming it: passed over, the installation
+// would report a success without it.
 std::vector<ModFile> AcceptableAdditionalFiles(const std::vector<TAdvItem>& items) {
   std::vector<ModFile> files;
   for (const TAdvItem& item : items) {
     if (!item.checked || !FileExists(item.path)) continue;
     ModFile file = ModFileOf(item.path);
+    if (!CanBeEntryName(file.entryName)) {
+      throw Error(msg::kAdditionalNameUnfit + PathAsText(file.path) +
+                  msg::kAdditionalNameUnfitTail);
+    }
     if (ArchiveCanTake(file)) files.push_back(file);
   }
   return files;
+}
+
+// Each file goes in under the name of the entry the game finds for it, so that
+// it replaces that entry; files whose names the game takes for one go into one
+// entry, under the first one's name.
+void NameAsTheGameFinds(const ArchiveLayout& layout, std::vector<ModFile>& files) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string& name = files[i].entryName;
+    name = StoredEntryName(layout, name);
+    for (std::size_t j = 0; j < i; ++j) {
+      const std::string& earlier = files[j].entryName;
+      if (img::SameNameToGame(earlier.data(), earlier.size(), name.data(), name.size())) {
+        name = earlier;
+        break;
+      }
+    }
+  }
 }
 
 // The handling line is found by the replaced vehicle's identifier; the field
@@ -173,6 +199,7 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
   std::vector<std::string> names;
   for (const ModFile& file : files) names.push_back(file.entryName);
   CheckArchiveChanges(layout, archive.path(), names);
+  NameAsTheGameFinds(layout, files);
 
   InstallRecord header;
   header.modFolder = origin.empty() ? PathAsText(FolderOf(files.front().path)) : origin;

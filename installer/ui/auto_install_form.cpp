@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "check_messages.h"
 #include "error.h"
 #include "file_system.h"
 #include "install_messages.h"
@@ -28,6 +29,21 @@ class TAutoInstallForm::Progress : public InstallProgress {
 
 TAutoInstallForm::TAutoInstallForm(TAutoInstallView& view, TFormServices services)
     : view_(view), services_(std::move(services)) {}
+
+namespace {
+
+// The findings one a line, in the check's order.
+std::string FindingLines(const Findings& findings) {
+  std::string lines;
+  for (const Finding& f : findings) {
+    if (!lines.empty()) lines += "\n";
+    lines += f.severity == Severity::kError ? check_messages::ErrorLine(f.message)
+                                            : check_messages::WarningLine(f.message);
+  }
+  return lines;
+}
+
+}  // namespace
 
 void TAutoInstallForm::Dispatch(const std::function<void()>& flow) {
   try {
@@ -106,9 +122,11 @@ void TAutoInstallForm::SpeedButton2Click() {
 
 void TAutoInstallForm::InstallBtnClick() {
   Dispatch([this] {
+    const TInstallFields fields = FieldsFromView();
+    if (!InstallDespiteCheck(fields)) return;
     Progress progress(view_);
-    services_.installVehicle(view_.GetText(TEditField::GTASADir), FieldsFromView(),
-                             replacedHandlingId_, progress);
+    services_.installVehicle(view_.GetText(TEditField::GTASADir), fields, replacedHandlingId_,
+                             progress);
   });
   UpdateUndoButton();
 }
@@ -211,6 +229,7 @@ void TAutoInstallForm::ReadFolder(const std::string& path) {
   ShowFields(fields);
   if (anotherMod) archive_.reset();
   AcceptModFolderIfExists();
+  if (anotherMod && services_.directoryExists(path)) ShowCheckFindings();
 }
 
 // Unpacks the archive, lets the user choose when it holds several mod folders
@@ -230,6 +249,39 @@ void TAutoInstallForm::ReadArchive(const std::string& path) {
   archive_ = std::move(archive);
   view_.SetReviewEnabled(true);
   view_.FocusReviewGroup();
+  ShowCheckFindings();
+}
+
+// The check against the game folder; false when it cannot run (no check
+// service, or a game folder it cannot read: the installation says why).
+bool TAutoInstallForm::CheckFindings(const TInstallFields& fields, Findings& findings) const {
+  if (!services_.checkMod) return false;
+  try {
+    findings = services_.checkMod(view_.GetText(TEditField::GTASADir), fields);
+  } catch (const Error&) {
+    return false;
+  }
+  return true;
+}
+
+// After a mod is read: what the check finds, in one box; errors in an error box.
+void TAutoInstallForm::ShowCheckFindings() {
+  Findings findings;
+  if (!CheckFindings(FieldsFromView(), findings) || findings.empty()) return;
+  const std::string message = check_messages::Findings(FindingLines(findings));
+  if (HasErrors(findings)) {
+    view_.ShowError(message);
+  } else {
+    view_.ShowInfo(message);
+  }
+}
+
+// Before installing: a mod with errors is installed only when the user says so
+// (the question's default answer is no); warnings do not stop it.
+bool TAutoInstallForm::InstallDespiteCheck(const TInstallFields& fields) {
+  Findings findings;
+  if (!CheckFindings(fields, findings) || !HasErrors(findings)) return true;
+  return view_.Confirm(check_messages::InstallAnyway(FindingLines(findings)));
 }
 
 // The reader keeps the additional files of earlier reads; those of the archive

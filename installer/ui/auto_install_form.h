@@ -12,6 +12,7 @@
 #include "install_fields.h"
 #include "install_undo.h"
 #include "install_vehicle.h"
+#include "mod_check.h"
 
 namespace wrenfield {
 
@@ -46,6 +47,9 @@ struct TFormServices {
   std::function<bool(const std::string&, InstallSummary&)> findUndoable;
   std::function<UndoOutcome(const std::string&, unsigned)> undoInstall;
   std::function<std::vector<std::string>(const std::string&)> historyLines;
+  // The mod check of the fields against a game folder (mod_check.h); none set
+  // leaves it out.
+  std::function<Findings(const std::string&, const TInstallFields&)> checkMod;
 };
 
 TFormServices DefaultFormServices();
@@ -101,6 +105,9 @@ class TAutoInstallForm {
   void ReadArchive(const std::string& path);
   void DropArchiveItems(std::vector<TAdvItem>& items) const;
   void PickFile(const char* filter, TEditField target);
+  bool CheckFindings(const TInstallFields& fields, Findings& findings) const;
+  void ShowCheckFindings();
+  bool InstallDespiteCheck(const TInstallFields& fields);
   void RecoverInterruptedInstalls();
   void UpdateUndoButton();
 

@@ -3,6 +3,7 @@
 #include "auto_install_form.h"
 #include "file_system.h"
 #include "install_undo.h"
+#include "mod_check.h"
 #include "mod_source.h"
 #include "read_data.h"
 #include "settings_file.h"
@@ -42,6 +43,7 @@ TFormServices DefaultFormServices() {
     return std::make_unique<TUnpackedArchive>(path);
   };
   services.removeStaleUnpackFolders = RemoveStaleUnpackFolders;
+  services.checkMod = CheckMod;
   return services;
 }
 

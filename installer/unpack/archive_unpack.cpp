@@ -1,9 +1,11 @@
-// The unpacking pass over libarchive's entries. Zip names need a pass of their own
-// first: libarchive gives a name stored without the UTF-8 flag as raw bytes, a
-// flagged one already converted, and on Windows the two cannot be told apart. So a
-// first pass keeps every name's raw bytes, and the unpacking pass reads the archive
-// again with every name taken as UTF-8: a name that is not valid UTF-8 then fails to
-// convert and its raw bytes are read as code page 866.
+// The unpacking pass over libarchive's entries, after passes that only read names.
+// Zip names need a pass of their own first: libarchive gives a name stored without
+// the UTF-8 flag as raw bytes, a flagged one already converted, and on Windows the
+// two cannot be told apart. So a first pass keeps every name's raw bytes, and the
+// later passes read the archive again with every name taken as UTF-8: a name that
+// is not valid UTF-8 then fails to convert and its raw bytes are read as code page
+// 866. Every archive's names are known whole before anything is written, so that a
+// name that needs no converting keeps it, whatever converted name comes first.
 #include "archive_unpack.h"
 
 #include <archive.h>
@@ -126,6 +128,13 @@ class Reader {
 
 enum class Kind { kFolder, kFile };
 
+// Archivers on Windows often mark a zip folder entry only by the "/" its name
+// ends in, leaving the attributes zero; libarchive then sees a folder only when
+// it could convert the name.
+bool EndsInSeparator(const std::u32string& name) {
+  return !name.empty() && (name.back() == U'/' || name.back() == U'\\');
+}
+
 class Unpacker {
  public:
   Unpacker(Source& source, const std::string& displayName, const std::string& folder,
@@ -140,13 +149,19 @@ class Unpacker {
     if (status < ARCHIVE_WARN && !first.Recognized()) {
       throw Error(unpack_messages::NotAnArchive(archiveName_));
     }
-    if (!first.IsZip()) {
-      UnpackEntries(first, entry, status, nullptr);
-      return std::move(files_);
+    const char* options = kFirstPassOptions;
+    std::vector<std::u32string> names;
+    if (first.IsZip()) {
+      const std::vector<std::string> rawNames = RawNames(first, entry, status);
+      options = kZipNamesAsUtf8;
+      Reader second(source_, options);
+      names = Names(second, entry, second.Next(entry), &rawNames);
+    } else {
+      names = Names(first, entry, status, nullptr);
     }
-    const std::vector<std::string> rawNames = RawNames(first, entry, status);
-    Reader second(source_, kZipNamesAsUtf8);
-    UnpackEntries(second, entry, second.Next(entry), &rawNames);
+    ReserveUnconvertedNames(names);
+    Reader unpacking(source_, options);
+    UnpackEntries(unpacking, entry, unpacking.Next(entry), names);
     return std::move(files_);
   }
 
@@ -164,19 +179,50 @@ class Unpacker {
     return names;
   }
 
+  // Every entry's name as it is unpacked, and every entry checked, no data read.
+  std::vector<std::u32string> Names(Reader& reader, archive_entry* entry, int status,
+                                    const std::vector<std::string>* rawNames) {
+    std::vector<std::u32string> names;
+    for (; status != ARCHIVE_EOF; status = reader.Next(entry)) {
+      if (status < ARCHIVE_WARN) Refuse(reader, entry, U"");
+      // The second reading of a zip archive must meet the entries of the first.
+      if (rawNames != nullptr && names.size() >= rawNames->size()) Refuse(reader, nullptr, U"");
+      const std::string* rawName = rawNames != nullptr ? &(*rawNames)[names.size()] : nullptr;
+      names.push_back(NameOf(entry, rawName));
+      CheckEntry(reader, entry, names.size() - 1, names.back());
+    }
+    if (rawNames != nullptr && names.size() != rawNames->size()) Refuse(reader, nullptr, U"");
+    return names;
+  }
+
+  // The unpacking reading must meet the entries of the one that named them.
   void UnpackEntries(Reader& reader, archive_entry* entry, int status,
-                     const std::vector<std::string>* rawNames) {
+                     const std::vector<std::u32string>& names) {
     std::size_t index = 0;
     for (; status != ARCHIVE_EOF; ++index, status = reader.Next(entry)) {
       if (status < ARCHIVE_WARN) Refuse(reader, entry, U"");
-      // The second reading of a zip archive must meet the entries of the first.
-      if (rawNames != nullptr && index >= rawNames->size()) Refuse(reader, nullptr, U"");
-      const std::string* rawName = rawNames != nullptr ? &(*rawNames)[index] : nullptr;
-      const std::u32string name = NameOf(entry, rawName);
-      CheckEntry(reader, entry, index, name);
-      Place(reader, entry, name);
+      if (index >= names.size()) Refuse(reader, nullptr, U"");
+      CheckEntry(reader, entry, index, names[index]);
+      Place(reader, entry, names[index]);
     }
-    if (rawNames != nullptr && index != rawNames->size()) Refuse(reader, nullptr, U"");
+    if (index != names.size()) Refuse(reader, nullptr, U"");
+  }
+
+  // Each folder's parts that the path code page spells as they are: no converted
+  // name may be spelt like one of them.
+  void ReserveUnconvertedNames(const std::vector<std::u32string>& names) {
+    std::vector<std::u32string> parts;
+    for (const std::u32string& name : names) {
+      if (!SplitEntryName(name, parts)) continue;  // refused when it is unpacked
+      std::u32string key;
+      for (std::size_t i = 0; i < parts.size() && IsPortablePathPart(parts[i]); ++i) {
+        const std::u32string folded = FoldedPathPart(parts[i]);
+        if (SpellablePathPart(parts[i], platform::FitsPathCodePage) == parts[i]) {
+          unconverted_[key].insert(folded);
+        }
+        key += (i == 0 ? U"" : U"/") + folded;
+      }
+    }
   }
 
   static std::u32string NameOf(archive_entry* entry, const std::string* rawName) {
@@ -207,7 +253,7 @@ class Unpacker {
   void Place(Reader& reader, archive_entry* entry, const std::u32string& name) {
     std::vector<std::u32string> parts;
     if (!SplitEntryName(name, parts)) RefuseName(name);
-    const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
+    const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR || EndsInSeparator(name);
     if (parts.empty()) {
       if (isFolder) return;
       RefuseName(name);
@@ -218,8 +264,9 @@ class Unpacker {
       if (!IsPortablePathPart(parts[i])) RefuseName(name);
       // The resource forks a Mac adds beside every file are no part of the mod.
       if (i == 0 && FoldedPathPart(parts[i]) == U"__MACOSX") return;
+      const std::u32string parentKey = key;
       key += (i == 0 ? U"" : U"/") + FoldedPathPart(parts[i]);
-      folder = &SpellingOf(key, folder, parts[i]);
+      folder = &SpellingOf(key, parentKey, folder, parts[i]);
       if (i + 1 < parts.size() || isFolder) MakeFolder(key, folder->relative, name);
     }
     if (!isFolder) WriteFile(reader, key, folder->relative, name);
@@ -232,17 +279,25 @@ class Unpacker {
   };
 
   // The spelling of the path `key` (its last part `part`) inside `parent` (nullptr
-  // at the top), kept so that every entry below a folder finds it. Names that only
-  // differ in characters the path code page lacks are spelt alike: the later one
-  // is numbered apart, so that a sound archive unpacks on any system.
-  const Spelling& SpellingOf(const std::u32string& key, const Spelling* parent,
-                             const std::u32string& part) {
+  // at the top, else the folder of `parentKey`), kept so that every entry below a
+  // folder finds it. Names that only differ in characters the path code page lacks
+  // are spelt alike: the later one is numbered apart, and a converted one also
+  // from every name of its folder that needs no converting, so that a sound
+  // archive unpacks on any system and a real name holds its own bytes.
+  const Spelling& SpellingOf(const std::u32string& key, const std::u32string& parentKey,
+                             const Spelling* parent, const std::u32string& part) {
     const auto known = spellings_.find(key);
     if (known != spellings_.end()) return known->second;
     const std::u32string spelt = SpellablePathPart(part, platform::FitsPathCodePage);
     const std::u32string above = parent != nullptr ? parent->folded + U"/" : U"";
+    const std::set<std::u32string>& unconverted = unconverted_[parentKey];
+    const bool converted = spelt != part;
+    auto taken = [&](const std::u32string& written) {
+      const std::u32string folded = FoldedPathPart(written);
+      return spelled_.count(above + folded) != 0 || (converted && unconverted.count(folded) != 0);
+    };
     std::u32string written = spelt;
-    for (unsigned number = 2; spelled_.count(above + FoldedPathPart(written)) != 0; ++number) {
+    for (unsigned number = 2; taken(written); ++number) {
       written = NumberedPathPart(spelt, number);
     }
     spelled_.insert(above + FoldedPathPart(written));
@@ -342,6 +397,9 @@ class Unpacker {
   std::map<std::u32string, Kind> seen_;
   std::map<std::u32string, Spelling> spellings_;  // by the folded name in the archive
   std::set<std::u32string> spelled_;              // the folded paths as written
+  // By the folded name of a folder in the archive ("" at the top): the folded
+  // parts inside it that are written as they are.
+  std::map<std::u32string, std::set<std::u32string>> unconverted_;
   std::vector<std::string> files_;
 };
 

@@ -18,7 +18,9 @@ struct UnpackLimits {
 // paths of the files written, relative to the folder with "/" between the parts.
 // Entry names become path text of the system's path code page: Cyrillic letters it
 // lacks are transliterated, other characters it lacks become "_", and a name then
-// spelt like another of its folder gets "~2", "~3"... before its extension. Throws
+// spelt like another of its folder gets "~2", "~3"... before its extension; a name
+// that needs no converting always keeps its own spelling. An entry whose name ends
+// in "/" is a folder whatever its attributes say. Throws
 // Error at the first refusal or failure (not an archive, a password, damage, an
 // unsafe name, a link or special file, a name twice, too many entries, too many
 // bytes, a file that cannot be written); what was written by then

@@ -52,7 +52,11 @@ TEST_F(JournalTest, ARollbackThatFailsIsLeftForTheNextOpen) {
     const bool fired = fault::Clear() > 0;
     IMGClose();
     if (status == TORVANE_OK) {
-      EXPECT_FALSE(Exists(journal_));
+      // Rolled back and voided; a void journal that could not be deleted is
+      // harmless and stays.
+      if (Exists(journal_)) {
+        EXPECT_EQ(ReadAll(journal_).substr(0, 8), Bytes(8, '\0'));
+      }
       EXPECT_TRUE(SameBytes(ReadAll(archive_), change.before));
       if (!fired) break;
       continue;

@@ -2,6 +2,7 @@
 // what they leave on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "commands.h"
 #include "demo_game.h"
 #include "gtest_support.h"
+#include "journal.h"
 #include "run_command.h"
 #include "scratch_dir.h"
 #include "torvane.h"
@@ -130,6 +132,76 @@ TEST_F(ImgCommandTest, CheckReportsWhatIsUnsoundAndChangesNothing) {
   EXPECT_EQ(Img({"check"}).status, 2);
 }
 
+// The game looks entries up without regard to the case of ASCII letters and uses
+// the first it meets: names equal but for that case are duplicates; Cyrillic
+// letters of code page 1251 and other bytes are compared as they are.
+TEST_F(ImgCommandTest, CheckTakesNamesEqualButForLetterCaseAsDuplicates) {
+  testing::Bytes image = BuildArchive({{1, 1, "monster.dff"},
+                                       {2, 1, "\xEC.txd"},  // м.txd
+                                       {3, 1, "MONSTER.txd"},
+                                       {4, 1, "Monster.DFF"},
+                                       {5, 1, "\xCC.txd"},  // М.txd
+                                       {6, 1, "monster.txd"}});
+  WriteAll(archive_, image);
+  const CommandResult checked = Img({"check", archive_});
+  EXPECT_EQ(checked.status, 1);
+  for (const char* line :
+       {"entry 3 bears the name 'Monster.DFF' of entry 0 'monster.dff' but for letter case\n",
+        "entry 5 bears the name 'monster.txd' of entry 2 'MONSTER.txd' but for letter case\n",
+        ": 2 problems found\n"}) {
+    EXPECT_NE(checked.out.find(line), std::string::npos) << line << "\n" << checked.out;
+  }
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), image));
+}
+
+// What a journal written for another file holds: the new bytes it names are
+// all 'X'.
+class AllX final : public torvane::NewBytes {
+ public:
+  bool Fill(std::uint64_t, unsigned char* bytes, std::size_t n) override {
+    std::fill(bytes, bytes + n, 'X');
+    return true;
+  }
+};
+
+TEST_F(ImgCommandTest, AJournalThatDoesNotMatchIsReportedSetAsideOnceAndNamed) {
+  {
+    torvane::File file;
+    ASSERT_TRUE(file.Open(archive_.c_str(), torvane::File::Mode::kReadWriteExisting));
+    torvane::Journal journal;
+    journal.SetArchivePath(std::filesystem::canonical(archive_).string());
+    torvane::Ranges ranges(image_.size());
+    ranges.Add(2048, 100);
+    AllX fill;
+    ASSERT_TRUE(journal.Begin(file, image_.size(), image_.size(), ranges, fill));
+  }
+  const std::string journal = archive_ + "-journal";
+  ASSERT_TRUE(testing::Exists(journal));
+  testing::Bytes other = image_;
+  other[2048] = 'o';  // neither the old byte nor the new one
+  WriteAll(archive_, other);
+
+  const CommandResult check = Img({"check", archive_});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_NE(check.out.find("-journal: the record of an interrupted change that does not match"),
+            std::string::npos)
+      << check.out;
+  const CommandResult list = Img({"list", archive_});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_NE(list.err.find("did not match the archive and was set aside as " + journal + ".stale"),
+            std::string::npos)
+      << list.err;
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), other));
+  EXPECT_FALSE(testing::Exists(journal));
+  const CommandResult again = Img({"list", archive_});
+  EXPECT_EQ(again.err, "");  // said once
+  const CommandResult later = Img({"check", archive_});
+  EXPECT_EQ(later.status, 1);
+  EXPECT_NE(later.out.find("-journal.stale: the record of an interrupted change that did not"),
+            std::string::npos)
+      << later.out;
+}
+
 TEST_F(ImgCommandTest, AChangeThatFailsPrintsNoSuccess) {
   dir_.MakeFolder("gta3.img-journal");  // no journal can be created
   const std::string file = dir_.Write("new.bin", "data");
@@ -139,6 +211,11 @@ TEST_F(ImgCommandTest, AChangeThatFailsPrintsNoSuccess) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_NE(failed.err.find("(code 16)"), std::string::npos) << failed.err;
+    // The journal is named, not the file to add, and what stands in its way.
+    EXPECT_NE(failed.err.find("cannot write the journal " + archive_ +
+                              "-journal: a folder or other non-file stands at its path"),
+              std::string::npos)
+        << failed.err;
   }
   EXPECT_TRUE(SameBytes(ReadAll(archive_), image_));
 }

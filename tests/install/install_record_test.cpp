@@ -122,16 +122,20 @@ TEST(InstallRecord, ArchiveChangeThatWouldFailIsRefusedBeforeAnythingIsWritten) 
                                          msg::kArchiveDamagedTail);
   EXPECT_TRUE(TreeSnapshot(demo.game) == before);
 
-  // The model's name twice: which entry a replacement takes is unclear.
-  Bytes twice = ReadAll(demo.archive());
-  PutRecord(twice, 5, {RecordAt(twice, 7).offset, RecordAt(twice, 7).size, "monster.dff"});
-  WriteAll(demo.archive(), twice);
+  // The model's name twice, exactly or but for letter case (the game finds
+  // entries either way): which entry a replacement takes is unclear.
   demo.fields.DFF = JoinPath(demo.mod, "monster.dff");
-  const auto withTwice = TreeSnapshot(demo.game);
-  EXPECT_EQ(Install(demo, progress), msg::kArchiveEntryTwice + FullPath(demo.archive()) +
-                                         msg::kArchiveEntryTwiceEntry + "monster.dff" +
-                                         msg::kArchiveEntryTwiceTail);
-  EXPECT_TRUE(TreeSnapshot(demo.game) == withTwice);
+  for (const char* second : {"monster.dff", "MONSTER.DFF"}) {
+    Bytes twice = image;
+    PutRecord(twice, 5, {RecordAt(twice, 7).offset, RecordAt(twice, 7).size, second});
+    WriteAll(demo.archive(), twice);
+    const auto withTwice = TreeSnapshot(demo.game);
+    EXPECT_EQ(Install(demo, progress), msg::kArchiveEntryTwice + FullPath(demo.archive()) +
+                                           msg::kArchiveEntryTwiceEntry + "monster.dff" +
+                                           msg::kArchiveEntryTwiceTail)
+        << second;
+    EXPECT_TRUE(TreeSnapshot(demo.game) == withTwice) << second;
+  }
 }
 
 TEST(InstallRecord, StaleTemporaryFilesAndRecordsWithoutManifestAreSwept) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 
+#include "archive_image.h"
 #include "data_files.h"
 #include "demo_game.h"
 #include "file_system.h"
@@ -104,6 +105,27 @@ void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
   if (Exists(demo.archive())) {
     EXPECT_NE(reopened, TORVANE_CANNOT_OPEN);
   }
+}
+
+// A journal beside the archive that Torvane cannot match to it (here one of
+// an older layout) is set aside on opening; the installation says so once,
+// naming the file, and goes on.
+TEST(InstallVehicle, SaysOnceThatARecordOfAnInterruptedChangeWasSetAside) {
+  DemoInstall demo;
+  const std::string journal = demo.archive() + "-journal";
+  std::string older = std::string("TVJOURNL") + std::string("\x01\0\0\0", 4);
+  older.resize(48, '\0');
+  WriteAll(journal, older);
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(progress.events, "ORIE");
+  ASSERT_EQ(progress.recovered.size(), 1u);
+  const std::string& said = progress.recovered[0];
+  EXPECT_EQ(said.rfind(msg::kJournalSetAside, 0), 0u) << said;
+  EXPECT_NE(said.find("-journal.stale'"), std::string::npos) << said;
+  EXPECT_FALSE(Exists(journal));
+  EXPECT_EQ(ReadAll(journal + ".stale"), older);
+  EXPECT_TRUE(UndoInstall(demo.game, 0, false).recovered.empty());
 }
 
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
@@ -302,11 +324,8 @@ TEST(InstallVehicle, AdditionalFilesCheckedAndPresentAreAddedInListOrder) {
     return JoinPath(demo.mod, name);
   };
   demo.fields.Adv = {
-      {file("wheels.dff", "wheels"), true},
-      {file("unchecked.txd", "unchecked"), false},
-      {JoinPath(demo.mod, "gone.dff"), true},
-      {demo.mod, true},                                  // a folder counts as no file
-      {file("a_name_of_24_chars_x.txd", "long"), true},  // refused by the archive
+      {file("wheels.dff", "wheels"), true},   {file("unchecked.txd", "unchecked"), false},
+      {JoinPath(demo.mod, "gone.dff"), true}, {demo.mod, true},  // a folder counts as no file
       {file("monster.dff", "again"), true},  // replaces the model just added (same path)
       {file("extra.txd", "extra"), true},
   };
@@ -317,6 +336,57 @@ TEST(InstallVehicle, AdditionalFilesCheckedAndPresentAreAddedInListOrder) {
   EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("again")));
   EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "unchecked.txd"), "<none>"));
   EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "gone.dff"), "<none>"));
+}
+
+// The game finds entries without regard to the letter case of ASCII letters and
+// uses the first it meets: a file whose name differs from an entry's only in
+// that case replaces the entry, under the name it is stored under, and files
+// the game takes for one go into one entry, the last one's bytes winning. An
+// undo then gives the stock entries back.
+TEST(InstallVehicle, NamesDifferingOnlyInLetterCaseReplaceTheEntryTheGameFinds) {
+  DemoInstall demo;
+  const GameState stock = StateOf(demo.game);
+  const std::size_t entries = DirectoryOf(ReadAll(demo.archive())).size();
+  const auto file = [&](const std::string& name, const std::string& bytes) {
+    WriteAll(JoinPath(demo.mod, name), bytes);
+    return JoinPath(demo.mod, name);
+  };
+  demo.fields.DFF = file("Monster.dff", "model");
+  demo.fields.TXD = file("MONSTER.TXD", "texture");
+  demo.fields.Adv = {{file("Wheels.DFF", "first wheels"), true},
+                     {file("wheels.dff", "wheels"), true},
+                     {file("MonSter.Txd", "texture again"), true}};
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.dff"), AsEntry("model")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "monster.txd"), AsEntry("texture again")));
+  EXPECT_TRUE(SameBytes(ExtractEntry(demo.archive(), "Wheels.DFF"), AsEntry("wheels")));
+  for (const char* added : {"Monster.dff", "MONSTER.TXD", "MonSter.Txd", "wheels.dff"}) {
+    EXPECT_EQ(ExtractEntry(demo.archive(), added), "<none>") << added;
+  }
+  EXPECT_EQ(DirectoryOf(ReadAll(demo.archive())).size(), entries + 1);
+
+  EXPECT_NO_THROW(UndoInstall(demo.game, 1, false));
+  EXPECT_EQ(StateDifference(StateOf(demo.game), stock), "");
+}
+
+// A ticked additional file whose name is too long for an entry is refused
+// before anything changes, naming it; an unticked one is passed over as before.
+TEST(InstallVehicle, TickedAdditionalFileWhoseNameCannotBeAnEntryNameIsRefusedNamingIt) {
+  DemoInstall demo;
+  const std::string longName = JoinPath(demo.mod, "a_name_of_24_chars_x.txd");
+  WriteAll(longName, "long");
+  demo.fields.Adv = {{longName, true}};
+  const auto before = TreeSnapshot(demo.game);
+  RecordingProgress progress;
+  EXPECT_EQ(Install(demo, progress),
+            msg::kAdditionalNameUnfit + FullPath(longName) + msg::kAdditionalNameUnfitTail);
+  EXPECT_EQ(progress.events, "OE");
+  EXPECT_TRUE(TreeSnapshot(demo.game) == before);
+
+  demo.fields.Adv = {{longName, false}};
+  EXPECT_EQ(Install(demo, progress), "");
+  EXPECT_EQ(ExtractEntry(demo.archive(), "a_name_of_24_chars_x.tx"), "<none>");
 }
 
 // Checks, from inside the callbacks, that the archive is closed when the

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "check_messages.h"
 #include "error.h"
 #include "fake_view.h"
 #include "file_bytes.h"
@@ -39,6 +40,7 @@ struct Calls {
   TInstallFields installGot;
   std::vector<std::string> recoveries;
   std::vector<unsigned> undone;
+  std::vector<std::string> checkedGameDirs;  // one per run of the mod check
 };
 
 // An unpacked archive as the logic sees it; its private folder is the name
@@ -125,6 +127,11 @@ class FormTest : public ::testing::Test {
                                            archiveFolders_.at(path), calls_.released);
     };
     services.removeStaleUnpackFolders = [this] { ++calls_.sweeps; };
+    services.checkMod = [this](const std::string& gameDir, const TInstallFields&) {
+      calls_.checkedGameDirs.push_back(gameDir);
+      if (checkError_) throw Error(*checkError_);
+      return findings_;
+    };
     return services;
   }
 
@@ -142,7 +149,8 @@ class FormTest : public ::testing::Test {
   ScratchDir temp_{"ui"};
   std::string settingsPath_ = temp_.Path("lastdir.ini");
   std::optional<std::string> readError_, installErrorBeforeOpen_, installErrorAfterOpen_,
-      archiveError_;
+      archiveError_, checkError_;
+  Findings findings_;  // what the mod check finds
   std::optional<InstallSummary> undoable_;
   std::vector<std::string> recovered_;
   std::map<std::string, std::vector<std::string>> archiveFolders_;
@@ -503,6 +511,67 @@ TEST_F(FormTest, LinkOpensTheShownAddressAndColoursFollowTheMouse) {
     form_.Label12MouseLeave();
     EXPECT_EQ(view_.linkColour, 0x800000u);
   }
+}
+
+}  // namespace
+}  // namespace wrenfield
+
+namespace wrenfield {
+namespace {
+
+const Finding kWarning{Severity::kWarning, "carcols-name", "carcols.dat", "colours elsewhere"};
+const Finding kError{Severity::kError, "ide-fields", "vehicles.ide", "fields missing"};
+
+TEST_F(FormTest, ReadingAModShowsWhatTheCheckFinds) {
+  view_.SetText(TEditField::GTASADir, "C:\\GTA");
+  form_.VehDirBrowseBtnClick();  // cancelled: no mod read, no check
+  EXPECT_TRUE(calls_.checkedGameDirs.empty());
+
+  view_.folderReplies = {temp_.path()};
+  form_.VehDirBrowseBtnClick();  // a clean mod: no box
+  EXPECT_EQ(calls_.checkedGameDirs, std::vector<std::string>{"C:\\GTA"});
+  EXPECT_TRUE(view_.infos.empty());
+
+  findings_ = {kWarning};
+  view_.folderReplies = {temp_.path()};
+  form_.VehDirBrowseBtnClick();
+  ASSERT_EQ(view_.infos.size(), 1u);
+  EXPECT_EQ(view_.infos[0],
+            check_messages::Findings(check_messages::WarningLine("colours elsewhere")));
+  EXPECT_TRUE(view_.errors.empty());
+
+  findings_ = {kError, kWarning};
+  form_.FormDropFiles(Archive("mod.zip", {"."}));
+  ASSERT_EQ(view_.errors.size(), 1u);
+  EXPECT_EQ(view_.errors[0],
+            check_messages::Findings(check_messages::ErrorLine("fields missing") + "\n" +
+                                     check_messages::WarningLine("colours elsewhere")));
+  EXPECT_TRUE(view_.reviewEnabled);  // the fields stay open for correcting
+}
+
+TEST_F(FormTest, AModWithErrorsIsInstalledOnlyWhenTheUserSaysSo) {
+  view_.SetText(TEditField::GTASADir, "C:\\GTA");
+  view_.SetReviewEnabled(true);
+  findings_ = {kError};
+  form_.InstallBtnClick();  // the question's default answer: no
+  ASSERT_EQ(view_.questions.size(), 1u);
+  EXPECT_EQ(view_.questions[0],
+            check_messages::InstallAnyway(check_messages::ErrorLine("fields missing")));
+  EXPECT_EQ(calls_.installs, 0);
+
+  view_.confirmReplies = {true};
+  form_.InstallBtnClick();
+  EXPECT_EQ(calls_.installs, 1);
+
+  findings_ = {kWarning};  // warnings never stop it, nor ask
+  form_.InstallBtnClick();
+  EXPECT_EQ(calls_.installs, 2);
+  EXPECT_EQ(view_.questions.size(), 2u);
+
+  checkError_ = "game unreadable";  // left to the installation to report
+  form_.InstallBtnClick();
+  EXPECT_EQ(calls_.installs, 3);
+  EXPECT_TRUE(view_.errors.empty());
 }
 
 }  // namespace

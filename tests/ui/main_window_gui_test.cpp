@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "check_messages.h"
 #include "demo_game.h"
 #include "error.h"
 #include "extra_win.h"
@@ -510,6 +511,34 @@ TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
   EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
   EXPECT_NE(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
   EXPECT_NE(ReadAll(game + "\\data\\carcols.dat").find(DemoCarcolsLine()), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AModTheCheckFindsErrorsInIsInstalledOnlyWhenTheUserSaysSo) {
+  const std::string game = folder_ + "\\game", mod = folder_ + "\\mod";
+  WriteDemoGame(game);
+  WriteDemoMod(mod);
+  testing::WriteAll(mod + "\\monster.dff", "not a model");
+  const auto archiveBefore = ReadAll(game + "\\models\\gta3.img");
+  ShowWindowAndSettle();
+
+  dialogs_.folders = {game, mod};
+  Click(kDirBrowseBtn);
+  Click(kVehDirBrowseBtn);  // the findings, in an error box
+  ASSERT_EQ(dialogs_.boxes.size(), 1u);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text).rfind(check_messages::Findings(""), 0), 0u);
+  EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
+
+  Click(kInstallBtn);  // the question, answered with its default: no
+  ASSERT_EQ(dialogs_.boxes.size(), 2u);
+  EXPECT_EQ(dialogs_.boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  EXPECT_EQ(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
+
+  dialogs_.answers = {IDYES};
+  Click(kInstallBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), 4u);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text), install_messages::kInstalled);
+  EXPECT_NE(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
 }
 
 // The entry's sectors as the archive holds them ("" when it has none).

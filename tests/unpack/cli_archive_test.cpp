@@ -44,7 +44,8 @@ TEST(FixtureCliArchives, ReadThenInstallTheFieldsItPrinted) {
   EXPECT_TRUE(FileExists(fields.TXD)) << fields.TXD;
   const std::string fieldsFile = JoinPath(temporary.path(), "fields.json");
   WriteFileReplacing(fieldsFile, read.out);
-  const CommandResult install = RunCommand(cli::RunInstallCommand, {game, fieldsFile});
+  // The samples' model and texture are placeholders the mod check refuses.
+  const CommandResult install = RunCommand(cli::RunInstallCommand, {game, fieldsFile, "--force"});
   EXPECT_EQ(install.status, 0) << install.err;
 }
 
@@ -78,18 +79,44 @@ TEST(FixtureCliArchives, InstallFromAnArchiveAsFromTheFolderUnpackedByHand) {
                                          "variants/Mesa Plus+/Mesa (вариант 1)"}}) {
     const std::string fromArchive = DemoGame(temporary, "from-archive");
     const std::string byHand = DemoGame(temporary, "by-hand");
-    cli::Args args = {fromArchive, "--mod", Sample(mod.archive)};
+    // The samples' model and texture are placeholders the mod check refuses.
+    cli::Args args = {fromArchive, "--mod", Sample(mod.archive), "--force"};
     if (*mod.pick != '\0') args.insert(args.end(), {"--pick", mod.pick});
     const CommandResult archived = RunCommand(cli::RunInstallCommand, args);
     EXPECT_EQ(archived.status, 0) << archived.err;
-    const CommandResult manual =
-        RunCommand(cli::RunInstallCommand, {byHand, "--mod", SampleTree(mod.handFolder)});
+    const CommandResult manual = RunCommand(
+        cli::RunInstallCommand, {byHand, "--mod", SampleTree(mod.handFolder), "--force"});
     EXPECT_EQ(manual.status, 0) << manual.err;
     EXPECT_EQ(archived.out, manual.out);
     EXPECT_TRUE(GameTreeOf(fromArchive) == GameTreeOf(byHand)) << mod.archive;
     // The unpacked copy went with the command: only the two games are left.
     EXPECT_EQ(TreeOf(temporary.path()).size(), 2 * TreeOf(byHand).size() + 2) << mod.archive;
   }
+}
+
+// A zip of a Russian tool: names in code page 866 with the UTF-8 flag clear, and
+// folder entries marked only by their trailing "/", before their files.
+TEST(FixtureCliArchives, Cp866ZipWithFolderEntriesInstallsAsUnpackedByHand) {
+  SKIP_WITHOUT_FIXTURE("readmes/02_MesaPlus__Lines.txt");
+  TemporaryRoot temporary;
+  const std::string byHandFolder =
+      SampleTree(testing::SamplePathText("variants/Mesa Plus+/Mesa (вариант 1)"));
+  const std::string top = testing::Cp866("Мой мод/");
+  const std::string inner = top + testing::Cp866("Меса (вариант 1)/");
+  std::vector<testing::ZipEntry> entries = {{top, ""}, {inner, ""}};
+  for (const auto& [name, bytes] : TreeOf(byHandFolder)) entries.push_back({inner + name, bytes});
+  const std::string archive = testing::ScratchFile("russian.zip", testing::ZipOf(entries));
+
+  const std::string fromArchive = DemoGame(temporary, "from-archive");
+  const std::string byHand = DemoGame(temporary, "by-hand");
+  // The samples' model and texture are placeholders the mod check refuses.
+  const CommandResult archived =
+      RunCommand(cli::RunInstallCommand, {fromArchive, "--mod", archive, "--force"});
+  EXPECT_EQ(archived.status, 0) << archived.err;
+  const CommandResult manual = RunCommand(cli::RunInstallCommand, {byHand, "--mod", byHandFolder, "--force"});
+  EXPECT_EQ(manual.status, 0) << manual.err;
+  EXPECT_EQ(archived.out, manual.out);
+  EXPECT_TRUE(GameTreeOf(fromArchive) == GameTreeOf(byHand));
 }
 
 TEST(CliArchives, RefusedArchiveLeavesTheGameAndTheTemporaryFolderAlone) {

@@ -226,6 +226,29 @@ TEST(AnySystemCodePage, RussianVariantsUnpackAndReadApart) {
   }
 }
 
+// A Latin name keeps its spelling even where a Cyrillic name before it is
+// transliterated to the same (under code page 1252): the Cyrillic one is
+// numbered apart, and each keeps its own bytes.
+TEST(AnySystemCodePage, ALatinNameKeepsItsSpellingBesideATransliteratedOne) {
+  const testing::Unpacked unpacked = testing::UnpackToTree(
+      ScratchFile("alike.zip",
+                  testing::ZipOf({{"Мод/car.dff", "cyrillic", 0x0800}, {"Mod/car.dff", "latin"}})));
+  EXPECT_EQ(unpacked.error, "");
+  Tree expected = {{testing::Cp("Мод"), "<folder>"},
+                   {testing::Cp("Мод/car.dff"), "cyrillic"},
+                   {"Mod", "<folder>"},
+                   {"Mod/car.dff", "latin"}};
+#ifdef _WIN32
+  if (std::getenv("WRENFIELD_TEST_CODE_PAGE") != nullptr) {
+    expected = {{"Mod", "<folder>"},
+                {"Mod/car.dff", "latin"},
+                {"Mod~2", "<folder>"},
+                {"Mod~2/car.dff", "cyrillic"}};
+  }
+#endif
+  EXPECT_EQ(unpacked.tree, expected);
+}
+
 // The read-me's fields, with the mod folder's path taken out of the file paths.
 struct Read {
   TInstallFields fields;

@@ -14,6 +14,7 @@ using testing::Sample;
 using testing::SampleTreeAsUnpacked;
 using testing::Tree;
 using testing::UnpackToTree;
+using testing::ZipEntry;
 
 TEST(UnpackFormats, EveryMethodGivesBackTheTree) {
   const Tree expected = SampleTreeAsUnpacked("formats");
@@ -56,7 +57,8 @@ TEST(UnpackNames, ZipNamesByFlagAndValidity) {
           // spelt alike and so numbered apart.
           {"\xE6\xBC\xA2\xE5\xAD\x97.txt", "d", 0x0800},
           {"\xE5\xAD\x97\xE6\xBC\xA2.txt", "e", 0x0800},
-          {"__~2.txt/x.txt", "f"},  // the number taken already: the next one
+          // A name that needs no converting keeps it: 字漢.txt takes the next number.
+          {"__~2.txt/x.txt", "f"},
       }));
   const testing::Unpacked unpacked = UnpackToTree(archive);
   EXPECT_EQ(unpacked.error, "");
@@ -64,9 +66,84 @@ TEST(UnpackNames, ZipNamesByFlagAndValidity) {
                                  {Cp("Машина.txd"), "b"},
                                  {Cp("«Car».txt"), "c"},
                                  {"__.txt", "d"},
-                                 {"__~2.txt", "e"},
-                                 {"__~2~2.txt", "<folder>"},
-                                 {"__~2~2.txt/x.txt", "f"}}));
+                                 {"__~3.txt", "e"},
+                                 {"__~2.txt", "<folder>"},
+                                 {"__~2.txt/x.txt", "f"}}));
+}
+
+// Folder entries as archivers write them, marked by the folder attribute of
+// either system or by the trailing "/" alone, in every encoding zip names come
+// in; a folder entry may come before its files, after them, or stand alone.
+TEST(UnpackNames, FolderEntriesInEveryNameEncoding) {
+  struct Encoding {
+    const char* what;
+    std::string folder;  // Комета
+    std::uint16_t flags;
+  };
+  const Encoding encodings[] = {{"cp866", "\x8A\xAE\xAC\xA5\xE2\xA0", 0},
+                                {"UTF-8 flagged", "Комета", 0x0800},
+                                {"UTF-8 unflagged", "Комета", 0}};
+  struct Marking {
+    const char* what;
+    std::uint32_t unixMode;
+    std::uint8_t dosAttributes;
+  };
+  const Marking markings[] = {
+      {"slash only", 0, 0}, {"DOS attribute", 0, 0x10}, {"Unix mode", 040755, 0}};
+  const Tree expected = {{Cp("Комета"), "<folder>"},
+                         {Cp("Комета/readme.txt"), "r"},
+                         {Cp("Комета/Комета"), "<folder>"},
+                         {Cp("Комета/Комета/car.dff"), "m"},
+                         {Cp("Комета/Пусто"), "<folder>"}};
+  for (const Encoding& encoding : encodings) {
+    for (const Marking& marking : markings) {
+      auto entry = [&](const std::string& name, const std::string& data) {
+        ZipEntry made{name, data, encoding.flags};
+        if (name.back() == '/') {
+          made.unixMode = marking.unixMode;
+          made.dosAttributes = marking.dosAttributes;
+        }
+        return made;
+      };
+      const std::string& folder = encoding.folder;
+      const std::string empty = encoding.flags != 0 || folder[0] != '\x8A'
+                                    ? std::string("Пусто")
+                                    : std::string("\x8F\xE3\xE1\xE2\xAE");
+      const std::string archive = testing::ScratchFile(
+          "folders.zip",
+          testing::ZipOf({entry(folder + "/", ""), entry(folder + "/readme.txt", "r"),
+                          entry(folder + "/" + folder + "/car.dff", "m"),
+                          entry(folder + "/" + folder + "/", ""),
+                          entry(folder + "/" + empty + "/", "")}));
+      const testing::Unpacked unpacked = UnpackToTree(archive);
+      EXPECT_EQ(unpacked.error, "") << encoding.what << ", " << marking.what;
+      EXPECT_EQ(unpacked.tree, expected) << encoding.what << ", " << marking.what;
+    }
+  }
+}
+
+// Names spelt alike once converted: the one that needed no converting keeps its
+// name and its own bytes, whichever comes first in the archive; the converted
+// one is numbered apart. The same holds for folders.
+TEST(UnpackNames, CollisionLeavesTheRealNameToTheRealFile) {
+  const std::string star = "\xE2\x98\x85";  // ★, which neither code page holds
+  for (const bool starFirst : {true, false}) {
+    std::vector<ZipEntry> entries = {{"car/car" + star + ".dff", "star", 0x0800},
+                                     {star + "/a.txt", "in star", 0x0800}};
+    const std::vector<ZipEntry> real = {{"car/car_.dff", "real"}, {"_/b.txt", "in real"}};
+    entries.insert(starFirst ? entries.end() : entries.begin(), real.begin(), real.end());
+    const testing::Unpacked unpacked =
+        UnpackToTree(testing::ScratchFile("alike.zip", testing::ZipOf(entries)));
+    EXPECT_EQ(unpacked.error, "");
+    EXPECT_EQ(unpacked.tree, (Tree{{"car", "<folder>"},
+                                   {"car/car_.dff", "real"},
+                                   {"car/car_~2.dff", "star"},
+                                   {"_", "<folder>"},
+                                   {"_/b.txt", "in real"},
+                                   {"_~2", "<folder>"},
+                                   {"_~2/a.txt", "in star"}}))
+        << starFirst;
+  }
 }
 
 TEST(UnpackRar, Rar4AndRar5SamplesUnpack) {

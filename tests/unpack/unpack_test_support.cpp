@@ -150,6 +150,20 @@ std::string Cp(const std::string& utf8) {
   return text;
 }
 
+std::string Cp866(const std::string& utf8) {
+  std::string text;
+  std::size_t pos = 0;
+  char32_t c = 0;
+  while (pos < utf8.size() && DecodeUtf8(utf8, pos, c)) {
+    char byte = '?';
+    for (unsigned b = 0; b < 256; ++b) {
+      if (Cp866ToCodePoint(static_cast<unsigned char>(b)) == c) byte = static_cast<char>(b);
+    }
+    text += byte;
+  }
+  return text;
+}
+
 std::string SamplePathText(const std::string& utf8) {
 #ifdef _WIN32
   return Cp(utf8);
@@ -203,7 +217,7 @@ std::string ZipOf(const std::vector<ZipEntry>& entries) {
     Put16(directory, 0);  // comment
     Put16(directory, 0);  // disk
     Put16(directory, 0);  // internal attributes
-    Put32(directory, entry.unixMode << 16);
+    Put32(directory, entry.unixMode << 16 | entry.dosAttributes);
     Put32(directory, offset);
     directory += entry.name;
   }

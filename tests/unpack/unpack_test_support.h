@@ -63,11 +63,16 @@ std::string SamplePathText(const std::string& utf8);
 
 // UTF-8 text as code page 1251 (the tests' expectations are written readable).
 std::string Cp(const std::string& utf8);
+// UTF-8 text as code page 866, as Russian zip tools store names without the
+// UTF-8 flag ("?" for what it lacks).
+std::string Cp866(const std::string& utf8);
 
 // A zip entry written as given: raw name bytes, general purpose flags, Unix mode
 // bits (file type included) when nonzero, deflated or stored, and the sizes and
 // CRC the headers claim when they differ from the truth. `deflated`, when set, is
 // the entry's deflate stream, written as it is with `claimedSize` and `crc`.
+// `dosAttributes` (0x10: a folder) go into the low byte of the external
+// attributes, as archivers on Windows write them.
 struct ZipEntry {
   std::string name;
   std::string data;
@@ -78,6 +83,7 @@ struct ZipEntry {
   bool wrongCrc = false;
   std::string deflated{};
   std::uint32_t crc = 0;
+  std::uint8_t dosAttributes = 0;
 };
 std::string ZipOf(const std::vector<ZipEntry>& entries);
 

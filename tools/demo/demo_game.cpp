@@ -13,6 +13,7 @@
 #include "file_system.h"
 #include "img_records.h"
 #include "plain_text.h"
+#include "rw_stream.h"
 #include "stock_tables.h"
 #include "text_encoding.h"
 
@@ -20,6 +21,7 @@ namespace wrenfield {
 namespace {
 
 constexpr std::size_t kSpareRecords = 64;  // directory slack left for added entries
+constexpr std::size_t kDemoTextures = 4;   // body, wheels, interior, lights
 
 template <typename Table>
 std::vector<std::string> ToStrings(const Table& table) {
@@ -47,10 +49,12 @@ std::string HandlingText() {
   for (std::size_t i = 0; i < ids.size(); ++i) {
     std::string line = ids[i];
     line.append(ids[i].size() < 13 ? 13 - ids[i].size() : 1, ' ');
-    line += Decimal(800.0 + 37.0 * static_cast<double>(i % 50)) + "    " +
-            Decimal(2000.0 + 113.0 * static_cast<double>(i % 70)) +
-            "   2.5\t   0.0 0.0 -0.1  75  0.75 0.85 0.5  \t5 160.0 25.0 20.0 4 P \t6.2   0.60 0 "
-            "35.0  \t1.4  0.10  0.0   0.28 -0.14 0.5  0.25\t\t0.27 0.23 25000 \t20\t\t\t0\t";
+    line +=
+        Decimal(800.0 + 37.0 * static_cast<double>(i % 50)) + "    " +
+        Decimal(2000.0 + 113.0 * static_cast<double>(i % 70)) +
+        "   2.5\t   0.0 0.0 -0.1  75  0.75 0.85 0.5  \t5 160.0 25.0 20.0 4 P \t6.2   0.60 0 "
+        "35.0  \t1.4  0.10  0.0   0.28 -0.14 0.5  0.25\t\t0.27 0.23 25000 \t20\t\t\t500002\t\t0  "
+        "1\t0";
     lines.push_back(line);
   }
   lines.push_back("; end of file");
@@ -242,9 +246,11 @@ std::string DemoVehiclesLine() {
 }
 
 std::string DemoHandlingLine() {
+  // The stock line's 36 fields: the model and handling flags are hex, then the
+  // front and rear lights and the animation group.
   return "MONSTER\t5200.0\t21000.0\t3.0\t0.0\t0.0\t-0.35\t80\t0.70\t0.85\t0.55\t5\t120.0\t"
          "48.0\t25.0\t4\tP\t7.0\t0.45\t0\t35.0\t1.5\t0.07\t0.0\t0.45\t-0.25\t0.5\t0.3\t0.44\t"
-         "0.35\t40000\t2288000\t1";
+         "0.35\t40000\t28\t1300045\t0\t1\t20";
 }
 
 std::string DemoCarcolsLine() { return "monster, 32,36, 32,42, 32,53, 32,66"; }
@@ -272,9 +278,10 @@ void WriteDemoMod(const std::string& modDir, const DemoModOptions& options) {
   };
   WriteFileReplacing(JoinPath(modDir, "readme.txt"), JoinLinesCrLf(readme));
   WriteFileReplacing(JoinPath(modDir, std::string(kDemoModelName) + ".dff"),
-                     DemoBytes(options.modelSize, 0xDFF));
+                     rw_stream::Clump(options.modelSize));
   WriteFileReplacing(JoinPath(modDir, std::string(kDemoModelName) + ".txd"),
-                     DemoBytes(options.textureSize, 0x7D));
+                     rw_stream::TextureDictionary(kDemoTextures, options.textureSize,
+                                                  rw_stream::kGameStamp, kDemoModelName));
 }
 
 }  // namespace wrenfield

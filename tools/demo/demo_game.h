@@ -36,8 +36,9 @@ struct DemoModOptions {
 inline constexpr char kDemoModelName[] = "monster";
 inline constexpr char kDemoHandlingId[] = "MONSTER";
 
-// Writes <modDir>/monster.dff, monster.txd (deterministic bytes of the given
-// sizes) and readme.txt holding the vehicle's four data lines.
+// Writes <modDir>/monster.dff, monster.txd (a clump and a texture dictionary of
+// the game's library version, padded to the given sizes) and readme.txt holding
+// the vehicle's four data lines.
 void WriteDemoMod(const std::string& modDir, const DemoModOptions& options = {});
 
 // The four lines the demo read-me carries, as the reader puts them into the
