@@ -148,7 +148,7 @@ std::string RollBack(ArchiveSession& archive, const std::string& gameDir,
     if (!archive.Reopen()) throw Error(msg::kArchiveOpenFailed);
     std::vector<bool> taken;
     for (std::size_t i = 0; i < record.entries.size(); ++i) taken.push_back(writer.TookEntry(i));
-    const RestorePlan plan = PlanRollback(gameDir, record, taken);
+    const RestorePlan plan = PlanRollback(archive, gameDir, record, taken);
     PutBack(archive, gameDir, record, plan, true);
   } catch (const Error& error) {
     return error.message();

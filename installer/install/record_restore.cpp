@@ -83,6 +83,19 @@ Standing EntryStanding(const RecordedEntry& entry, const std::string& now) {
   return now == entry.newHash ? Standing::kAfter : Standing::kChanged;
 }
 
+// An entry whose change failed may hold the old bytes or the new ones (the
+// failure may have come after the change was made); one that cannot even be
+// looked at is put back all the same.
+Standing UncertainEntryStanding(ArchiveSession& archive, const std::string& gameDir,
+                                const InstallRecord& record, std::size_t index) {
+  const RecordedEntry& entry = record.entries[index];
+  try {
+    return EntryStanding(entry, CurrentEntryHash(archive, gameDir, record.number, entry.name));
+  } catch (const Error&) {
+    return Standing::kChanged;
+  }
+}
+
 void PutBackEntry(ArchiveSession& archive, const std::string& gameDir, const InstallRecord& record,
                   const RecordedEntry& entry, Standing standing, bool forced) {
   if (standing == Standing::kBefore || (standing == Standing::kChanged && !forced)) return;
@@ -153,14 +166,15 @@ RestorePlan PlanRestore(ArchiveSession& archive, const std::string& gameDir,
   return plan;
 }
 
-RestorePlan PlanRollback(const std::string& gameDir, const InstallRecord& record,
-                         const std::vector<bool>& entriesTaken) {
+RestorePlan PlanRollback(ArchiveSession& archive, const std::string& gameDir,
+                         const InstallRecord& record, const std::vector<bool>& entriesTaken) {
   RestorePlan plan;
   for (const RecordedDataFile& file : record.dataFiles) {
     plan.dataFiles.push_back(DataFileStanding(gameDir, record, file));
   }
-  for (const bool taken : entriesTaken) {
-    plan.entries.push_back(taken ? Standing::kAfter : Standing::kBefore);
+  for (std::size_t i = 0; i < record.entries.size(); ++i) {
+    plan.entries.push_back(entriesTaken[i] ? Standing::kAfter
+                                           : UncertainEntryStanding(archive, gameDir, record, i));
   }
   return plan;
 }

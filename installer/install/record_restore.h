@@ -44,10 +44,12 @@ struct RestorePlan {
 // Looks at every data file and entry of the record. Changes nothing.
 RestorePlan PlanRestore(ArchiveSession& archive, const std::string& gameDir,
                         const InstallRecord& record);
-// The same where the entries' standing is known without looking: those the
-// archive took are as the installation left them, the others as before.
-RestorePlan PlanRollback(const std::string& gameDir, const InstallRecord& record,
-                         const std::vector<bool>& entriesTaken);
+// The same for a rollback in the process that made the changes: the entries
+// the archive took are as the installation left them; the others are looked
+// at (the change of one may have failed after it was made), and one that
+// cannot be looked at counts as changed, which the forced rollback puts back.
+RestorePlan PlanRollback(ArchiveSession& archive, const std::string& gameDir,
+                         const InstallRecord& record, const std::vector<bool>& entriesTaken);
 
 // The names of what changed since ("carcols.dat", "'monster.dff' в IMG-архиве").
 std::vector<std::string> ChangedNames(const InstallRecord& record, const RestorePlan& plan);
