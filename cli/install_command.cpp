@@ -86,6 +86,16 @@ bool CheckPasses(const std::string& gameDir, const TInstallFields& fields, bool 
   return false;
 }
 
+// What the history names for a mod read from an archive: the archive's path,
+// then the folder picked in it unless that is its top. "" for a mod folder.
+std::string OriginOf(const ModFields& mod, const Args& args) {
+  if (!mod.source || !mod.source->isArchive()) return "";
+  const std::string pick = args.size() == 5 ? PickArgument(args[4]) : "";
+  const std::string folder = pick.empty() ? mod.source->candidates().front() : pick;
+  const std::string archive = PathAsText(FullPath(mod.source->path()));
+  return folder == "." ? archive : archive + kPathSeparator + folder;
+}
+
 }  // namespace
 
 int RunInstallCommand(const Args& given) {
@@ -126,7 +136,7 @@ int RunInstallCommand(const Args& given) {
 
   ConsoleProgress progress;
   try {
-    InstallVehicle(gameDir, fields, replacedHandlingId, progress);
+    InstallVehicleFrom(gameDir, fields, replacedHandlingId, progress, OriginOf(mod, args));
   } catch (const Error& e) {
     return Fail(e.message());
   }

@@ -6,6 +6,7 @@
 
 #include "file_system_platform.h"
 #include "plain_text.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 
@@ -73,12 +74,12 @@ std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
 
 std::string OpenFileErrorMessage(const std::string& fullPath, const std::string& reason) {
   return "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB '" +
-         fullPath + "': " + reason;  // Не удаётся открыть файл
+         PathAsText(fullPath) + "': " + reason;  // Не удаётся открыть файл
 }
 
 std::string CreateFileErrorMessage(const std::string& fullPath, const std::string& reason) {
   return "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xF1\xEE\xE7\xE4\xE0\xF2\xFC \xF4\xE0\xE9\xEB '" +
-         fullPath + "': " + reason;  // Не удаётся создать файл
+         PathAsText(fullPath) + "': " + reason;  // Не удаётся создать файл
 }
 
 }  // namespace wrenfield

@@ -29,6 +29,18 @@ bool DirectoryExists(const std::string& path);
 // True when the path names an existing entry that is not a directory.
 bool FileExists(const std::string& path);
 
+// The same without following a symbolic link (or, on Windows, any reparse
+// point): a real folder, and a regular file, named by the path itself.
+bool IsRealFolder(const std::string& path);
+bool IsRegularFile(const std::string& path);
+
+// The system's text for the error the calling thread met last (errno, or
+// GetLastError on Windows); "" when none is set. For a library that reports
+// only a status code, read right after its call.
+std::string LastSystemErrorText();
+// Forgets the last error, so that LastSystemErrorText tells one met after this.
+void ClearLastSystemError();
+
 // Names (without folder) of the entries of a folder whose names match the
 // pattern's last part. The pattern is split at its last separator ("folder/*.txt";
 // no separator searches the working directory); "*" matches any run of

@@ -158,6 +158,20 @@ bool FileExists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool IsRealFolder(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string LastSystemErrorText() { return errno == 0 ? std::string() : SystemErrorText(errno); }
+
+void ClearLastSystemError() { errno = 0; }
+
 std::vector<std::string> FindFiles(const std::string& pattern) {
   const std::size_t split = pattern.rfind(kPathSeparator);
   std::string folder = ".";

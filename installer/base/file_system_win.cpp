@@ -193,6 +193,25 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool IsRealFolder(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+bool IsRegularFile(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+std::string LastSystemErrorText() {
+  const DWORD error = GetLastError();
+  return error == ERROR_SUCCESS ? std::string() : SystemErrorText(error);
+}
+
+void ClearLastSystemError() { SetLastError(ERROR_SUCCESS); }
+
 std::vector<std::string> FindFiles(const std::string& pattern) {
   // The system's search also matches the short 8.3 names ("notes.txt1" is
   // NOTES~1.TXT, so it would be found by "*.txt") and folds non-ASCII letters;

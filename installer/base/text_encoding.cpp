@@ -165,4 +165,13 @@ bool Utf8ToCp1251Lossy(const std::string& utf8, std::string& out) {
   return ConvertUtf8(utf8, out, true);
 }
 
+std::string PathAsText(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::string text;
+  return Utf8ToCp1251Lossy(path, text) ? text : path;
+#endif
+}
+
 }  // namespace wrenfield

@@ -25,6 +25,12 @@ bool Utf8ToCp1251(const std::string& utf8, std::string& out);
 // lacks; false only when the text is not valid UTF-8.
 bool Utf8ToCp1251Lossy(const std::string& utf8, std::string& out);
 
+// A path as the program's messages hold it (code page 1251). On Windows the
+// program's paths are code page 1251 already; elsewhere a path is the file
+// system's bytes, mostly UTF-8: valid UTF-8 is converted ("?" for what the
+// code page lacks), anything else is taken to be code page 1251 as it stands.
+std::string PathAsText(const std::string& path);
+
 // The code page 1251 byte of a code point, or "?" when the code page lacks it.
 char Cp1251OrReplacement(char32_t codePoint);
 

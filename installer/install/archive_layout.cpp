@@ -5,6 +5,7 @@
 #include "file_system.h"
 #include "img_directory.h"
 #include "install_messages.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
@@ -32,8 +33,8 @@ std::size_t Occurrences(const ArchiveLayout& layout, const std::string& name,
 }  // namespace
 
 std::string DamagedEntryMessage(const std::string& archivePath, const std::string& name) {
-  return msg::kArchiveDamaged + FullPath(archivePath) + msg::kArchiveDamagedEntry + name +
-         msg::kArchiveDamagedTail;
+  return msg::kArchiveDamaged + PathAsText(FullPath(archivePath)) + msg::kArchiveDamagedEntry +
+         name + msg::kArchiveDamagedTail;
 }
 
 ArchiveLayout ReadArchiveLayout(const std::string& archivePath) {

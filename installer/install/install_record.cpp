@@ -12,7 +12,6 @@ namespace wrenfield {
 namespace {
 
 constexpr char kHeading[] = "Wrenfield install record 1";
-constexpr char kManifestName[] = "manifest.txt";
 
 const char* StateName(RecordState state) {
   switch (state) {
@@ -286,7 +285,7 @@ class ManifestParser {
 };
 
 std::string ManifestPath(const std::string& gameDir, unsigned number) {
-  return RecordFile(gameDir, number, kManifestName);
+  return RecordFile(gameDir, number, kManifestFileName);
 }
 
 // The names of the entries of a folder other than "." and "..".

@@ -59,6 +59,9 @@ struct InstallRecord {
   std::vector<RecordedEntry> entries;       // in the order they were changed
 };
 
+// The manifest's name in a record folder.
+inline constexpr char kManifestFileName[] = "manifest.txt";
+
 // <game>/Wrenfield/installs, and the folder and files of record `number`.
 std::string RecordsFolder(const std::string& gameDir);
 std::string RecordFolder(const std::string& gameDir, unsigned number);

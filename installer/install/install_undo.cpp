@@ -1,11 +1,15 @@
 #include "install_undo.h"
 
+#include <algorithm>
+
 #include "data_files.h"
+#include "entry_name.h"
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
 #include "install_messages.h"
 #include "record_restore.h"
+#include "record_store.h"
 
 namespace wrenfield {
 namespace {
@@ -43,53 +47,70 @@ bool Unfinished(RecordState state) {
   return state == RecordState::kInProgress || state == RecordState::kUndoing;
 }
 
-std::vector<std::string> TemporaryFiles(const std::string& folder) {
-  return FindFiles(JoinPath(folder, "*.wrenfield-*.tmp"));
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
 }
 
-void RemoveTemporaryFiles(const std::string& folder) {
-  for (const std::string& name : TemporaryFiles(folder)) RemoveFile(JoinPath(folder, name));
-}
-
-bool HasManifest(const std::string& gameDir, unsigned number) {
-  return FileExists(RecordFile(gameDir, number, "manifest.txt"));
-}
-
-// Whatever a crash left that no record needs: temporary files, and record
-// folders whose manifest was never written. A manifest that exists but cannot
-// be read is someone's, and stays.
-void SweepLeftovers(const std::string& gameDir) {
-  RemoveTemporaryFiles(GamePath(gameDir, {"data"}));
-  for (const unsigned number : RecordNumbers(gameDir)) {
-    RemoveTemporaryFiles(RecordFolder(gameDir, number));
-    if (!HasManifest(gameDir, number)) RemoveRecordFolder(gameDir, number);
-  }
-}
-
-bool HasLeftovers(const std::string& gameDir) {
-  if (!TemporaryFiles(GamePath(gameDir, {"data"})).empty()) return true;
-  for (const unsigned number : RecordNumbers(gameDir)) {
-    if (!HasManifest(gameDir, number) || !TemporaryFiles(RecordFolder(gameDir, number)).empty()) {
-      return true;
+// Takes out of the plan what a damaged or missing copy was to put back, and
+// names it: a forced recovery, the way out of an interrupted installation,
+// puts back the rest and leaves that as it is.
+std::vector<std::string> WithoutDamagedCopies(const std::string& gameDir,
+                                              const InstallRecord& record, RestorePlan& plan) {
+  const std::vector<std::string> damaged =
+      DamagedCopies(gameDir, record, CopiesFor(record, plan, true));
+  const auto isDamaged = [&damaged](const std::string& copy) {
+    return std::find(damaged.begin(), damaged.end(), copy) != damaged.end();
+  };
+  std::vector<std::string> left;
+  for (std::size_t i = 0; i < record.dataFiles.size(); ++i) {
+    if (isDamaged(DataFileCopyName(record.dataFiles[i].file))) {
+      plan.dataFiles[i] = Standing::kBefore;
+      left.push_back(DataFileName(record.dataFiles[i].file));
     }
   }
-  return false;
+  for (std::size_t i = 0; i < record.entries.size(); ++i) {
+    if (!record.entries[i].added && isDamaged(record.entries[i].copy)) {
+      plan.entries[i] = Standing::kBefore;
+      left.push_back("'" + record.entries[i].name + "' " + msg::kInArchive);
+    }
+  }
+  return left;
 }
 
-// Puts one unfinished record right and says what was done.
-std::string Recover(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record) {
+// Puts one unfinished record right and says what was done. What was changed
+// since by someone else is not overwritten: the recovery then stops before
+// changing anything and says how to undo the installation all the same.
+// Forced, everything is put back that has a sound copy.
+std::string Recover(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record,
+                    bool forced) {
+  const bool install = record.state == RecordState::kInProgress;
+  const bool wayOut = forced;
+  forced = forced || (!install && record.forced);
+  std::vector<std::string> left;
   try {
-    if (record.state == RecordState::kInProgress) {
-      PutBack(archive, gameDir, record, true);
-      FinishPutBack(gameDir, record, RecordState::kRolledBack);
-      return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + ".";
+    RestorePlan plan = PlanRestore(archive, gameDir, record);
+    const std::vector<std::string> changed = ChangedNames(record, plan);
+    if (!forced && !changed.empty()) {
+      throw Error(std::string(msg::kChangedSince) + " " + Joined(changed) + msg::kLeftAsIs +
+                  std::to_string(record.number) + msg::kForceOption);
     }
-    PutBack(archive, gameDir, record, record.forced);
-    FinishPutBack(gameDir, record, RecordState::kUndone);
-    return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + ".";
+    if (wayOut) left = WithoutDamagedCopies(gameDir, record, plan);
+    CheckCopies(gameDir, record, CopiesFor(record, plan, forced));
+    CheckWritable(gameDir, record, plan, forced);
+    PutBack(archive, gameDir, record, plan, forced);
+    FinishPutBack(gameDir, record, install ? RecordState::kRolledBack : RecordState::kUndone);
   } catch (const Error& error) {
     throw Error(msg::kRecoveryFailed + Described(record) + ": " + error.message());
   }
+  const std::string leftAsIs = left.empty() ? "" : msg::kLeftWithoutCopies + Joined(left);
+  if (install) {
+    return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + leftAsIs +
+           ".";
+  }
+  return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + leftAsIs +
+         ".";
 }
 
 // The record of the installation to undo, after recovery.
@@ -128,10 +149,82 @@ void MarkUndoing(const std::string& gameDir, InstallRecord& record, bool force) 
   }
 }
 
-std::string Joined(const std::vector<std::string>& items) {
-  std::string text;
-  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
-  return text;
+// One complete installation undone, after the check of what changed since
+// (unless forced) and of the copies it will use.
+std::string UndoOne(ArchiveSession& archive, const std::string& gameDir, InstallRecord& record,
+                    bool force) {
+  const RestorePlan plan = PlanRestore(archive, gameDir, record);
+  if (!force) {
+    const std::vector<std::string> changed = ChangedNames(record, plan);
+    if (!changed.empty()) {
+      throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
+                  msg::kUndoRefused + " " + Joined(changed));
+    }
+  }
+  CheckCopies(gameDir, record, CopiesFor(record, plan, force));
+  CheckWritable(gameDir, record, plan, force);
+  MarkUndoing(gameDir, record, force);
+  try {
+    PutBack(archive, gameDir, record, plan, force);
+    FinishPutBack(gameDir, record, RecordState::kUndone);
+  } catch (const Error& error) {
+    throw Error(WithRecordKept(error.message()));
+  }
+  return msg::kInstallNumberSign + Described(record) + " " + msg::kUndone + ".";
+}
+
+bool LinesMeet(const RecordedDataFile& a, const RecordedDataFile& b) {
+  if (a.file != b.file) return false;
+  for (const std::size_t line : a.lines) {
+    if (std::find(b.lines.begin(), b.lines.end(), line) != b.lines.end()) return true;
+  }
+  return false;
+}
+
+// What both installations changed: data files whose replaced lines meet, and
+// entries the game takes for one, added to `shared` once each.
+bool AddSharedChanges(const InstallRecord& a, const InstallRecord& b,
+                      std::vector<std::string>& shared) {
+  std::vector<std::string> found;
+  for (const RecordedDataFile& file : a.dataFiles) {
+    for (const RecordedDataFile& other : b.dataFiles) {
+      if (LinesMeet(file, other)) found.push_back(DataFileName(file.file));
+    }
+  }
+  for (const RecordedEntry& entry : a.entries) {
+    for (const RecordedEntry& other : b.entries) {
+      if (img::SameNameToGame(entry.name.data(), entry.name.size(), other.name.data(),
+                              other.name.size())) {
+        found.push_back("'" + entry.name + "' " + msg::kInArchive);
+      }
+    }
+  }
+  for (const std::string& name : found) {
+    if (std::find(shared.begin(), shared.end(), name) == shared.end()) shared.push_back(name);
+  }
+  return !found.empty();
+}
+
+// The later installations, still applied, that changed something `record`
+// changed, or something one of those changed: they must be undone before it.
+// Newest first.
+std::vector<InstallRecord> LaterOverlapping(const std::string& gameDir, const InstallRecord& record,
+                                            std::vector<std::string>& shared) {
+  std::vector<InstallRecord> chain = {record};
+  for (const unsigned number : RecordNumbers(gameDir)) {
+    InstallRecord later;
+    if (number <= record.number || !ReadRecord(gameDir, number, later) ||
+        later.state != RecordState::kComplete) {
+      continue;
+    }
+    bool meets = false;
+    for (const InstallRecord& member : chain)
+      meets = AddSharedChanges(member, later, shared) || meets;
+    if (meets) chain.push_back(later);
+  }
+  chain.erase(chain.begin());
+  std::reverse(chain.begin(), chain.end());
+  return chain;
 }
 
 }  // namespace
@@ -200,7 +293,7 @@ void RecoverHeld(ArchiveSession& archive, const std::string& gameDir,
   for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {
     InstallRecord record;
     if (ReadRecord(gameDir, *number, record) && Unfinished(record.state)) {
-      messages.push_back(Recover(archive, gameDir, record));
+      messages.push_back(Recover(archive, gameDir, record, false));
     }
   }
 }
@@ -221,6 +314,13 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
   const bool wasUnfinished =
       number != 0 && ReadRecord(gameDir, number, record) && Unfinished(record.state);
   UndoOutcome outcome;
+  if (wasUnfinished && force) {
+    // The way out of an interrupted installation whose recovery stopped at
+    // something changed since: put back whatever it changed.
+    outcome.message = Recover(archive, gameDir, record, true);
+    RecoverHeld(archive, gameDir, outcome.recovered);
+    return outcome;
+  }
   RecoverHeld(archive, gameDir, outcome.recovered);
   // An installation asked for that the recovery just rolled back (or whose
   // undo it just finished) is undone: its message says so.
@@ -228,21 +328,24 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
     return outcome;
   }
   record = RecordToUndo(gameDir, number);
-  if (!force) {
-    const std::vector<std::string> changed = ChangedSince(archive, gameDir, record);
-    if (!changed.empty()) {
-      throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
-                  msg::kUndoRefused + " " + Joined(changed));
+  std::vector<std::string> shared;
+  std::vector<InstallRecord> later = LaterOverlapping(gameDir, record, shared);
+  if (!later.empty() && !force) {
+    std::vector<std::string> numbers;
+    for (auto each = later.rbegin(); each != later.rend(); ++each) {
+      numbers.push_back(std::to_string(each->number));
     }
+    throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
+                msg::kUndoRefused + " " + Joined(shared) + msg::kLaterInstalls + Joined(numbers));
   }
-  MarkUndoing(gameDir, record, force);
-  try {
-    PutBack(archive, gameDir, record, force);
-    FinishPutBack(gameDir, record, RecordState::kUndone);
-  } catch (const Error& error) {
-    throw Error(error.message() + msg::kRollbackKept);
-  }
-  outcome.message = msg::kInstallNumberSign + Described(record) + " " + msg::kUndone + ".";
+  // Every copy the later undos and this one will need is checked first; the
+  // first of them checks its own below, against what it will put back.
+  for (std::size_t i = 1; i < later.size(); ++i)
+    CheckCopies(gameDir, later[i], AllCopies(later[i]));
+  if (!later.empty()) CheckCopies(gameDir, record, AllCopies(record));
+  std::string message;
+  for (InstallRecord& each : later) message += UndoOne(archive, gameDir, each, true) + "\n";
+  outcome.message = message + UndoOne(archive, gameDir, record, force);
   return outcome;
 }
 

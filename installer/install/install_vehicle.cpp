@@ -1,6 +1,5 @@
 #include "install_vehicle.h"
 
-#include <map>
 #include <vector>
 
 #include "archive_layout.h"
@@ -10,13 +9,13 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
-#include "img_layout.h"
 #include "install_messages.h"
 #include "install_record.h"
 #include "install_undo.h"
 #include "line_replace.h"
 #include "record_restore.h"
-#include "sha256.h"
+#include "record_store.h"
+#include "text_encoding.h"
 #include "torvane.h"
 
 namespace wrenfield {
@@ -27,10 +26,7 @@ namespace msg = install_messages;
 // A mod file as it goes into the archive: its full path, and the entry name it
 // is stored under, worked out once: the last component of the full path, so a
 // relative path such as "car.dff" is named after the file too.
-struct ModFile {
-  std::string path;
-  std::string entryName;
-};
+using ModFile = EntrySource;
 
 ModFile ModFileOf(const std::string& path) {
   ModFile file{FullPath(path), std::string()};
@@ -66,7 +62,8 @@ std::vector<ModFile> AcceptableAdditionalFiles(const std::vector<TAdvItem>& item
     if (!item.checked || !FileExists(item.path)) continue;
     ModFile file = ModFileOf(item.path);
     if (!CanBeEntryName(file.entryName)) {
-      throw Error(msg::kAdditionalNameUnfit + file.path + msg::kAdditionalNameUnfitTail);
+      throw Error(msg::kAdditionalNameUnfit + PathAsText(file.path) +
+                  msg::kAdditionalNameUnfitTail);
     }
     if (ArchiveCanTake(file)) files.push_back(file);
   }
@@ -128,20 +125,6 @@ std::vector<PatchedDataFile> PrepareDataFilePatches(const std::string& gameDir,
   return patches;
 }
 
-// The SHA-256 of the sectors an entry holds once the file was put in: its
-// bytes, then zero bytes up to a whole sector.
-std::string EntryHashOfFile(const std::string& path) {
-  Sha256 hash;
-  std::uint64_t size = 0;
-  ReadFileChunks(path, [&](const char* data, std::size_t n) {
-    hash.Update(data, n);
-    size += n;
-  });
-  static const char kZeros[img::kSectorSize] = {};
-  hash.Update(kZeros, static_cast<std::size_t>(img::AlignToSector(size) - size));
-  return HexDigest(hash.Finish());
-}
-
 std::string FolderOf(const std::string& path) {
   const std::size_t separator = path.find_last_of(kPathSeparator);
   return separator == std::string::npos ? std::string() : path.substr(0, separator);
@@ -154,156 +137,37 @@ std::string VehicleOf(const std::string& replacedHandlingId, const ModFile& mode
   return model.entryName.substr(0, model.entryName.rfind('.'));
 }
 
-// One installation's record: written whole before the first change, marked
-// complete after the last, and the source of the rollback after a failure.
-class RecordedInstall {
- public:
-  RecordedInstall(ArchiveSession& archive, const std::string& gameDir)
-      : archive_(archive), gameDir_(gameDir) {}
-
-  // Everything the installation will change, with the data files' and the
-  // entries' present content, made durable. On a failure the record's folder
-  // is removed again; nothing of the game has changed.
-  void Begin(const TInstallFields& fields, const std::string& vehicle,
-             const std::vector<PatchedDataFile>& patches, const std::vector<ModFile>& files) {
-    const std::vector<unsigned> numbers = RecordNumbers(gameDir_);
-    record_.number = numbers.empty() ? 1 : numbers.back() + 1;
-    record_.date = CurrentLocalTime();
-    record_.modFolder = FolderOf(files.front().path);
-    record_.vehicle = vehicle;
-    record_.fields = fields;
-    try {
-      MakeFolder();
-      SaveDataFiles(patches);
-      SaveEntries(files);
-      // The copies' names last before the manifest that names them can.
-      SyncFolder(RecordFolder(gameDir_, record_.number));
-      WriteManifest(gameDir_, record_);
-    } catch (...) {
-      RemoveRecordFolder(gameDir_, record_.number);
-      throw;
-    }
+// Puts back everything the installation changed after a failure in this
+// process: the entries the archive took and the data files not as before. ""
+// when done; otherwise what stopped it (the record then stays, for a later
+// recovery).
+std::string RollBack(ArchiveSession& archive, const std::string& gameDir,
+                     const RecordWriter& writer) {
+  InstallRecord record = writer.record();
+  try {
+    if (!archive.Reopen()) throw Error(msg::kArchiveOpenFailed);
+    std::vector<bool> taken;
+    for (std::size_t i = 0; i < record.entries.size(); ++i) taken.push_back(writer.TookEntry(i));
+    const RestorePlan plan = PlanRollback(archive, gameDir, record, taken);
+    PutBack(archive, gameDir, record, plan, true);
+  } catch (const Error& error) {
+    return error.message();
   }
-
-  // The archive took files[index].
-  void Took(std::size_t index) { took_[entryOf_[index]] = index; }
-
-  // After the last change: the entries as the archive took them, durable.
-  void Complete() {
-    std::vector<RecordedEntry> entries;
-    for (std::size_t i = 0; i < record_.entries.size(); ++i) {
-      const auto took = took_.find(i);
-      if (took == took_.end()) {  // refused: unchanged, nothing to undo
-        if (!record_.entries[i].added) {
-          RemoveFile(RecordFile(gameDir_, record_.number, record_.entries[i].copy));
-        }
-        continue;
-      }
-      entries.push_back(record_.entries[i]);
-      entries.back().newHash = fileHashes_[took->second];
-    }
-    record_.entries = entries;
-    SyncGameFiles(gameDir_);
-    record_.state = RecordState::kComplete;
-    CommitManifest(gameDir_, record_);
+  try {
+    FinishPutBack(gameDir, record, RecordState::kRolledBack);
+  } catch (const Error&) {
+    // The game is as before; a later recovery finds nothing to put back
+    // and records it.
   }
-
-  // Puts back everything the installation changed. "" when done; otherwise
-  // what stopped it (the record then stays, for a later recovery).
-  std::string RollBack() {
-    try {
-      if (!archive_.Reopen()) throw Error(msg::kArchiveOpenFailed);
-      PutBack(archive_, gameDir_, record_, true);
-    } catch (const Error& error) {
-      return error.message();
-    }
-    try {
-      FinishPutBack(gameDir_, record_, RecordState::kRolledBack);
-    } catch (const Error&) {
-      // The game is as before; a later recovery finds nothing to put back
-      // and records it.
-    }
-    return std::string();
-  }
-
- private:
-  void MakeFolder() {
-    const std::string records = RecordsFolder(gameDir_);
-    const bool firstRecord = !DirectoryExists(records);
-    CreateFolder(GamePath(gameDir_, {"Wrenfield"}));
-    CreateFolder(records);
-    CreateFolder(RecordFolder(gameDir_, record_.number));
-    if (firstRecord) {
-      SyncFolder(gameDir_);
-      SyncFolder(GamePath(gameDir_, {"Wrenfield"}));
-    }
-    SyncFolder(records);
-  }
-
-  void SaveDataFiles(const std::vector<PatchedDataFile>& patches) {
-    for (const PatchedDataFile& patch : patches) {
-      WriteFileReplacing(RecordFile(gameDir_, record_.number, DataFileCopyName(patch.file)),
-                         patch.original);
-      RecordedDataFile file;
-      file.file = patch.file;
-      file.before = Sha256Hex(patch.original);
-      file.after = Sha256Hex(JoinLinesCrLf(patch.lines));
-      file.lines = patch.replacedAt;
-      file.newLine = patch.replacement;
-      record_.dataFiles.push_back(file);
-    }
-  }
-
-  // One record entry per name, in the order first written; the bytes it gets
-  // are those of the last file of that name.
-  void SaveEntries(const std::vector<ModFile>& files) {
-    std::map<std::string, std::size_t> entryByName;
-    for (const ModFile& file : files) {
-      fileHashes_.push_back(EntryHashOfFile(file.path));
-      const auto known = entryByName.find(file.entryName);
-      if (known != entryByName.end()) {
-        entryOf_.push_back(known->second);
-        record_.entries[known->second].newHash = fileHashes_.back();
-        continue;
-      }
-      entryByName[file.entryName] = record_.entries.size();
-      entryOf_.push_back(record_.entries.size());
-      record_.entries.push_back(SavedEntry(file.entryName, fileHashes_.back()));
-    }
-  }
-
-  // The entry's present sectors kept in the record (or none: it will be added).
-  RecordedEntry SavedEntry(const std::string& name, const std::string& newHash) {
-    RecordedEntry entry;
-    entry.name = name;
-    entry.newHash = newHash;
-    entry.copy = "entry-" + std::to_string(record_.entries.size() + 1) + ".bin";
-    const std::string copy = RecordFile(gameDir_, record_.number, entry.copy);
-    ExtractEntryTo(archive_, name, copy);
-    // Torvane has made the copy durable, file and folder, before it returned.
-    entry.added = !FileExists(copy);
-    if (entry.added) {
-      entry.copy.clear();
-    } else {
-      entry.oldHash = Sha256OfFile(copy);
-    }
-    return entry;
-  }
-
-  ArchiveSession& archive_;
-  std::string gameDir_;
-  InstallRecord record_;
-  std::vector<std::string> fileHashes_;      // by file, in the order written
-  std::vector<std::size_t> entryOf_;         // by file: its record entry
-  std::map<std::size_t, std::size_t> took_;  // by record entry: the last file taken
-};
+  return std::string();
+}
 
 void AddModFile(ArchiveSession& archive, const ModFile& file, const char* failed) {
   if (archive.AddReplacing(file.path, file.entryName) != TORVANE_OK) throw Error(failed);
 }
 
 // The changes, in the order of the installation sequence.
-void ChangeGame(ArchiveSession& archive, RecordedInstall& record, const std::string& gameDir,
+void ChangeGame(ArchiveSession& archive, RecordWriter& record, const std::string& gameDir,
                 const std::vector<PatchedDataFile>& patches, const std::vector<ModFile>& files) {
   BackupDataFiles(gameDir);
   for (const auto& patch : patches) WriteDataFilePatch(patch);
@@ -325,7 +189,7 @@ void ChangeGame(ArchiveSession& archive, RecordedInstall& record, const std::str
 // changes nothing; a failure after it puts back what was changed.
 void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
                         const std::string& gameDir, const TInstallFields& fields,
-                        const std::string& replacedHandlingId) {
+                        const std::string& replacedHandlingId, const std::string& origin) {
   const auto patches = PrepareDataFilePatches(gameDir, fields, replacedHandlingId);
   std::vector<ModFile> files = {
       CheckedModFile(fields.DFF, msg::kModelNotFound, msg::kModelReplaceFailed),
@@ -337,18 +201,21 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
   CheckArchiveChanges(layout, archive.path(), names);
   NameAsTheGameFinds(layout, files);
 
-  RecordedInstall record(archive, gameDir);
-  record.Begin(fields, VehicleOf(replacedHandlingId, files[0]), patches, files);
+  InstallRecord header;
+  header.modFolder = origin.empty() ? PathAsText(FolderOf(files.front().path)) : origin;
+  header.vehicle = VehicleOf(replacedHandlingId, files[0]);
+  header.fields = fields;
+  RecordWriter record(archive, gameDir);
+  record.Begin(header, patches, files);
   try {
     ChangeGame(archive, record, gameDir, patches, files);
     record.Complete();
   } catch (const Error& failure) {
-    const std::string rollbackFailure = record.RollBack();
+    const std::string rollbackFailure = RollBack(archive, gameDir, record);
     if (rollbackFailure.empty()) throw;
-    throw Error(failure.message() + "\n" + msg::kRollbackFailed + rollbackFailure +
-                msg::kRollbackKept);
+    throw Error(failure.message() + "\n" + msg::kRollbackFailed + WithRecordKept(rollbackFailure));
   } catch (...) {
-    record.RollBack();
+    RollBack(archive, gameDir, record);
     throw;
   }
 }
@@ -370,6 +237,12 @@ void RecoverBeforeInstall(ArchiveSession& archive, ArchiveLayout& layout,
 
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
                     const std::string& replacedHandlingId, InstallProgress& progress) {
+  InstallVehicleFrom(gameDir, fields, replacedHandlingId, progress, std::string());
+}
+
+void InstallVehicleFrom(const std::string& gameDir, const TInstallFields& fields,
+                        const std::string& replacedHandlingId, InstallProgress& progress,
+                        const std::string& origin) {
   if (gameDir.empty()) throw Error(msg::kNoGameFolder);
   const std::string path = ArchivePath(gameDir);
   // Read before Torvane holds the file, which it does without sharing.
@@ -379,7 +252,7 @@ void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
   try {
     progress.ArchiveOpened();
     RecoverBeforeInstall(archive, layout, gameDir, progress);
-    InstallIntoArchive(archive, layout, gameDir, fields, replacedHandlingId);
+    InstallIntoArchive(archive, layout, gameDir, fields, replacedHandlingId, origin);
     archive.Close();
     progress.Installed();
   } catch (...) {

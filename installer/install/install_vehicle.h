@@ -33,4 +33,11 @@ class InstallProgress {
 void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
                     const std::string& replacedHandlingId, InstallProgress& progress);
 
+// The same for a mod that came out of an archive: `origin` is what the player
+// chose, as the history names it (the archive's path followed by the folder
+// picked in it, code page 1251); the plain form names the model's folder.
+void InstallVehicleFrom(const std::string& gameDir, const TInstallFields& fields,
+                        const std::string& replacedHandlingId, InstallProgress& progress,
+                        const std::string& origin);
+
 }  // namespace wrenfield

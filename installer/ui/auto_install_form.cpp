@@ -10,6 +10,7 @@
 #include "install_messages.h"
 #include "plain_text.h"
 #include "settings_file.h"
+#include "text_encoding.h"
 #include "ui_texts.h"
 
 namespace wrenfield {
@@ -126,7 +127,7 @@ void TAutoInstallForm::InstallBtnClick() {
     if (!InstallDespiteCheck(fields)) return;
     Progress progress(view_);
     services_.installVehicle(view_.GetText(TEditField::GTASADir), fields, replacedHandlingId_,
-                             progress);
+                             progress, archive_ ? archiveOrigin_ : std::string());
   });
   UpdateUndoButton();
 }
@@ -242,11 +243,15 @@ void TAutoInstallForm::ReadArchive(const std::string& path) {
   if (candidates.size() > 1 && !view_.ChooseModFolder(candidates, choice)) return;
   if (choice >= candidates.size()) return;
   const std::string folder = archive->ModFolder(candidates[choice]);
+  const std::string origin = candidates[choice] == "."
+                                 ? PathAsText(path)
+                                 : PathAsText(path) + kPathSeparator + candidates[choice];
   TInstallFields fields = FieldsFromView();
   DropArchiveItems(fields.Adv);
   services_.readData(folder, fields, replacedHandlingId_);
   ShowFields(fields);
   archive_ = std::move(archive);
+  archiveOrigin_ = origin;
   view_.SetReviewEnabled(true);
   view_.FocusReviewGroup();
   ShowCheckFindings();

@@ -32,8 +32,10 @@ class TModArchive {
 // What the logic calls outside the window; DefaultFormServices() gives the real ones.
 struct TFormServices {
   std::function<void(const std::string&, TInstallFields&, std::string&)> readData;
+  // Game folder, fields, replaced handling identifier, progress, and what the
+  // player chose as the history names it ("" for a mod folder).
   std::function<void(const std::string&, const TInstallFields&, const std::string&,
-                     InstallProgress&)>
+                     InstallProgress&, const std::string&)>
       installVehicle;
   std::function<bool(const std::string&)> directoryExists;
   std::function<std::string()> settingsFilePath;
@@ -116,6 +118,7 @@ class TAutoInstallForm {
   std::string replacedHandlingId_;
   std::string openDialogFileName_;        // the one open-file dialog keeps its last file
   std::unique_ptr<TModArchive> archive_;  // the archive the fields were read from
+  std::string archiveOrigin_;             // that archive's path and the folder picked in it
 };
 
 }  // namespace wrenfield

@@ -29,7 +29,7 @@ class TUnpackedArchive : public TModArchive {
 TFormServices DefaultFormServices() {
   TFormServices services;
   services.readData = ReadData;
-  services.installVehicle = InstallVehicle;
+  services.installVehicle = InstallVehicleFrom;
   services.directoryExists = DirectoryExists;
   services.settingsFilePath = SettingsFilePath;
   services.recoverInstalls = RecoverInterruptedInstalls;

@@ -10,6 +10,7 @@
 #include "demo_game.h"
 #include "file_system.h"
 #include "install_messages.h"
+#include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "line_replace.h"
@@ -73,12 +74,9 @@ TEST(InstallWithWriteFailures, RollbackThatCannotWriteEitherIsSaidAndFinishedLat
   WriteAll(big, DemoBytes(64 * 1024, 3));
   demo.fields.Adv = {{big, true}};
   const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
-  EXPECT_EQ(
-      result.message.rfind(std::string(msg::kArchiveWriteFailed) + "\n" + msg::kRollbackFailed, 0),
-      0u)
-      << result.message;
-  EXPECT_EQ(result.message.substr(result.message.size() - std::string(msg::kRollbackKept).size()),
-            msg::kRollbackKept);
+  // The rollback's reason ends in "!": the notice after it adds no ".".
+  EXPECT_EQ(result.message, std::string(msg::kArchiveWriteFailed) + "\n" + msg::kRollbackFailed +
+                                msg::kArchiveWriteFailed + (msg::kRollbackKept + 1));
   EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kInProgress);
 
   RecordingProgress retry;
@@ -89,6 +87,26 @@ TEST(InstallWithWriteFailures, RollbackThatCannotWriteEitherIsSaidAndFinishedLat
   EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kRolledBack);
   UndoInstall(demo.game, 2, false);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
+}
+
+// The record's copy of a big stock entry cannot be written: that is said with
+// the copy's path and the system's reason, not as damage of the archive, and
+// nothing has changed.
+TEST(InstallWithWriteFailures, CopyOfAnEntryThatCannotBeWrittenIsNamedWithTheReason) {
+  DemoInstall demo;
+  PutEntry(demo.archive(), "monster.dff", DemoBytes(100 * 1024, 4));
+  const GameState before = StateOf(demo.game);
+  constexpr std::uint64_t kLimit = 60 * 1024;
+  for (const auto& [name, bytes] : before.dataFiles) ASSERT_LT(bytes.size(), kLimit) << name;
+  const ChildResult result = InstallWithFileSizeLimit(demo, kLimit);
+  const std::string named = msg::kEntryCopyFailed + std::string("monster.dff") +
+                            msg::kFromArchiveToFile +
+                            FullPath(RecordFile(demo.game, 1, "entry-1.bin")) + "': ";
+  EXPECT_EQ(result.message.rfind(named, 0), 0u) << result.message;
+  EXPECT_GT(result.message.size(), named.size());  // the reason
+  EXPECT_EQ(result.events, "OE");
+  EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
+  EXPECT_TRUE(ListInstalls(demo.game).empty());
 }
 
 }  // namespace

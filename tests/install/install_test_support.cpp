@@ -1,11 +1,15 @@
 #include "install_test_support.h"
 
 #include <filesystem>
+#include <set>
 
 #include "archive_image.h"
 #include "demo_game.h"
+#include "error.h"
 #include "error_of.h"
 #include "file_system.h"
+#include "install_record.h"
+#include "install_undo.h"
 #include "plain_text.h"
 #include "torvane.h"
 
@@ -125,6 +129,62 @@ std::string Install(const std::string& game, const TInstallFields& fields,
 
 std::string Install(const DemoInstall& demo, RecordingProgress& progress) {
   return Install(demo.game, demo.fields, demo.replacedHandlingId, progress);
+}
+
+std::string UndoMessage(const std::string& game, unsigned number, bool force) {
+  try {
+    return UndoInstall(game, number, force).message;
+  } catch (const Error& e) {
+    return "refused: " + e.message();
+  }
+}
+
+void MarkInterrupted(const std::string& game, unsigned number) {
+  InstallRecord record;
+  ASSERT_TRUE(ReadRecord(game, number, record));
+  record.state = RecordState::kInProgress;
+  WriteManifest(game, record);
+}
+
+void PutEntry(const std::string& archive, const std::string& name, const std::string& bytes) {
+  ScratchDir scratch("entry");
+  const std::string file = scratch.Write("entry.bin", bytes);
+  ASSERT_EQ(IMGOpen(archive.c_str()), TORVANE_OK);
+  const int added = IMGAddFile(file.c_str(), name.c_str(), 1);
+  IMGClose();
+  ASSERT_EQ(added, TORVANE_OK);
+}
+
+namespace {
+
+template <typename Map>
+std::string ValueOr(const Map& items, const std::string& name) {
+  const auto found = items.find(name);
+  return found == items.end() ? "<none>" : found->second;
+}
+
+template <typename Map>
+std::string ItemNotAtAnyOf(const Map GameState::*items, const std::string& kind,
+                           const GameState& state, const std::vector<const GameState*>& allowed) {
+  std::set<std::string> names;
+  for (const auto& item : state.*items) names.insert(item.first);
+  for (const GameState* other : allowed) {
+    for (const auto& item : other->*items) names.insert(item.first);
+  }
+  for (const std::string& name : names) {
+    const std::string value = ValueOr(state.*items, name);
+    bool known = false;
+    for (const GameState* other : allowed) known = known || ValueOr(other->*items, name) == value;
+    if (!known) return kind + " " + name + " is at no recorded state";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ItemsNotAtAnyOf(const GameState& state, const std::vector<const GameState*>& allowed) {
+  const std::string files = ItemNotAtAnyOf(&GameState::dataFiles, "data file", state, allowed);
+  return files.empty() ? ItemNotAtAnyOf(&GameState::entries, "entry", state, allowed) : files;
 }
 
 }  // namespace wrenfield::testing

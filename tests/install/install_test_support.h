@@ -75,6 +75,21 @@ class RecordingProgress : public InstallProgress {
   std::vector<std::string> recovered;
 };
 
+// UndoInstall's message, or "refused: " followed by the error's message.
+std::string UndoMessage(const std::string& game, unsigned number, bool force = false);
+
+// Sets record `number` back to "in progress": an installation interrupted
+// after its last change, which the next recovery rolls back.
+void MarkInterrupted(const std::string& game, unsigned number);
+
+// Puts the bytes into the archive under the name, as a player's own tool
+// would, replacing an entry of that name.
+void PutEntry(const std::string& archive, const std::string& name, const std::string& bytes);
+
+// Where the state holds a data file or an entry (absent counts) as none of
+// the allowed states does, each taken file by file; "" when nowhere.
+std::string ItemsNotAtAnyOf(const GameState& state, const std::vector<const GameState*>& allowed);
+
 // InstallVehicle; returns "" on success, otherwise the error's message.
 std::string Install(const DemoInstall& demo, RecordingProgress& progress);
 std::string Install(const std::string& game, const TInstallFields& fields,

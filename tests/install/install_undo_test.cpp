@@ -23,14 +23,6 @@ struct Installation {
   std::string handlingId;
 };
 
-std::string UndoMessage(const std::string& game, unsigned number, bool force = false) {
-  try {
-    return UndoInstall(game, number, force).message;
-  } catch (const Error& e) {
-    return "refused: " + e.message();
-  }
-}
-
 // Installs each in turn; returns the state before the first and after each.
 std::vector<GameState> InstallAll(const DemoInstall& demo, const std::vector<Installation>& all) {
   std::vector<GameState> states = {StateOf(demo.game)};

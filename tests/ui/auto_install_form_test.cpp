@@ -36,7 +36,7 @@ struct Calls {
   std::string readFolder;
   TInstallFields readGot;
   int installs = 0;
-  std::string installGameDir, installHandlingId;
+  std::string installGameDir, installHandlingId, installOrigin;
   TInstallFields installGot;
   std::vector<std::string> recoveries;
   std::vector<unsigned> undone;
@@ -85,8 +85,10 @@ class FormTest : public ::testing::Test {
       }
     };
     services.installVehicle = [this](const std::string& gameDir, const TInstallFields& fields,
-                                     const std::string& handlingId, InstallProgress& progress) {
+                                     const std::string& handlingId, InstallProgress& progress,
+                                     const std::string& origin) {
       ++calls_.installs;
+      calls_.installOrigin = origin;
       calls_.installGameDir = gameDir;
       calls_.installGot = fields;
       calls_.installHandlingId = handlingId;
@@ -366,6 +368,22 @@ TEST_F(FormTest, ArchiveChosenDroppedOrEnteredIsUnpackedReadAndOpensReview) {
   form_.FormClose();
   EXPECT_EQ(calls_.released.size(), 3u);
   EXPECT_TRUE(view_.errors.empty());
+}
+
+// The history names what the player chose: the archive and the folder picked
+// in it, not the unpacked copy; a mod folder read since names itself.
+TEST_F(FormTest, InstallOfAnArchiveNamesItAndTheFolderPickedInIt) {
+  const std::string variants = Archive("variants.7z", {"Mod/v1", "Mod/v2"});
+  form_.FormCreate();
+  view_.SetText(TEditField::GTASADir, "C:\\GTA");
+  view_.choiceReplies = {1};
+  form_.FormDropFiles(variants);
+  form_.InstallBtnClick();
+  EXPECT_EQ(calls_.installOrigin, variants + kPathSeparator + "Mod/v2");
+  form_.FormDropFiles(temp_.path());
+  form_.InstallBtnClick();
+  EXPECT_EQ(calls_.installs, 2);
+  EXPECT_EQ(calls_.installOrigin, "");
 }
 
 TEST_F(FormTest, RefusedArchiveCancelledChoiceOrDialogKeepTheArchiveReadUntilClose) {
