@@ -250,7 +250,10 @@ int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target,
   overwritten.Add(SlotPosition(target), kRecordSize);
   change.PutRecord(target, record);
   change.Done();
-  const std::uint64_t new_length = std::max(length_, position + AlignToSector(bytes));
+  // The record's slot may end past the file's end (a directory the file cuts
+  // short): writing it lengthens the file.
+  const std::uint64_t new_length =
+      std::max({length_, position + AlignToSector(bytes), SlotPosition(target + 1)});
   if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
 
   const bool written = FillTo(position) && CopyIn(source, bytes, position) &&
@@ -316,7 +319,10 @@ int Archive::Delete(const char* name) {
   overwritten.Add(SlotPosition(index), SlotPosition(count) - SlotPosition(index));
   change.Shift(directory_, index);
   change.Done();
-  if (!journal_.Begin(file_, length_, length_, overwritten, change)) return TORVANE_IO_ERROR;
+  // The directory may end past the file's end (IMGOpen accepts one the file
+  // cuts short): rewriting its slots lengthens the file.
+  const std::uint64_t new_length = std::max(length_, SlotPosition(count));
+  if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
   const bool written = ShiftRecordsDown(index) && WriteCount(count - 1) &&
                        ReadDirectory(count - 1, false) && MeasureLength();
   const int status = FinishChange(written);
@@ -469,7 +475,8 @@ bool Archive::ShiftRecordsDown(std::size_t index) {
 }
 
 // Copies the first `bytes` bytes of source to `position`, the last sector
-// padded with zero bytes. A source that ends early fails: the change's
+// padded with zero bytes. A source that ends early, or that no longer holds
+// what the journal was told (it was read once for it), fails: the change's
 // journal holds what the whole file was to leave.
 bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position) {
   const std::uint64_t end = position + AlignToSector(bytes);
@@ -482,7 +489,7 @@ bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position) 
     std::size_t got = 0;
     if (!source.ReadAt(read, g_transfer, want, &got) || got != want) return false;
     std::memset(g_transfer + want, 0, n - want);
-    if (!file_.WriteAt(at, g_transfer, n)) return false;
+    if (!journal_.Expects(at, g_transfer, n) || !file_.WriteAt(at, g_transfer, n)) return false;
     at = to;
   }
   return true;

@@ -126,6 +126,14 @@ class Journal {
   // range, whose new bytes count as zero, and truncates last.
   bool Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length, Ranges& ranges,
              NewBytes& new_bytes);
+  // Whether the n bytes a change is about to write at position are the new
+  // bytes Begin was told, for each block's piece of a range that the write
+  // covers whole (the sums are read back from the journal, so memory stays
+  // bounded). A source read twice, once for Begin and once for the write, may
+  // have changed in between: writing other bytes would leave blocks neither
+  // old nor new, which no later open could tell from another file. False
+  // then, or when the journal cannot be read; the change must fail.
+  bool Expects(std::uint64_t position, const unsigned char* bytes, std::size_t n);
   // The commit point: voids the journal durably, then deletes it (a journal
   // that cannot be deleted is void, and the next open deletes it). False when
   // the journal could not be voided: the change is not committed.
@@ -155,10 +163,22 @@ class Journal {
   bool Void();
   bool Delete();
   bool SetAside();
-  bool RestoreFrom(File& journal, File& archive);
+  // checked: the journal was just checked whole, and is not read once more for it.
+  bool RestoreFrom(File& journal, File& archive, bool checked);
+
+  // Where each range of the change under way lies, and where its pieces begin
+  // in the journal.
+  struct Placed {
+    std::uint64_t position;
+    std::uint64_t length;
+    std::uint64_t offset;
+  };
+  bool PieceExpects(const Placed& range, std::uint64_t piece, std::uint64_t piece_end,
+                    const unsigned char* bytes);
 
   std::string path_;
   File file_;
+  std::vector<Placed> placed_;
   bool voided_ = false;
   std::string failure_;
   std::string set_aside_;

@@ -21,6 +21,66 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 4096;
 
+void PutLe(Bytes& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A journal of the given version (1: release 1.0.0's layout, without new
+// length or sums; 2: no ranges), each range's original bytes taken from
+// image, ending in the journal's checksum.
+Bytes MakeJournal(std::uint32_t version, std::uint64_t old_length, std::uint64_t new_length,
+                  const Bytes& image,
+                  const std::vector<std::pair<std::size_t, std::size_t>>& ranges) {
+  Bytes out = "TVJOURNL";
+  PutLe(out, version, 4);
+  PutLe(out, ranges.size(), 4);
+  PutLe(out, old_length, 8);
+  if (version != 1) PutLe(out, new_length, 8);
+  for (const auto& [position, length] : ranges) {
+    PutLe(out, position, 8);
+    PutLe(out, length, 8);
+    out += image.substr(position, length);
+    out.append((8 - length % 8) % 8, '\0');
+  }
+  std::uint32_t s1 = 0, s2 = 0;
+  auto word = [&out](std::size_t at) {
+    std::uint32_t w = 0;
+    for (int i = 3; i >= 0; --i) w = w << 8 | static_cast<unsigned char>(out[at + i]);
+    return w;
+  };
+  for (std::size_t at = 0; at < out.size(); at += 8) {
+    s1 += word(at) + s2;
+    s2 += word(at + 4) + s1;
+  }
+  PutLe(out, s1, 4);
+  PutLe(out, s2, 4);
+  return out;
+}
+
+// The runs of sectors in which two images differ, within the first one.
+std::vector<std::pair<std::size_t, std::size_t>> Differences(const Bytes& a, const Bytes& b) {
+  std::vector<std::pair<std::size_t, std::size_t>> runs;
+  for (std::size_t at = 0; at < a.size(); at += kSector) {
+    const std::size_t n = std::min<std::size_t>(kSector, a.size() - at);
+    if (a.compare(at, n, b, std::min(at, b.size()), n) == 0) continue;
+    if (!runs.empty() && runs.back().first + runs.back().second == at) {
+      runs.back().second += n;
+    } else {
+      runs.push_back({at, n});
+    }
+  }
+  return runs;
+}
+
+std::string g_source;
+
+// Gives the source file other bytes of the same length from its second block on.
+void ChangeTheSource() {
+  Bytes bytes = ReadAll(g_source);
+  bytes.replace(kBlock, bytes.size() - kBlock, Pattern(bytes.size() - kBlock, 99));
+  WriteAll(g_source, bytes);
+}
+
 class StaleJournalTest : public ChangeTest {
  protected:
   std::string Stale(unsigned n = 1) const {
@@ -128,16 +188,90 @@ TEST_F(StaleJournalTest, BlocksEachOldOrNewAreRolledBackAndABlockTornWithinIsNot
   EXPECT_TRUE(Exists(Stale()));
 }
 
-// A journal of an older layout cannot tell whether it fits: set aside, never
-// applied, never deleted.
-TEST_F(StaleJournalTest, AJournalOfAnotherVersionIsSetAside) {
+// A journal of an unknown layout cannot tell whether it fits: set aside, never
+// applied, never deleted. One left by release 1.0.0 (version 1) is rolled
+// back as that release did, onto an archive at least as long as its old
+// length (its changes only kept or grew the archive); a shorter archive is
+// not the one it was written for.
+TEST_F(StaleJournalTest, JournalsOfOtherVersions) {
   const Change& change = changes_[0];
   const auto [mixed, journal] = LeaveJournal(change, 1);
-  Bytes older = journal;
-  older[8] = 1;
-  WriteAll(journal_, older);
+  Bytes newer = journal;
+  newer[8] = 3;
+  WriteAll(journal_, newer);
   EXPECT_TRUE(SameBytes(OpenedAndClosed(), mixed));
-  EXPECT_TRUE(SameBytes(ReadAll(Stale()), older));
+  EXPECT_TRUE(SameBytes(ReadAll(Stale()), newer));
+  std::remove(Stale().c_str());
+
+  for (const Change& each : {changes_[0], changes_[1]}) {
+    SCOPED_TRACE(each.what);
+    const Bytes after = Outcome(each);
+    const Bytes old_journal =
+        MakeJournal(1, each.before.size(), 0, each.before, Differences(each.before, after));
+    WriteAll(journal_, old_journal);
+    WriteAll(archive_, after);
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), each.before));
+    EXPECT_FALSE(Exists(journal_));
+    EXPECT_FALSE(Exists(Stale()));
+    const Bytes shorter = each.before.substr(0, each.before.size() - kSector);
+    WriteAll(journal_, old_journal);
+    WriteAll(archive_, shorter);
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), shorter));
+    EXPECT_TRUE(SameBytes(ReadAll(Stale()), old_journal));
+    std::remove(Stale().c_str());
+  }
+}
+
+// A journal without ranges that claims an old length past the archive and
+// every range would have the rollback lengthen the file to that length.
+TEST_F(StaleJournalTest, AnOldLengthPastTheArchiveAndEveryRangeIsNotApplied) {
+  const Bytes image = changes_[0].before;
+  for (const std::uint64_t old_length : {std::uint64_t{1} << 30, std::uint64_t{1} << 62}) {
+    const Bytes journal = MakeJournal(2, old_length, image.size() / 2, image, {});
+    WriteAll(journal_, journal);
+    WriteAll(archive_, image);
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), image));
+    EXPECT_TRUE(SameBytes(ReadAll(Stale()), journal));
+    std::remove(Stale().c_str());
+  }
+}
+
+// A source file that changes between the journal's writing and the copy
+// (nothing stops another program on every system) would leave blocks neither
+// old nor new: the copy checks each block and the change is rolled back.
+TEST_F(StaleJournalTest, ASourceThatChangesDuringTheChangeFailsItAndIsRolledBack) {
+  const Change& change = changes_[0];
+  g_source = dir_.Path("same.dff");
+  const Bytes source = ReadAll(g_source);
+  bool fired = false;
+  EXPECT_EQ(Run(
+                change, [] { fault::HookNth(fault::kSync, 1, ChangeTheSource); }, &fired),
+            TORVANE_IO_ERROR);
+  EXPECT_TRUE(fired);
+  IMGClose();
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), change.before));
+  EXPECT_FALSE(Exists(journal_));
+  WriteAll(g_source, source);
+}
+
+// A directory that ends past the file's end is lengthened by a deletion, or
+// by the record of a replacement in place: cut off there, the change is still
+// rolled back.
+TEST_F(StaleJournalTest, AChangeThatLengthensAShortDirectoryIsRolledBack) {
+  const Bytes cut = BuildArchive({{0, 0, "a"}, {0, 0, "b"}}).substr(0, 64);
+  const std::string empty = dir_.Write("b", "");
+  const std::vector<Change> changes = {
+      {"deletion", cut, [] { return IMGDelFile("a"); }, TORVANE_DELETED},
+      {"replacement in place", cut, [empty] { return IMGAddFile(empty.c_str(), "b", 1); },
+       TORVANE_OK}};
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    const auto [mixed, journal] = LeaveJournal(change, 1);
+    ASSERT_GT(mixed.size(), cut.size());
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), cut));
+    EXPECT_FALSE(Exists(journal_));
+    EXPECT_FALSE(Exists(Stale()));
+  }
 }
 
 // Setting aside is cut off at any call: the open fails with 16 and leaves the
