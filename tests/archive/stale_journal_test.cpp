@@ -3,6 +3,15 @@
 // it, another archive renamed over it, a length changed by hand) is left as
 // it is and the journal set aside. The journal lives beside the real file
 // and is never reached through a link; nothing is extracted onto it.
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+
+#include <cerrno>
+#include <cstddef>
+#endif
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
@@ -346,6 +355,45 @@ TEST_F(StaleJournalTest, SettingAsideKilledAnywhereLosesNothing) {
   }
   EXPECT_GT(killed, 0);
 }
+
+#ifdef __linux__
+// From now on renameat2 fails with `error` in this process, as on a file
+// system that knows no RENAME_NOREPLACE.
+bool RenameAt2Fails(int error) {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_renameat2, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<unsigned>(error)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Where the system refuses the rename that never replaces, a journal is set
+// aside all the same (never over one set aside before).
+TEST_F(StaleJournalTest, AJournalIsSetAsideWhereTheRenameThatNeverReplacesIsUnknown) {
+  const auto [mixed, journal] = LeaveJournal(changes_[0], 1);
+  const Bytes other = changes_[2].before;
+  for (const int error : {EINVAL, ENOSYS}) {
+    WriteAll(archive_, other);
+    WriteAll(journal_, journal);
+    WriteAll(Stale(), "set aside before");
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(RenameAt2Fails(error) ? IMGOpen(archive_.c_str()) : 99);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), TORVANE_OK);
+    EXPECT_FALSE(Exists(journal_));
+    EXPECT_EQ(ReadAll(Stale()), "set aside before");
+    EXPECT_TRUE(SameBytes(ReadAll(Stale(2)), journal));
+    EXPECT_TRUE(SameBytes(ReadAll(archive_), other));
+    std::remove(Stale(2).c_str());
+  }
+}
+#endif
 
 // Through a link to the archive, the journal goes beside the real file: a
 // crash through the link is rolled back by an open through the real path.
