@@ -32,8 +32,6 @@ constexpr std::uint64_t kBlock = Journal::kBlockSize;
 constexpr std::size_t kChunkBlocks = 15;
 constexpr std::size_t kChunkSize = kChunkBlocks * kBlock;
 static_assert(kChunkBlocks * (kBlock + kPieceSumSize) <= kTransferSize, "a chunk fits");
-// How many journals set aside are looked for before giving up.
-constexpr unsigned kMaxStale = 1000;
 
 alignas(64) unsigned char g_old[kChunkSize];
 alignas(64) unsigned char g_new[kChunkSize];
@@ -376,10 +374,6 @@ const std::vector<Ranges::Range>& Ranges::Merged() {
   return ranges_;
 }
 
-std::string Journal::StalePathFor(const std::string& journal_path, unsigned n) {
-  return n <= 1 ? journal_path + ".stale" : journal_path + ".stale." + std::to_string(n);
-}
-
 bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length,
                     Ranges& ranges, NewBytes& new_bytes) {
   voided_ = false;
@@ -585,16 +579,20 @@ Journal::Found Journal::Inspect(File& archive) {
 // record of some change.
 bool Journal::SetAside() {
   file_.Close();
-  for (unsigned n = 1; n <= kMaxStale; ++n) {
-    const std::string stale = StalePathFor(path_, n);
-    const PathKind kind = KindOf(stale.c_str());
-    if (kind == PathKind::kUnknown) return false;
-    if (kind != PathKind::kMissing) continue;
-    if (!RenameNoReplace(path_.c_str(), stale.c_str())) return false;
-    set_aside_ = stale;
-    return true;
-  }
-  return false;
+  const unsigned n = img::NextStale(path_, [](const std::string& stale) {
+    switch (KindOf(stale.c_str())) {
+      case PathKind::kMissing:
+        return 0;
+      case PathKind::kUnknown:
+        return -1;
+      default:
+        return 1;
+    }
+  });
+  const std::string stale = img::StalePathFor(path_, n);
+  if (n == 0 || !RenameNoReplace(path_.c_str(), stale.c_str())) return false;
+  set_aside_ = stale;
+  return true;
 }
 
 bool Journal::Void() {

@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "file.h"
+#include "journal_names.h"
 
 namespace torvane {
 
@@ -106,10 +107,9 @@ class Journal {
   };
 
   // The journal of the archive whose resolved path is given.
-  void SetArchivePath(const std::string& archive_path) { path_ = PathFor(archive_path); }
-  static std::string PathFor(const std::string& archive_path) { return archive_path + "-journal"; }
-  // Where the nth journal set aside goes (n from 1).
-  static std::string StalePathFor(const std::string& journal_path, unsigned n);
+  void SetArchivePath(const std::string& archive_path) {
+    path_ = img::JournalPathFor(archive_path);
+  }
   const std::string& path() const { return path_; }
 
   // Writes the journal of a change that takes the archive from old_length to
