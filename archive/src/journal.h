@@ -39,6 +39,16 @@
 //
 // New bytes at or past the new length count as zero bytes, as do the
 // archive's bytes past its end when a block is compared.
+//
+// A journal is not applied either when its old length lies past both the
+// archive's length and the end of its last range: only a change that shrinks
+// the archive leaves it shorter, and that change journals the tail it cuts.
+// Release 1.0.0 wrote version 1: the same without the new length (offset 24
+// holds the first range) and with each range's original bytes in one run,
+// padded to a multiple of 8. Its changes only kept or grew the archive, and
+// it knew no sums to compare: such a journal is rolled back, as that release
+// did, onto an archive at least as long as its old length, and set aside
+// otherwise. A journal of any other version is set aside.
 #pragma once
 
 #include <cstddef>
