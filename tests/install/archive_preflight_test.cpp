@@ -4,6 +4,7 @@
 // every file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <random>
@@ -115,9 +116,10 @@ Case RandomCase(std::mt19937& random) {
     records.push_back({offset, pick(4), "e" + std::to_string(i) + ".dff"});
   }
   Bytes image = BuildArchive(records, pick(4) * img::kSectorSize);
-  if (pick(2) == 0) {
+  if (pick(3) != 0) {
     const std::uint64_t floor = img::SlotPosition(count);
-    image.resize(floor + random() % (image.size() - floor + 1));
+    const std::uint64_t span = std::min<std::uint64_t>(image.size() - floor, 4 * img::kSectorSize);
+    image.resize(floor + random() % (span + 1));
   }
   Case c{image, {}};
   const std::uint64_t sizes[] = {0, 1, 2048, 2049, 6000};
@@ -134,15 +136,15 @@ TEST_F(ArchivePreflight, AcceptsExactlyWhatTheLibraryTakes) {
   std::mt19937 random(2101);
   int accepted = 0;
   int refused = 0;
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < 200; ++i) {
     const Case c = RandomCase(random);
     const bool preflight = PreflightAccepts(c);
     ASSERT_EQ(preflight, LibraryTakes(c)) << "case " << i;
     ++(preflight ? accepted : refused);
   }
   // Both outcomes are met often enough for the comparison to mean something.
-  EXPECT_GT(accepted, 100);
-  EXPECT_GT(refused, 20);
+  EXPECT_GT(accepted, 60) << refused;
+  EXPECT_GT(refused, 40) << accepted;
 }
 
 }  // namespace
