@@ -34,12 +34,8 @@ ModFile ModFileOf(const std::string& path) {
   return file;
 }
 
-bool CanBeEntryName(const std::string& name) {
-  return !name.empty() && img::FitsNameField(name.size());
-}
-
 bool ArchiveCanTake(const ModFile& file) {
-  return CanBeEntryName(file.entryName) && CanOpenExclusively(file.path);
+  return img::CanBeEntryName(file.entryName.size()) && CanOpenExclusively(file.path);
 }
 
 // A model or texture file that exists, can be stored under its own name and
@@ -61,7 +57,7 @@ std::vector<ModFile> AcceptableAdditionalFiles(const std::vector<TAdvItem>& item
   for (const TAdvItem& item : items) {
     if (!item.checked || !FileExists(item.path)) continue;
     ModFile file = ModFileOf(item.path);
-    if (!CanBeEntryName(file.entryName)) {
+    if (!img::CanBeEntryName(file.entryName.size())) {
       throw Error(msg::kAdditionalNameUnfit + PathAsText(file.path) +
                   msg::kAdditionalNameUnfitTail);
     }
