@@ -20,6 +20,12 @@ inline bool InsideArchive(const Entry& entry, std::uint64_t length) {
   return entry.size == 0 || entry.DataEnd() <= length;
 }
 
+// Whether the entry's sectors hold part of the header or of a directory that
+// ends at directory_end: archives from elsewhere may carry such offsets.
+inline bool InsideDirectory(const Entry& entry, std::uint64_t directory_end) {
+  return entry.size != 0 && entry.DataBegin() < directory_end;
+}
+
 // Whether the entry's data is in the way of a directory that grows to end at
 // directory_end, and must move to the archive's end.
 inline bool InTheWay(const Entry& entry, std::uint64_t directory_end) {

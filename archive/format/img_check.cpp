@@ -70,7 +70,7 @@ std::vector<Finding> CheckDirectory(const std::vector<Entry>& directory, std::ui
     const Entry& entry = directory[i];
     if (entry.size == 0) continue;
     if (!InsideArchive(entry, length)) findings.push_back({Kind::kPastEnd, i, i});
-    if (entry.DataBegin() < directory_end) findings.push_back({Kind::kInsideDirectory, i, i});
+    if (InsideDirectory(entry, directory_end)) findings.push_back({Kind::kInsideDirectory, i, i});
   }
   FindOverlaps(directory, findings);
   FindDuplicateNames(directory, findings);
