@@ -81,8 +81,10 @@ ChangePlan PlanReplacement(const std::vector<Entry>& directory, std::uint64_t le
   }
   // The record's slot may end past the file's end (a directory the file cuts
   // short): writing it lengthens the file.
-  plan.new_length =
-      std::max({length, plan.position + AlignToSector(bytes), SlotPosition(target + 1)});
+  // An empty file in place writes no data, wherever its entry lies.
+  const std::uint64_t data_end =
+      plan.in_place && bytes == 0 ? 0 : plan.position + AlignToSector(bytes);
+  plan.new_length = std::max({length, data_end, SlotPosition(target + 1)});
   return plan;
 }
 

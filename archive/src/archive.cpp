@@ -247,7 +247,10 @@ int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target,
     return TORVANE_IO_ERROR;
   }
 
-  const bool written = FillTo(position) && CopyIn(source, bytes, position) &&
+  // Nothing of an empty file lands in place: its entry's place, however far
+  // past the end, is not filled up to.
+  const bool fill = !(plan.in_place && bytes == 0);
+  const bool written = (!fill || FillTo(position)) && CopyIn(source, bytes, position) &&
                        WriteRecord(target, record) && MeasureLength();
   if (written) directory_[target] = record;
   return FinishChange(written);
