@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "check_messages.h"
+#include "messages.h"
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
@@ -53,7 +53,7 @@ void PrintFindings(const Findings& findings, std::FILE* out) {
                  Cp1251ToUtf8(f.message).c_str());
   }
   std::fprintf(out, "%s\n",
-               Cp1251ToUtf8(check_messages::Summary(errors, findings.size() - errors)).c_str());
+               Cp1251ToUtf8(msg::Summary(errors, findings.size() - errors)).c_str());
   std::fflush(out);
 }
 
@@ -86,7 +86,7 @@ int RunCheckCommand(const Args& given) {
   Findings findings;
   try {
     if (args[1] == "--mod" && !DirectoryExists(args[2]) && !FileExists(args[2]))
-      throw Error(check_messages::ModMissing(FullPath(args[2])));
+      throw Error(msg::ModMissing(FullPath(args[2])));
     ModFields mod;
     ReadModFields(args, mod);
     findings = CheckMod(args[0], mod.fields);

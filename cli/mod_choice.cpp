@@ -3,13 +3,13 @@
 #include "error.h"
 #include "file_system.h"
 #include "text_encoding.h"
-#include "unpack_messages.h"
+#include "messages.h"
 
 namespace wrenfield::cli {
 
 std::string ChooseModFolder(ModSource& source, const std::string& pick) {
   if (pick.empty() && source.candidates().size() > 1) {
-    std::string message = unpack_messages::SeveralModFolders(FullPath(source.path())) + ":";
+    std::string message = msg::SeveralModFolders(FullPath(source.path())) + ":";
     for (const std::string& candidate : source.candidates()) message += "\n  " + candidate;
     throw Error(message + "\n(--pick FOLDER)");
   }

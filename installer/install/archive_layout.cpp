@@ -4,13 +4,12 @@
 #include "error.h"
 #include "file_system.h"
 #include "img_directory.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
 
-namespace msg = install_messages;
 
 [[noreturn]] void ThrowDamaged(const std::string& archivePath, const img::Entry& entry) {
   const std::string name(reinterpret_cast<const char*>(entry.name), entry.NameLength());
@@ -33,8 +32,7 @@ std::size_t Occurrences(const ArchiveLayout& layout, const std::string& name,
 }  // namespace
 
 std::string DamagedEntryMessage(const std::string& archivePath, const std::string& name) {
-  return msg::kArchiveDamaged + PathAsText(FullPath(archivePath)) + msg::kArchiveDamagedEntry +
-         name + msg::kArchiveDamagedTail;
+  return msg::ArchiveDamaged(PathAsText(FullPath(archivePath)), name);
 }
 
 ArchiveLayout ReadArchiveLayout(const std::string& archivePath) {
@@ -75,8 +73,7 @@ void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archive
     const img::Entry* entry = nullptr;
     const std::size_t count = Occurrences(layout, name, &entry);
     if (count > 1) {
-      throw Error(msg::kArchiveEntryTwice + FullPath(archivePath) + msg::kArchiveEntryTwiceEntry +
-                  name + msg::kArchiveEntryTwiceTail);
+      throw Error(msg::ArchiveEntryTwice(FullPath(archivePath), name));
     }
     if (count == 0) ++added;
     if (count == 1 && entry->DataEnd() > layout.length) ThrowDamaged(archivePath, *entry);

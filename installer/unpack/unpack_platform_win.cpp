@@ -11,7 +11,7 @@
 #include "file_system.h"
 #include "platform_io_win.h"
 #include "text_encoding.h"
-#include "unpack_messages.h"
+#include "messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {
@@ -99,7 +99,7 @@ std::string TemporaryFolder() {
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
   if (length == 0 || length > MAX_PATH) {
     throw Error(
-        unpack_messages::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
+        msg::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
   }
   std::wstring wide(buffer, length);
   while (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
@@ -115,7 +115,7 @@ std::string TemporaryFolder() {
   // Unpacked files could not be named for the reader and Torvane: say why.
   std::string shown;
   for (const wchar_t c : wide) shown += Cp1251OrReplacement(c);
-  throw Error(unpack_messages::TemporaryFolderNotSpellable(shown));
+  throw Error(msg::TemporaryFolderNotSpellable(shown));
 }
 
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
@@ -131,7 +131,7 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
     if (CreateDirectoryA(path.c_str(), nullptr)) return path;
     error = GetLastError();
   }
-  throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, SystemErrorText(error)));
+  throw Error(msg::CannotCreateTemporaryFolder(parent, SystemErrorText(error)));
 }
 
 bool CreateFolder(const std::string& path, std::string& reason) {

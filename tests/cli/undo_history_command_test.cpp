@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "run_command.h"

@@ -6,7 +6,7 @@
 
 #include "error_of.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_test_support.h"
 
 namespace wrenfield {

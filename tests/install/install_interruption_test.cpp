@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "error_of.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_undo.h"
 #include "interruption_support.h"
 

@@ -10,7 +10,7 @@
 #include "archive_image.h"
 #include "error.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "sha256.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "error.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_test_support.h"
 
 namespace wrenfield {

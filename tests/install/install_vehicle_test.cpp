@@ -11,7 +11,7 @@
 #include "data_files.h"
 #include "demo_game.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "line_replace.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "error.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_record.h"
 #include "install_undo.h"
 #include "interruption_support.h"

@@ -11,7 +11,7 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"

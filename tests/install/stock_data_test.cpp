@@ -9,7 +9,7 @@
 #include "demo_game.h"
 #include "file_system.h"
 #include "gtest_support.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "install_test_support.h"
 #include "line_replace.h"
 #include "read_data.h"

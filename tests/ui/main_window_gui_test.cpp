@@ -18,13 +18,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "check_messages.h"
+#include "messages.h"
 #include "demo_game.h"
 #include "error.h"
 #include "extra_win.h"
 #include "file_bytes.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "list_dialog_win.h"
 #include "main_window_win.h"
 #include "mod_folder_list_win.h"
@@ -32,7 +31,6 @@
 #include "scratch_dir.h"
 #include "text_win.h"
 #include "torvane.h"
-#include "ui_texts.h"
 #include "unpack_test_support.h"
 
 namespace wrenfield {
@@ -447,13 +445,13 @@ TEST_F(MainWindowTest, StoredFolderIsShownAndTheClosingFolderIsStored) {
 }
 
 TEST_F(MainWindowTest, NotFoundNoticeShowsInRussianAndComesBackByteForByte) {
-  window_->ShowNotice(TEditField::DFF, kModelNotFoundMessage);
+  window_->ShowNotice(TEditField::DFF, msg::ModelFileNotFound());
   wchar_t shown[128] = {};
   GetWindowTextW(Control(kDFF), shown, 128);
   EXPECT_EQ(std::wstring(shown).substr(0, 5), L"\u0424\u0430\u0439\u043B ");  // Файл
-  EXPECT_EQ(window_->GetText(TEditField::DFF), kModelNotFoundMessage);
-  window_->ShowNotice(TEditField::TXD, kTextureNotFoundMessage);
-  EXPECT_EQ(window_->GetText(TEditField::TXD), kTextureNotFoundMessage);
+  EXPECT_EQ(window_->GetText(TEditField::DFF), msg::ModelFileNotFound());
+  window_->ShowNotice(TEditField::TXD, msg::TextureFileNotFound());
+  EXPECT_EQ(window_->GetText(TEditField::TXD), msg::TextureFileNotFound());
   // A path set afterwards is a path again.
   window_->SetText(TEditField::TXD, folder_ + "\\car.txd");
   EXPECT_EQ(window_->GetText(TEditField::TXD), folder_ + "\\car.txd");
@@ -503,7 +501,7 @@ TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
 
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 1u) << Cp1251FromWide(dialogs_.boxes[0].text);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), install_messages::kInstalled);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), msg::Installed());
   EXPECT_EQ(dialogs_.boxes[0].caption, L"Wrenfield");
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(dialogs_.owners[0], window_->handle());
@@ -525,7 +523,7 @@ TEST_F(MainWindowTest, AModTheCheckFindsErrorsInIsInstalledOnlyWhenTheUserSaysSo
   Click(kDirBrowseBtn);
   Click(kVehDirBrowseBtn);  // the findings, in an error box
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text).rfind(check_messages::Findings(""), 0), 0u);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text).rfind(msg::Findings(""), 0), 0u);
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
   EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
 
@@ -537,7 +535,7 @@ TEST_F(MainWindowTest, AModTheCheckFindsErrorsInIsInstalledOnlyWhenTheUserSaysSo
   dialogs_.answers = {IDYES};
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 4u);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text), install_messages::kInstalled);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text), msg::Installed());
   EXPECT_NE(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
 }
 
@@ -560,7 +558,7 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   ShowWindowAndSettle();
   EXPECT_FALSE(IsWindowEnabled(Control(kUndoBtn)));
   EXPECT_TRUE(IsWindowEnabled(Control(kHistoryBtn)));
-  EXPECT_EQ(Text(kUndoBtn), ui_texts::kUndoButton);
+  EXPECT_EQ(Text(kUndoBtn), msg::kUndoButton);
   // In the review frame beside the install button, clear of it.
   EXPECT_EQ(GetParent(Control(kUndoBtn)), Control(kGroupBox1));
   EXPECT_GE(PlaceOf(Control(kUndoBtn)).left, PlaceOf(Control(kInstallBtn)).right);
@@ -590,7 +588,7 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   ASSERT_EQ(dialogs_.boxes.size(), 4u);
   EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text),
             std::string(install_messages::kInstallNumberSign) + "1 (MONSTER " +
-                install_messages::kFromModFolder + " '" + mod + "') " + install_messages::kUndone +
+                install_messages::kFromModFolder + " '" + mod + "') " + msg::StateUndone() +
                 ".");
   EXPECT_EQ(dialogs_.boxes[3].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(ReadAll(game + "\\data\\carcols.dat"), carcols);
@@ -602,9 +600,9 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   ASSERT_EQ(dialogs_.lists[0].size(), 2u);
   const std::string first = Cp1251FromWide(dialogs_.lists[0][0]);
   EXPECT_EQ(first.rfind("1  ", 0), 0u);
-  EXPECT_EQ(first.substr(first.size() - 8), install_messages::kUndone);
+  EXPECT_EQ(first.substr(first.size() - 8), msg::StateUndone());
   EXPECT_EQ(dialogs_.listTitles[0],
-            WideFromCp1251(std::string(ui_texts::kHistoryTitle) + " / " + ui_texts::kCloseButton));
+            WideFromCp1251(std::string(msg::kHistoryTitle) + " / " + msg::kCloseButton));
 }
 
 // Saves the whole screen as a 24-bit BMP file.
@@ -772,7 +770,7 @@ TEST_F(MainWindowTest, FlatButtonsOpenTheFileDialogWithoutTakingFocus) {
   EXPECT_EQ(Text(kDFF), "C:\\mods\\car.dff");
   ASSERT_EQ(dialogs_.filters.size(), 1u);
   EXPECT_EQ(dialogs_.filters[0],
-            std::string(ui_texts::kModelFilter) + " / " + ui_texts::kOpenDialogTitle);
+            std::string(msg::kModelFilter) + " / " + msg::kOpenDialogTitle);
   Click(kSpeedButton2);  // cancelled
   EXPECT_EQ(Text(kTXD), "");
   EXPECT_EQ(FileDialogFilter("a (*.x)|*.x"), std::wstring(L"a (*.x)\0*.x\0\0", 13));
@@ -808,7 +806,7 @@ class FileDialogAnswer {
     GetClassNameW(candidate, className, 16);
     GetWindowTextW(candidate, title, 64);
     if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(candidate) ||
-        WideFromCp1251(ui_texts::kOpenDialogTitle) != title)
+        WideFromCp1251(msg::kOpenDialogTitle) != title)
       return TRUE;
     *reinterpret_cast<HWND*>(found) = candidate;
     return FALSE;
@@ -1057,7 +1055,7 @@ TEST_F(MainWindowTest, EnterOnAnArchiveOfVariantsListsThemAndReadsThePickedOne) 
   EXPECT_EQ(Text(kVehicles), line + "2");
   EXPECT_EQ(ReadAll(window_->GetText(TEditField::DFF)), "2");
   EXPECT_FALSE(FileExists(firstModel));  // the archive read before went
-  EXPECT_EQ(ModFolderListText("."), WideFromCp1251(ui_texts::kArchiveTop));
+  EXPECT_EQ(ModFolderListText("."), WideFromCp1251(msg::kArchiveTop));
 }
 
 // The mod's folder dialog shows folders and mod archives, nothing else.
