@@ -26,6 +26,7 @@
 #include "main_window_win.h"
 #include "text_win.h"
 #include "messages.h"
+#include "readable_text.h"
 
 namespace wrenfield {
 namespace {

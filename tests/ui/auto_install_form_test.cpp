@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "messages.h"
+#include "readable_text.h"
 #include "error.h"
 #include "fake_view.h"
 #include "file_bytes.h"

@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "messages.h"
+#include "readable_text.h"
 #include "demo_game.h"
 #include "error.h"
 #include "extra_win.h"
@@ -578,18 +579,15 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   dialogs_.answers = {IDNO, IDYES};
   Click(kUndoBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 2u);
-  const std::string question = Cp1251FromWide(dialogs_.boxes[1].text);
-  EXPECT_EQ(question, std::string(install_messages::kUndoQuestion) + "1 (MONSTER " +
-                          install_messages::kFromModFolder + " '" + mod + "')?");
+  const std::string question = Readable(Cp1251FromWide(dialogs_.boxes[1].text));
+  EXPECT_EQ(question, "Отменить установку №1 (MONSTER из папки '" + Readable(mod) + "')?");
   EXPECT_EQ(dialogs_.boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   EXPECT_NE(ReadAll(game + "\\data\\carcols.dat"), carcols);  // No: nothing undone
 
   Click(kUndoBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 4u);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text),
-            std::string(install_messages::kInstallNumberSign) + "1 (MONSTER " +
-                install_messages::kFromModFolder + " '" + mod + "') " + msg::StateUndone() +
-                ".");
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.boxes[3].text)),
+            "Установка №1 (MONSTER из папки '" + Readable(mod) + "') отменена.");
   EXPECT_EQ(dialogs_.boxes[3].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(ReadAll(game + "\\data\\carcols.dat"), carcols);
   EXPECT_EQ(EntryBytes(game + "\\models\\gta3.img", "monster.dff"), model);
@@ -736,8 +734,8 @@ TEST(SystemBoxesTest, UndoThroughTheSystemsQuestionBoxAndTheListOfInstallations)
   SendMessageW(window.Control(kHistoryBtn), BM_CLICK, 0, 0);
 
   ASSERT_EQ(answers.texts.size(), 4u);  // success, question, undone, list
-  EXPECT_EQ(Cp1251FromWide(answers.texts[1]).rfind(install_messages::kUndoQuestion, 0), 0u);
-  EXPECT_EQ(Cp1251FromWide(answers.texts[2]).rfind(install_messages::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(Cp1251FromWide(answers.texts[1])).rfind("Отменить установку №", 0), 0u);
+  EXPECT_EQ(Readable(Cp1251FromWide(answers.texts[2])).rfind("Установка №", 0), 0u);
   EXPECT_NE(answers.texts[3].find(L"MONSTER"), std::wstring::npos);
   EXPECT_EQ(ReadAll(game + "\\data\\vehicles.ide"), vehicles);
   SendMessageW(window.handle(), WM_CLOSE, 0, 0);
