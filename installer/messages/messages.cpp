@@ -80,7 +80,8 @@ std::string RollbackFailed(const std::string& failure, const std::string& reason
 }
 std::string RecordKept(const std::string& reason) {
   // A reason that ends a sentence itself is not given a second full stop.
-  const bool ended = !reason.empty() && std::string(".!?").find(reason.back()) != std::string::npos;
+  const char last = reason.empty() ? '\0' : reason.back();
+  const bool ended = last == '.' || last == '!' || last == '?';
   if (ended) {
     return Fill(
         "{1} Запись об установке сохранена: её изменения будут отменены при следующей "
