@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "messages.h"
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
 #include "file_system.h"
+#include "messages.h"
 #include "mod_check.h"
 #include "mod_choice.h"
 #include "read_data.h"
@@ -52,8 +52,7 @@ void PrintFindings(const Findings& findings, std::FILE* out) {
     std::fprintf(out, "%s %s: %s\n", SeverityName(f.severity), f.code.c_str(),
                  Cp1251ToUtf8(f.message).c_str());
   }
-  std::fprintf(out, "%s\n",
-               Cp1251ToUtf8(msg::Summary(errors, findings.size() - errors)).c_str());
+  std::fprintf(out, "%s\n", Cp1251ToUtf8(msg::Summary(errors, findings.size() - errors)).c_str());
   std::fflush(out);
 }
 

@@ -2,8 +2,8 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "text_encoding.h"
 #include "messages.h"
+#include "text_encoding.h"
 
 namespace wrenfield::cli {
 

@@ -6,11 +6,11 @@
 #include <map>
 #include <string>
 
-#include "messages.h"
 #include "entry_name.h"
 #include "error.h"
 #include "file_system.h"
 #include "img_directory.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "random_access_file.h"
 #include "rw_chunks.h"

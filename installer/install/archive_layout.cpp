@@ -10,7 +10,6 @@
 namespace wrenfield {
 namespace {
 
-
 [[noreturn]] void ThrowDamaged(const std::string& archivePath, const img::Entry& entry) {
   const std::string name(reinterpret_cast<const char*>(entry.name), entry.NameLength());
   throw Error(DamagedEntryMessage(archivePath, name));

@@ -31,7 +31,6 @@ std::string StateText(const InstallSummary& summary) {
   return msg::StateRolledBack();
 }
 
-
 bool Unfinished(RecordState state) {
   return state == RecordState::kInProgress || state == RecordState::kUndoing;
 }
@@ -90,8 +89,8 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
     PutBack(archive, gameDir, record, plan, forced);
     FinishPutBack(gameDir, record, install ? RecordState::kRolledBack : RecordState::kUndone);
   } catch (const Error& error) {
-    throw Error(msg::RecoveryFailed(record.number, record.vehicle, record.modFolder,
-                                    error.message()));
+    throw Error(
+        msg::RecoveryFailed(record.number, record.vehicle, record.modFolder, error.message()));
   }
   if (install) {
     return msg::InterruptedInstallUndone(record.number, record.vehicle, record.modFolder,

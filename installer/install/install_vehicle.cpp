@@ -9,10 +9,10 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
-#include "messages.h"
 #include "install_record.h"
 #include "install_undo.h"
 #include "line_replace.h"
+#include "messages.h"
 #include "record_restore.h"
 #include "record_store.h"
 #include "text_encoding.h"
@@ -20,7 +20,6 @@
 
 namespace wrenfield {
 namespace {
-
 
 // A mod file as it goes into the archive: its full path, and the entry name it
 // is stored under, worked out once: the last component of the full path, so a

@@ -14,7 +14,6 @@
 namespace wrenfield {
 namespace {
 
-
 std::string EntryLabel(const std::string& name) { return msg::EntryInArchive(name); }
 
 // The record's copy of a data file, read whole.

@@ -14,7 +14,6 @@
 namespace wrenfield {
 namespace {
 
-
 constexpr char kProbeName[] = "entry.wrenfield-probe.tmp";
 constexpr char kTemporaryPattern[] = "*.wrenfield-*.tmp";
 

@@ -60,14 +60,12 @@ std::string AdditionalNameUnfit(const std::string& file) {
       {file});
 }
 std::string JournalSetAside(const std::string& journal) {
-  return Fill(
-      "Запись прерванного изменения не совпала с IMG-архивом и отложена в файл '{1}'",
-      {journal});
+  return Fill("Запись прерванного изменения не совпала с IMG-архивом и отложена в файл '{1}'",
+              {journal});
 }
 std::string CopyDamaged(const std::string& copy) {
-  return Fill(
-      "Копия '{1}' в записи об установке повреждена или отсутствует; ничего не изменено",
-      {copy});
+  return Fill("Копия '{1}' в записи об установке повреждена или отсутствует; ничего не изменено",
+              {copy});
 }
 std::string EntryCopyFailed(const std::string& entry, const std::string& file,
                             const std::string& reason) {
@@ -95,9 +93,7 @@ std::string RecordKept(const std::string& reason) {
 }
 
 // --- The install record: recovery, undo and history ---
-std::string EntryInArchive(const std::string& entry) {
-  return Fill("'{1}' в IMG-архиве", {entry});
-}
+std::string EntryInArchive(const std::string& entry) { return Fill("'{1}' в IMG-архиве", {entry}); }
 std::string InterruptedInstallUndone(unsigned number, const std::string& vehicle,
                                      const std::string& modFolder, const std::string& left) {
   if (left.empty()) {
@@ -210,7 +206,8 @@ std::string TooManyEntries(const std::string& archive, std::size_t limit) {
   return Fill("Архив '{1}' содержит больше {2} файлов и папок", {archive, Number(limit)});
 }
 std::string TooLarge(const std::string& archive, std::uint64_t limitBytes) {
-  return Fill("Архив '{1}' распаковывается больше чем в {2} МБ", {archive, Number(limitBytes >> 20)});
+  return Fill("Архив '{1}' распаковывается больше чем в {2} МБ",
+              {archive, Number(limitBytes >> 20)});
 }
 std::string NoModel(const std::string& archive) {
   return Fill("В архиве '{1}' нет файла модели (.dff)", {archive});
@@ -242,27 +239,24 @@ std::string TextureMissing(const std::string& file) {
   return Fill("Файл текстур '{1}' не найден", {file});
 }
 std::string ModelNotClump(const std::string& file) {
-  return Fill(
-      "Файл '{1}' не является моделью транспорта (DFF): игра вылетит при его загрузке", {file});
+  return Fill("Файл '{1}' не является моделью транспорта (DFF): игра вылетит при его загрузке",
+              {file});
 }
 std::string ModelCutShort(const std::string& file) {
-  return Fill(
-      "Файл модели '{1}' повреждён или скачан не полностью: игра вылетит при его загрузке",
-      {file});
+  return Fill("Файл модели '{1}' повреждён или скачан не полностью: игра вылетит при его загрузке",
+              {file});
 }
 std::string TextureNotDictionary(const std::string& file) {
-  return Fill(
-      "Файл '{1}' не является словарём текстур (TXD): игра вылетит при его загрузке", {file});
+  return Fill("Файл '{1}' не является словарём текстур (TXD): игра вылетит при его загрузке",
+              {file});
 }
 std::string TextureCutShort(const std::string& file) {
-  return Fill(
-      "Файл текстур '{1}' повреждён или скачан не полностью: игра вылетит при его загрузке",
-      {file});
+  return Fill("Файл текстур '{1}' повреждён или скачан не полностью: игра вылетит при его загрузке",
+              {file});
 }
 std::string TextureEmpty(const std::string& file) {
-  return Fill(
-      "Словарь текстур '{1}' не содержит ни одной текстуры: транспорт будет без текстур",
-      {file});
+  return Fill("Словарь текстур '{1}' не содержит ни одной текстуры: транспорт будет без текстур",
+              {file});
 }
 std::string RwVersion(const std::string& file, const std::string& version) {
   return Fill(
@@ -328,9 +322,8 @@ std::string CarmodsPart(const std::string& part) {
   return Fill("Детали '{1}' из строки carmods.dat нет среди деталей тюнинга игры", {part});
 }
 std::string EntryNameTooLong(const std::string& name, std::size_t maxLength) {
-  return Fill(
-      "Имя файла '{1}' длиннее {2} символов: в архиве gta3.img такое имя не поместится",
-      {name, Number(maxLength)});
+  return Fill("Имя файла '{1}' длиннее {2} символов: в архиве gta3.img такое имя не поместится",
+              {name, Number(maxLength)});
 }
 std::string EntryNameCharacters(const std::string& name) {
   return Fill(
@@ -359,9 +352,7 @@ std::string WarningLine(const std::string& message) { return Fill("Замеча�
 std::string Summary(std::size_t errors, std::size_t warnings) {
   return Fill("Ошибок: {1}, замечаний: {2}", {Number(errors), Number(warnings)});
 }
-std::string Findings(const std::string& lines) {
-  return Fill("Проверка мода:\n\n{1}", {lines});
-}
+std::string Findings(const std::string& lines) { return Fill("Проверка мода:\n\n{1}", {lines}); }
 std::string InstallAnyway(const std::string& lines) {
   return Fill(
       "Проверка мода нашла ошибки, из-за которых игра может вылететь или не использовать мод:"

@@ -55,8 +55,7 @@ std::string UndoRefusedByLater(unsigned number, const std::string& names,
                                const std::string& laterNumbers);
 std::string InstallUndone(unsigned number, const std::string& vehicle,
                           const std::string& modFolder);
-std::string UndoQuestion(unsigned number, const std::string& vehicle,
-                         const std::string& modFolder);
+std::string UndoQuestion(unsigned number, const std::string& vehicle, const std::string& modFolder);
 std::string RecordsSpace(std::uint64_t bytes);
 // The state of an installation in the list of installations.
 std::string StateInProgress();

@@ -227,7 +227,8 @@ void ReadData(const std::string& folder, TInstallFields& fields, std::string& re
     Scan scan(std::move(lines), fields, replacedHandlingId);
     scan.RunPasses();
     const std::string& modelBase = scan.modelName().empty() ? replacedHandlingId : scan.modelName();
-    FindNamedFile(folder, modelBase, ".dff", msg::ModelFileNotFound(), fields.DFF, fields.DFFNotFound);
+    FindNamedFile(folder, modelBase, ".dff", msg::ModelFileNotFound(), fields.DFF,
+                  fields.DFFNotFound);
     const std::string& textureBase =
         scan.textureName().empty() ? replacedHandlingId : scan.textureName();
     FindNamedFile(folder, textureBase, ".txd", msg::TextureFileNotFound(), fields.TXD,

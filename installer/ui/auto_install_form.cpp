@@ -4,9 +4,9 @@
 #include <exception>
 #include <utility>
 
-#include "messages.h"
 #include "error.h"
 #include "file_system.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "settings_file.h"
 #include "text_encoding.h"
@@ -36,8 +36,8 @@ std::string FindingLines(const Findings& findings) {
   std::string lines;
   for (const Finding& f : findings) {
     if (!lines.empty()) lines += "\n";
-    lines += f.severity == Severity::kError ? msg::ErrorLine(f.message)
-                                            : msg::WarningLine(f.message);
+    lines +=
+        f.severity == Severity::kError ? msg::ErrorLine(f.message) : msg::WarningLine(f.message);
   }
   return lines;
 }

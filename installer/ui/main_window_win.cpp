@@ -4,8 +4,8 @@
 
 #include "controls_win.h"
 #include "extra_win.h"
-#include "text_win.h"
 #include "messages.h"
+#include "text_win.h"
 
 namespace wrenfield {
 namespace {

@@ -1,8 +1,8 @@
 #include "mod_folder_list_win.h"
 
 #include "dialog_template_win.h"
-#include "text_win.h"
 #include "messages.h"
+#include "text_win.h"
 #include "window_layout_win.h"
 
 namespace wrenfield {

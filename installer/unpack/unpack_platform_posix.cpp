@@ -18,9 +18,9 @@
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
+#include "messages.h"
 #include "platform_io_posix.h"
 #include "text_encoding.h"
-#include "messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {

@@ -9,9 +9,9 @@
 #include "error.h"
 #include "file_fault.h"
 #include "file_system.h"
+#include "messages.h"
 #include "platform_io_win.h"
 #include "text_encoding.h"
-#include "messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {
@@ -98,8 +98,7 @@ std::string TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
   if (length == 0 || length > MAX_PATH) {
-    throw Error(
-        msg::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
+    throw Error(msg::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
   }
   std::wstring wide(buffer, length);
   while (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();

@@ -6,10 +6,10 @@
 
 #include "commands.h"
 #include "file_system.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_record.h"
 #include "install_test_support.h"
+#include "messages.h"
+#include "readable_text.h"
 #include "run_command.h"
 #include "text_encoding.h"
 
@@ -17,7 +17,6 @@ namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-
 
 TEST(UndoCommand, UndoesTheLatestThenSaysNothingIsLeft) {
   DemoInstall demo;
@@ -71,10 +70,11 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
   EXPECT_EQ(listed.status, 0);
   EXPECT_EQ(listed.err, "Установка №1 (MONSTER из папки '" + FullPath(demo.mod) +
                             "') была прервана; её изменения отменены.\n");
-  EXPECT_EQ(listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
-                                 "не удалась, изменения отменены\nЗаписи об установках занимают на диске",
-                             0),
-            0u)
+  EXPECT_EQ(
+      listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
+                           "не удалась, изменения отменены\nЗаписи об установках занимают на диске",
+                       0),
+      0u)
       << listed.out;
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_EQ(RunCommand(cli::RunHistoryCommand, {demo.game}).err, "");  // said once

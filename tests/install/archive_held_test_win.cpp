@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "messages.h"
 #include "install_test_support.h"
+#include "messages.h"
 
 namespace wrenfield {
 namespace {

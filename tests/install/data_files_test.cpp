@@ -6,9 +6,9 @@
 
 #include "error_of.h"
 #include "file_system.h"
+#include "install_test_support.h"
 #include "messages.h"
 #include "readable_text.h"
-#include "install_test_support.h"
 
 namespace wrenfield {
 namespace {
@@ -70,7 +70,8 @@ TEST_F(DataFilesTest, NoMatchFailsWithTheRowsMessageAndLeavesTheFile) {
             msg::DataLineNotReplaced("carcols.dat"));
   EXPECT_EQ(PatchMessage(DataFile::kHandling, "MONSTER 1", "MONSTER"),
             msg::DataLineNotReplaced("handling.cfg"));
-  EXPECT_EQ(PatchMessage(DataFile::kVehicles, "444, m", "444"), msg::DataLineNotReplaced("vehicles.ide"));
+  EXPECT_EQ(PatchMessage(DataFile::kVehicles, "444, m", "444"),
+            msg::DataLineNotReplaced("vehicles.ide"));
   EXPECT_EQ(PatchMessage(DataFile::kCarmods, "x", ""), msg::DataLineNotReplaced("carmods.dat"));
   for (const DataFile file : kAllDataFiles) EXPECT_EQ(ReadAll(Path(file)), text);
 

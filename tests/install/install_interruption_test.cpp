@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "error_of.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_undo.h"
 #include "interruption_support.h"
+#include "messages.h"
+#include "readable_text.h"
 
 namespace wrenfield {
 namespace {

@@ -9,12 +9,12 @@
 #include "data_files.h"
 #include "demo_game.h"
 #include "file_system.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "line_replace.h"
+#include "messages.h"
+#include "readable_text.h"
 
 namespace wrenfield {
 namespace {

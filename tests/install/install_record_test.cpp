@@ -10,10 +10,10 @@
 #include "archive_image.h"
 #include "error.h"
 #include "file_system.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "messages.h"
+#include "readable_text.h"
 #include "sha256.h"
 
 namespace wrenfield {
@@ -159,8 +159,7 @@ TEST(InstallRecord, StaleTemporaryFilesAndRecordsWithoutManifestAreSwept) {
 
 TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   DemoInstall demo;
-  EXPECT_EQ(HistoryLines(demo.game),
-            std::vector<std::string>{msg::RecordsSpace(0)});
+  EXPECT_EQ(HistoryLines(demo.game), std::vector<std::string>{msg::RecordsSpace(0)});
   EXPECT_EQ(Readable(msg::RecordsSpace(0)), "Записи об установках занимают на диске 0 байт");
   RecordingProgress progress;
   ASSERT_EQ(Install(demo, progress), "");
@@ -172,11 +171,13 @@ TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   ASSERT_EQ(lines.size(), 3u);
   InstallRecord first;
   ASSERT_TRUE(ReadRecord(demo.game, 1, first));
-  EXPECT_EQ(Readable(lines[0]), "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  отменена");
+  EXPECT_EQ(Readable(lines[0]),
+            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  отменена");
   EXPECT_EQ(lines[1].rfind("2  ", 0), 0u);
   EXPECT_NE(lines[1].find("  LANDSTAL  "), std::string::npos);
-  EXPECT_EQ(Readable(lines[1]).substr(Readable(lines[1]).size() - std::string("установлена").size()),
-            "установлена");
+  EXPECT_EQ(
+      Readable(lines[1]).substr(Readable(lines[1]).size() - std::string("установлена").size()),
+      "установлена");
   EXPECT_EQ(Readable(lines[2]), "Записи об установках занимают на диске " +
                                     std::to_string(RecordsSize(demo.game)) + " байт");
   EXPECT_GT(RecordsSize(demo.game), 0u);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "error.h"
+#include "install_test_support.h"
 #include "messages.h"
 #include "readable_text.h"
-#include "install_test_support.h"
 
 namespace wrenfield {
 namespace {
@@ -44,8 +44,7 @@ TEST(Undo, InReverseOrderReturnsEachEarlierStateForOneTwoAndThreeInstallations) 
   for (std::size_t undone = 3; undone > 0; --undone) {
     SCOPED_TRACE("undoing installation " + std::to_string(undone));
     const std::string message = Readable(UndoMessage(demo.game, 0));
-    EXPECT_EQ(message.rfind("Установка №" + std::to_string(undone) + " (", 0), 0u)
-        << message;
+    EXPECT_EQ(message.rfind("Установка №" + std::to_string(undone) + " (", 0), 0u) << message;
     EXPECT_EQ(StateDifference(StateOf(demo.game), states[undone - 1]), "");
   }
   EXPECT_EQ(Readable(UndoMessage(demo.game, 0)),

@@ -11,11 +11,11 @@
 #include "data_files.h"
 #include "demo_game.h"
 #include "file_system.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "line_replace.h"
+#include "messages.h"
+#include "readable_text.h"
 #include "torvane.h"
 
 namespace wrenfield {
@@ -121,9 +121,9 @@ TEST(InstallVehicle, SaysOnceThatARecordOfAnInterruptedChangeWasSetAside) {
   EXPECT_EQ(progress.events, "ORIE");
   ASSERT_EQ(progress.recovered.size(), 1u);
   const std::string said = Readable(progress.recovered[0]);
-  EXPECT_EQ(said.rfind("Запись прерванного изменения не совпала с IMG-архивом и отложена в файл '",
-                       0),
-            0u)
+  EXPECT_EQ(
+      said.rfind("Запись прерванного изменения не совпала с IMG-архивом и отложена в файл '", 0),
+      0u)
       << said;
   EXPECT_NE(said.find("-journal.stale'"), std::string::npos) << said;
   EXPECT_FALSE(Exists(journal));
@@ -146,8 +146,8 @@ TEST(InstallVehicle, LineThatCannotBeReplacedFailsBeforeAnythingIsWritten) {
                          msg::DataLineNotReplaced("carcols.dat"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "monster 1 1"; },
                          msg::DataLineNotReplaced("carcols.dat"), "OE");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "   "; }, msg::DataLineNotReplaced("carcols.dat"),
-                         "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "   "; },
+                         msg::DataLineNotReplaced("carcols.dat"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.replacedHandlingId.clear(); },
                          msg::DataLineNotReplaced("handling.cfg"), "OE");
   // The handling line is that of another vehicle than the one being replaced.
@@ -208,7 +208,8 @@ TEST(InstallVehicle, MissingHandlingFileFailsWithItsOpenErrorWhateverTheHandling
 
 TEST(InstallVehicle, ModelAndTextureAreCheckedBeforeAnythingIsWritten) {
   const std::string notice = "\xD4\xE0\xE9\xEB \xEC\xEE\xE4\xE5\xEB\xE8";  // Файл модели
-  ExpectRefusedUnchanged([&](DemoInstall& d) { d.fields.DFF = notice; }, msg::ModelNotFound(), "OE");
+  ExpectRefusedUnchanged([&](DemoInstall& d) { d.fields.DFF = notice; }, msg::ModelNotFound(),
+                         "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF = d.mod; }, msg::ModelNotFound(), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF += ".gone"; }, msg::ModelNotFound(),
                          "OE");
@@ -434,9 +435,9 @@ TEST(InstallVehicle, BackupThatCannotBeWrittenStopsBeforeAnyDataFileChanges) {
   testing::MakeDir(demo.data("vehicles_Backup.ide"));
   const auto before = TreeSnapshot(demo.dir.path());
   RecordingProgress progress;
-  EXPECT_EQ(Readable(Install(demo, progress)),
-            "Не удаётся создать резервную копию '" + FullPath(demo.data("vehicles_Backup.ide")) +
-                "'");
+  EXPECT_EQ(
+      Readable(Install(demo, progress)),
+      "Не удаётся создать резервную копию '" + FullPath(demo.data("vehicles_Backup.ide")) + "'");
   EXPECT_EQ(progress.events, "OE");
   auto after = TreeSnapshot(demo.dir.path());
   const std::string game = std::string("game") + kPathSeparator;

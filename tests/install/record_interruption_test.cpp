@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "error.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_record.h"
 #include "install_undo.h"
 #include "interruption_support.h"
+#include "messages.h"
+#include "readable_text.h"
 
 #ifndef _WIN32
 #include <csignal>

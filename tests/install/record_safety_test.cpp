@@ -11,12 +11,12 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "messages.h"
 #include "plain_text.h"
+#include "readable_text.h"
 #include "sha256.h"
 
 #ifndef _WIN32
@@ -226,8 +226,7 @@ TEST_F(ForcedUndo, OfAnEarlierInstallationUndoesTheLaterOnesThatChangedTheSameFi
                           0),
             0u)
       << refused;
-  EXPECT_NE(refused.find("; их изменили более поздние установки №2"), std::string::npos)
-      << refused;
+  EXPECT_NE(refused.find("; их изменили более поздние установки №2"), std::string::npos) << refused;
   EXPECT_EQ(refused.find("3"), std::string::npos) << refused;  // another vehicle: not in the way
   EXPECT_EQ(StateDifference(StateOf(demo.game), installed), "");
 

@@ -9,11 +9,11 @@
 #include "demo_game.h"
 #include "file_system.h"
 #include "gtest_support.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "install_test_support.h"
 #include "line_replace.h"
+#include "messages.h"
 #include "read_data.h"
+#include "readable_text.h"
 
 namespace wrenfield {
 namespace {

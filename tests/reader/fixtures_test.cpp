@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "messages.h"
 #include "file_system.h"
 #include "gtest_support.h"
+#include "messages.h"
 #include "read_data.h"
 #include "scratch_dir.h"
 #include "stock_tables.h"

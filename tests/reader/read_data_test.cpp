@@ -1,4 +1,3 @@
-#include "messages.h"
 #include "read_data.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 
 #include "error_of.h"
 #include "file_system.h"
+#include "messages.h"
 #include "scratch_dir.h"
 
 namespace wrenfield {

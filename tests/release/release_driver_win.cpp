@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "main_window_win.h"
-#include "text_win.h"
 #include "messages.h"
 #include "readable_text.h"
+#include "text_win.h"
 
 namespace wrenfield {
 namespace {

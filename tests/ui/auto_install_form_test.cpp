@@ -9,12 +9,12 @@
 #include <map>
 #include <memory>
 
-#include "messages.h"
-#include "readable_text.h"
 #include "error.h"
 #include "fake_view.h"
 #include "file_bytes.h"
 #include "file_system.h"
+#include "messages.h"
+#include "readable_text.h"
 #include "scratch_dir.h"
 #include "settings_file.h"
 
@@ -510,8 +510,7 @@ TEST_F(FormTest, UndoAsksNamingVehicleAndModAndUndoesOnlyOnYes) {
   EXPECT_EQ(view_.infos, std::vector<std::string>{"undone"});
   EXPECT_FALSE(view_.undoEnabled);
   form_.UndoBtnClick();  // nothing left: said so, nothing asked
-  EXPECT_EQ(view_.errors,
-            std::vector<std::string>{std::string(msg::NothingToUndo()) + "."});
+  EXPECT_EQ(view_.errors, std::vector<std::string>{std::string(msg::NothingToUndo()) + "."});
   EXPECT_EQ(view_.questions.size(), 2u);
 
   form_.HistoryBtnClick();
@@ -553,16 +552,14 @@ TEST_F(FormTest, ReadingAModShowsWhatTheCheckFinds) {
   view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
   ASSERT_EQ(view_.infos.size(), 1u);
-  EXPECT_EQ(view_.infos[0],
-            msg::Findings(msg::WarningLine("colours elsewhere")));
+  EXPECT_EQ(view_.infos[0], msg::Findings(msg::WarningLine("colours elsewhere")));
   EXPECT_TRUE(view_.errors.empty());
 
   findings_ = {kError, kWarning};
   form_.FormDropFiles(Archive("mod.zip", {"."}));
   ASSERT_EQ(view_.errors.size(), 1u);
-  EXPECT_EQ(view_.errors[0],
-            msg::Findings(msg::ErrorLine("fields missing") + "\n" +
-                                     msg::WarningLine("colours elsewhere")));
+  EXPECT_EQ(view_.errors[0], msg::Findings(msg::ErrorLine("fields missing") + "\n" +
+                                           msg::WarningLine("colours elsewhere")));
   EXPECT_TRUE(view_.reviewEnabled);  // the fields stay open for correcting
 }
 
@@ -572,8 +569,7 @@ TEST_F(FormTest, AModWithErrorsIsInstalledOnlyWhenTheUserSaysSo) {
   findings_ = {kError};
   form_.InstallBtnClick();  // the question's default answer: no
   ASSERT_EQ(view_.questions.size(), 1u);
-  EXPECT_EQ(view_.questions[0],
-            msg::InstallAnyway(msg::ErrorLine("fields missing")));
+  EXPECT_EQ(view_.questions[0], msg::InstallAnyway(msg::ErrorLine("fields missing")));
   EXPECT_EQ(calls_.installs, 0);
 
   view_.confirmReplies = {true};

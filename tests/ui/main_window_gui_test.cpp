@@ -18,8 +18,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "messages.h"
-#include "readable_text.h"
 #include "demo_game.h"
 #include "error.h"
 #include "extra_win.h"
@@ -27,8 +25,10 @@
 #include "file_system.h"
 #include "list_dialog_win.h"
 #include "main_window_win.h"
+#include "messages.h"
 #include "mod_folder_list_win.h"
 #include "read_data.h"
+#include "readable_text.h"
 #include "scratch_dir.h"
 #include "text_win.h"
 #include "torvane.h"
@@ -767,8 +767,7 @@ TEST_F(MainWindowTest, FlatButtonsOpenTheFileDialogWithoutTakingFocus) {
   EXPECT_EQ(GetFocus(), Control(kCarcols));
   EXPECT_EQ(Text(kDFF), "C:\\mods\\car.dff");
   ASSERT_EQ(dialogs_.filters.size(), 1u);
-  EXPECT_EQ(dialogs_.filters[0],
-            std::string(msg::kModelFilter) + " / " + msg::kOpenDialogTitle);
+  EXPECT_EQ(dialogs_.filters[0], std::string(msg::kModelFilter) + " / " + msg::kOpenDialogTitle);
   Click(kSpeedButton2);  // cancelled
   EXPECT_EQ(Text(kTXD), "");
   EXPECT_EQ(FileDialogFilter("a (*.x)|*.x"), std::wstring(L"a (*.x)\0*.x\0\0", 13));

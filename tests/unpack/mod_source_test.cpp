@@ -1,7 +1,6 @@
 // Choosing the mod folder inside an unpacked archive, placing its read-me, and the
 // life of the private folders: real mod read-mes in the layouts mods come in read
 // exactly as when unpacked by hand.
-#include "messages.h"
 #include "mod_source.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 #include "error_of.h"
 #include "file_system.h"
 #include "gtest_support.h"
+#include "messages.h"
 #include "read_data.h"
 #include "unpack_platform.h"
 #include "unpack_test_support.h"

@@ -9,8 +9,8 @@
 #include "file_bytes.h"
 #include "file_fault.h"
 #include "file_system.h"
-#include "mod_source.h"
 #include "messages.h"
+#include "mod_source.h"
 #include "unpack_test_support.h"
 
 namespace wrenfield {
