@@ -180,30 +180,25 @@ struct Expected {
   int left, top, width, height;
 };
 
-// The window's layout at 96 dots per inch.
+// The window's layout at 96 dots per inch, with each control's text as it reads.
 const Expected kExpected[] = {
     {kImage1, 0, nullptr, 0, 0, 597, 63},
     {kBevel1, 0, nullptr, 0, 63, 597, 10},
     {kLabel11, 0, nullptr, 8, 513, 207, 13},
     {kLabel12, 0, "www.odrun.example", 475, 513, 101, 13},
-    {kGroupBox1, 0, "\xD2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2", 8, 176, 569, 329},  // Транспорт
+    {kGroupBox1, 0, "Транспорт", 8, 176, 569, 329},
     {kLabel2, kGroupBox1,
-     "\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 \xE2\xF1\xE5 \xEF\xF0\xEE\xF7\xE8\xF2\xE0\xED\xFB\xE5 "
-     "\xE4\xE0\xED\xED\xFB\xE5, \xEF\xEE\xF1\xEB\xE5 \xF7\xE5\xE3\xEE \xED\xE0\xE6\xEC\xE8\xF2\xE5 "
-     "\xEA\xED\xEE\xEF\xEA\xF3 \"\xD3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
-     "\xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\"",
-     57, 24, 455, 13},
+     "Проверьте все прочитаные данные, после чего нажмите кнопку \"Установить транспорт\"", 57, 24,
+     455, 13},
     {kLabel3, kGroupBox1, "handling.cfg", 16, 48, 58, 13},
     {kLabel4, kGroupBox1, "vehicles.ide", 16, 70, 56, 13},
     {kLabel5, kGroupBox1, "carcols.dat", 16, 92, 52, 13},
     {kLabel6, kGroupBox1, "carmods.dat", 16, 114, 58, 13},
     {kLabel7, kGroupBox1, "DFF", 16, 144, 20, 13},
     {kLabel8, kGroupBox1, "TXD", 16, 168, 22, 13},
-    {kLabel9, kGroupBox1,
-     "\xC4\xEE\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC\xED\xFB\xE5 \xF4\xE0\xE9\xEB\xFB:", 16, 192, 128,
-     13},
-    {kSpeedButton1, kGroupBox1, "\xCE\xE1\xE7\xEE\xF0...", 496, 139, 57, 23},
-    {kSpeedButton2, kGroupBox1, "\xCE\xE1\xE7\xEE\xF0...", 496, 163, 57, 23},
+    {kLabel9, kGroupBox1, "Дополнительные файлы:", 16, 192, 128, 13},
+    {kSpeedButton1, kGroupBox1, "Обзор...", 496, 139, 57, 23},
+    {kSpeedButton2, kGroupBox1, "Обзор...", 496, 163, 57, 23},
     {kHandling, kGroupBox1, "", 80, 44, 473, 21},
     {kVehicles, kGroupBox1, "", 80, 66, 473, 21},
     {kCarcols, kGroupBox1, "", 80, 88, 473, 21},
@@ -211,19 +206,13 @@ const Expected kExpected[] = {
     {kDFF, kGroupBox1, "", 40, 140, 449, 21},
     {kTXD, kGroupBox1, "", 40, 164, 449, 21},
     {kAdv, kGroupBox1, nullptr, 16, 208, 537, 81},
-    {kInstallBtn, kGroupBox1,
-     "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC \xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2", 208, 296, 153,
-     25},
-    {kGroupBox2, 0, "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 \xE8\xE3\xF0\xEE\xE9", 8, 72,
-     569, 49},
-    {kDirBrowseBtn, kGroupBox2, "\xCE\xE1\xE7\xEE\xF0..", 486, 16, 75, 25},
+    {kInstallBtn, kGroupBox1, "Установить транспорт", 208, 296, 153, 25},
+    {kGroupBox2, 0, "Путь к папке с игрой", 8, 72, 569, 49},
+    {kDirBrowseBtn, kGroupBox2, "Обзор..", 486, 16, 75, 25},
     {kGTASADir, kGroupBox2, "", 8, 18, 473, 21},
-    {kGroupBox3, 0,
-     "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 "
-     "\xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\xEE\xEC",
-     8, 124, 569, 49},
+    {kGroupBox3, 0, "Путь к папке с транспортом", 8, 124, 569, 49},
     {kVehicleDir, kGroupBox3, "", 8, 18, 473, 21},
-    {kVehDirBrowseBtn, kGroupBox3, "\xCE\xE1\xE7\xEE\xF0...", 486, 16, 75, 25},
+    {kVehDirBrowseBtn, kGroupBox3, "Обзор...", 486, 16, 75, 25},
 };
 
 TEST_F(MainWindowTest, EveryControlHasItsTextPlaceAndSize) {
@@ -234,7 +223,7 @@ TEST_F(MainWindowTest, EveryControlHasItsTextPlaceAndSize) {
     EXPECT_EQ(GetParent(control),
               expected.parent == 0 ? window_->handle() : Control(expected.parent));
     if (expected.text) {
-      EXPECT_EQ(Text(expected.id), expected.text);
+      EXPECT_EQ(Readable(Text(expected.id)), expected.text);
     }
     const RECT place = PlaceOf(control);
     EXPECT_EQ(place.left, window_->Scale(expected.left));
@@ -367,8 +356,7 @@ TEST_F(MainWindowTest, LinkLabelIsNavyUnderlinedAndTurnsBlueUnderTheMouse) {
   tool.uId = reinterpret_cast<UINT_PTR>(label);
   tool.lpszText = tip;
   SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
-  EXPECT_EQ(Cp1251FromWide(tip),
-            "\xCF\xE5\xF0\xE5\xE9\xF2\xE8 \xED\xE0 \xF1\xE0\xE9\xF2");  // Перейти на сайт
+  EXPECT_EQ(Readable(Cp1251FromWide(tip)), "Перейти на сайт");
 
   SendMessageW(window_->handle(), WM_COMMAND, MAKEWPARAM(kLabel12, STN_CLICKED),
                reinterpret_cast<LPARAM>(label));
@@ -749,9 +737,8 @@ TEST_F(MainWindowTest, InstallWithoutGameFolderShowsTheErrorWithoutDot) {
   window_->SetReviewEnabled(true);
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
-  // Укажите папку с GTA: San Andreas! (ends in "!": no "." added)
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text),
-            "\xD3\xEA\xE0\xE6\xE8\xF2\xE5 \xEF\xE0\xEF\xEA\xF3 \xF1 GTA: San Andreas!");
+  // Ends in "!": no "." added.
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.boxes[0].text)), "Укажите папку с GTA: San Andreas!");
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
   EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
 }
