@@ -8,8 +8,6 @@
 #include "file_system.h"
 #include "install_record.h"
 #include "install_test_support.h"
-#include "messages.h"
-#include "readable_text.h"
 #include "run_command.h"
 #include "text_encoding.h"
 

@@ -8,7 +8,6 @@
 #include "file_system.h"
 #include "install_test_support.h"
 #include "messages.h"
-#include "readable_text.h"
 
 namespace wrenfield {
 namespace {

@@ -13,7 +13,6 @@
 #include "line_replace.h"
 #include "messages.h"
 #include "read_data.h"
-#include "readable_text.h"
 
 namespace wrenfield {
 namespace {

@@ -25,7 +25,6 @@
 
 #include "main_window_win.h"
 #include "messages.h"
-#include "readable_text.h"
 #include "text_win.h"
 
 namespace wrenfield {

@@ -14,7 +14,6 @@
 #include "file_bytes.h"
 #include "file_system.h"
 #include "messages.h"
-#include "readable_text.h"
 #include "scratch_dir.h"
 #include "settings_file.h"
 
