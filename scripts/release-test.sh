@@ -131,11 +131,13 @@ guide_is_windows_text_and_quotes_every_program_text() {
   grep -q "^Wrenfield $version"$'\r'"\$" "$unpacked/Readme.txt" ||
     fail "Readme.txt does not name version $version" || return 1
   local missing=0 text sources
-  # The sources the release build compiled into the two binaries, headers included;
+  # The sources the release build compiled into the two binaries, headers included
+  # (a compiler launcher such as ccache may have recorded them relative to the build);
   # the table of texts is compiled through its code page 1251 form in the build
   # folder, so the table itself is read in its place.
-  mapfile -t sources < <(ninja -C build/release-win32 -t deps |
-    grep -E "^ +$root/.*\.(h|cpp)\$" | sed 's/^ *//' | grep -v "^$root/build/" | sort -u)
+  mapfile -t sources < <(ninja -C build/release-win32 -t deps | grep -E '^ +[^ ].*\.(h|cpp)$' |
+    sed 's/^ *//' | (cd build/release-win32 && xargs realpath -m) | grep "^$root/" |
+    grep -v "^$root/build/" | sort -u)
   [ "${#sources[@]}" -gt 0 ] || fail "no sources listed for the release build" || return 1
   ninja -C build/release-win32 -t deps | grep -q "messages_cp1251\.cpp" ||
     fail "the release build did not compile the table of texts" || return 1
