@@ -18,6 +18,7 @@ namespace msg = install_messages;
 
 const char* StateText(const InstallSummary& summary) {
   if (!summary.readable) return msg::kStateUnreadable;
+  if (summary.pruned) return msg::kStatePruned;
   switch (summary.state) {
     case RecordState::kInProgress:
       return msg::kStateInProgress;
@@ -113,6 +114,14 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
          ".";
 }
 
+// An installation whose copies were pruned cannot be undone.
+void RefusePruned(const InstallRecord& record) {
+  if (record.pruned) {
+    throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
+                msg::kPrunedUndoRefused);
+  }
+}
+
 // The record of the installation to undo, after recovery.
 InstallRecord RecordToUndo(const std::string& gameDir, unsigned number) {
   InstallRecord record;
@@ -127,6 +136,7 @@ InstallRecord RecordToUndo(const std::string& gameDir, unsigned number) {
   if (record.state != RecordState::kComplete) {
     throw Error(msg::kInstallNumberSign + std::to_string(number) + " " + msg::kAlreadyUndone);
   }
+  RefusePruned(record);
   return record;
 }
 
@@ -239,6 +249,8 @@ std::vector<InstallSummary> ListInstalls(const std::string& gameDir) {
     summary.readable = ReadRecord(gameDir, number, record);
     if (!summary.readable && !HasManifest(gameDir, number)) continue;
     summary.state = record.state;
+    summary.pruned = record.pruned;
+    summary.size = RecordSize(gameDir, number);
     summary.date = record.date;
     summary.vehicle = record.vehicle;
     summary.modFolder = record.modFolder;
@@ -254,7 +266,8 @@ std::vector<std::string> HistoryLines(const std::string& gameDir) {
     if (install.readable) {
       line += "  " + install.date + "  " + install.vehicle + "  " + install.modFolder;
     }
-    lines.push_back(line + "  " + StateText(install));
+    lines.push_back(line + "  " + StateText(install) + "  " + std::to_string(install.size) + " " +
+                    msg::kBytes);
   }
   lines.push_back(std::string(msg::kRecordsSpace) + " " + std::to_string(RecordsSize(gameDir)) +
                   " " + msg::kBytes);
@@ -338,6 +351,7 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
     throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
                 msg::kUndoRefused + " " + Joined(shared) + msg::kLaterInstalls + Joined(numbers));
   }
+  for (const InstallRecord& each : later) RefusePruned(each);
   // Every copy the later undos and this one will need is checked first; the
   // first of them checks its own below, against what it will put back.
   for (std::size_t i = 1; i < later.size(); ++i)
@@ -346,6 +360,38 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
   std::string message;
   for (InstallRecord& each : later) message += UndoOne(archive, gameDir, each, true) + "\n";
   outcome.message = message + UndoOne(archive, gameDir, record, force);
+  return outcome;
+}
+
+std::string PruneWarning(const std::vector<unsigned>& applied) {
+  std::vector<std::string> numbers;
+  for (const unsigned number : applied) numbers.push_back(std::to_string(number));
+  return msg::kPruneWarning + Joined(numbers);
+}
+
+std::string PruneQuestion() { return msg::kPruneQuestion; }
+
+std::string PruneFreedText(std::uint64_t bytes) {
+  return std::string(msg::kPruneFreed) + " " + std::to_string(bytes) + " " + msg::kBytes;
+}
+
+PruneOutcome PruneInstalls(const std::string& gameDir, int keepApplied,
+                           const std::function<bool(const std::vector<unsigned>&)>& confirm) {
+  if (gameDir.empty()) throw Error(msg::kNoGameFolder);
+  ArchiveSession archive;
+  if (!archive.Open(ArchivePath(gameDir))) throw Error(msg::kArchiveOpenFailed);
+  PruneOutcome outcome;
+  try {
+    RecoverHeld(archive, gameDir, outcome.recovered);
+  } catch (const Error& error) {
+    // The record that could not be put right stays unfinished, and pruning
+    // passes it by.
+    outcome.recoveryFailure = error.message();
+  }
+  const PrunePlan plan = PlanPrune(gameDir, keepApplied);
+  if (!plan.applied.empty() && !confirm(plan.applied)) return outcome;
+  outcome.pruned = true;
+  outcome.freed = PruneRecords(gameDir, plan);
   return outcome;
 }
 

@@ -9,6 +9,7 @@
 #include "install_messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
+#include "install_undo.h"
 #include "run_command.h"
 #include "text_encoding.h"
 
@@ -75,13 +76,48 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
             Utf8(std::string(msg::kInstallNumberSign) + "1 (MONSTER " + msg::kFromModFolder + " '" +
                  FullPath(demo.mod) + "') " + msg::kInterruptedUndone + ".\n"));
   EXPECT_EQ(listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
-                                 Utf8(msg::kStateRolledBack) + "\n" + Utf8(msg::kRecordsSpace),
+                                 Utf8(msg::kStateRolledBack) + "  " +
+                                 std::to_string(RecordSize(demo.game, 1)) + " " +
+                                 Utf8(msg::kBytes) + "\n" + Utf8(msg::kRecordsSpace),
                              0),
             0u)
       << listed.out;
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_EQ(RunCommand(cli::RunHistoryCommand, {demo.game}).err, "");  // said once
   EXPECT_EQ(RunCommand(cli::RunHistoryCommand, {}).status, 2);
+}
+
+TEST(PruneCommand, SaysWhatCanNoLongerBeUndoneAndPrunesOnlyWithYesOffATerminal) {
+  DemoInstall demo;
+  ASSERT_EQ(RunCommand(cli::RunInstallCommand, {demo.game, "--mod", demo.mod}).status, 0);
+  const std::uint64_t before = RecordsSize(demo.game);
+  const std::string warning = Utf8(PruneWarning({1})) + ".\n";
+#ifndef _WIN32
+  // Standard input off a terminal: without --yes nothing goes.
+  std::FILE* const input = std::freopen("/dev/null", "r", stdin);
+  ASSERT_NE(input, nullptr);
+  const CommandResult asked = RunCommand(cli::RunPruneCommand, {demo.game, "--keep", "0"});
+  EXPECT_EQ(asked.status, 1);
+  EXPECT_EQ(asked.err.rfind(warning, 0), 0u) << asked.err;
+  EXPECT_EQ(RecordsSize(demo.game), before);
+#endif
+  const CommandResult pruned =
+      RunCommand(cli::RunPruneCommand, {demo.game, "--keep", "0", "--yes"});
+  EXPECT_EQ(pruned.status, 0) << pruned.err;
+  EXPECT_EQ(pruned.err, warning);
+  EXPECT_EQ(pruned.out, Utf8(PruneFreedText(before - RecordsSize(demo.game))) + "\n");
+  EXPECT_LT(RecordsSize(demo.game), before);
+  const CommandResult history = RunCommand(cli::RunHistoryCommand, {demo.game});
+  EXPECT_NE(history.out.find(Utf8(msg::kStatePruned)), std::string::npos) << history.out;
+  const CommandResult undo = RunCommand(cli::RunUndoCommand, {demo.game});
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo.err, Utf8(std::string(msg::kUndoRefusedNumberSign) + "1 " +
+                           msg::kPrunedUndoRefused + ".\n"));
+  for (const cli::Args& args :
+       {cli::Args{}, cli::Args{demo.game, "--keep"}, cli::Args{demo.game, "--keep", "x"},
+        cli::Args{demo.game, demo.game}, cli::Args{demo.game, "--all"}}) {
+    EXPECT_EQ(RunCommand(cli::RunPruneCommand, args).status, 2) << args.size();
+  }
 }
 
 }  // namespace

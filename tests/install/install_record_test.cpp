@@ -171,12 +171,15 @@ TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   ASSERT_EQ(lines.size(), 3u);
   InstallRecord first;
   ASSERT_TRUE(ReadRecord(demo.game, 1, first));
-  EXPECT_EQ(lines[0],
-            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  " + msg::kUndone);
+  EXPECT_EQ(lines[0], "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
+                          msg::kUndone + "  " + std::to_string(RecordSize(demo.game, 1)) + " " +
+                          msg::kBytes);
   EXPECT_EQ(lines[1].rfind("2  ", 0), 0u);
   EXPECT_NE(lines[1].find("  LANDSTAL  "), std::string::npos);
-  EXPECT_EQ(lines[1].substr(lines[1].size() - std::string(msg::kStateComplete).size()),
-            msg::kStateComplete);
+  const std::string secondTail = std::string("  ") + msg::kStateComplete + "  " +
+                                 std::to_string(RecordSize(demo.game, 2)) + " " + msg::kBytes;
+  EXPECT_EQ(lines[1].substr(lines[1].size() - secondTail.size()), secondTail);
+  EXPECT_EQ(RecordSize(demo.game, 1) + RecordSize(demo.game, 2), RecordsSize(demo.game));
   EXPECT_EQ(lines[2], std::string(msg::kRecordsSpace) + " " +
                           std::to_string(RecordsSize(demo.game)) + " " + msg::kBytes);
   EXPECT_GT(RecordsSize(demo.game), 0u);
