@@ -18,9 +18,9 @@ struct InstallSummary {
   unsigned number = 0;
   bool readable = false;  // false: the record's manifest cannot be read
   RecordState state = RecordState::kInProgress;
+  std::string date, vehicle, modFolder;
   bool pruned = false;     // complete, but it can no longer be undone
   std::uint64_t size = 0;  // bytes its record takes on disk
-  std::string date, vehicle, modFolder;
 };
 
 std::vector<InstallSummary> ListInstalls(const std::string& gameDir);

@@ -79,4 +79,14 @@ inline constexpr char kHistoryTitle[] =
 // Закрыть
 inline constexpr char kCloseButton[] = "\xC7\xE0\xEA\xF0\xFB\xF2\xFC";
 
+// The list of installations' actions and the compaction's progress.
+// Удалить копии
+inline constexpr char kPruneButton[] = "\xD3\xE4\xE0\xEB\xE8\xF2\xFC \xEA\xEE\xEF\xE8\xE8";
+// Сжать IMG-архив
+inline constexpr char kCompactButton[] = "\xD1\xE6\xE0\xF2\xFC IMG-\xE0\xF0\xF5\xE8\xE2";
+// Сжатие IMG-архива
+inline constexpr char kCompactTitle[] = "\xD1\xE6\xE0\xF2\xE8\xE5 IMG-\xE0\xF0\xF5\xE8\xE2\xE0";
+// Остановить
+inline constexpr char kStopButton[] = "\xCE\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC";
+
 }  // namespace wrenfield::ui_texts
