@@ -1,5 +1,5 @@
 // A small modal dialog that lists lines (the installations into a game folder)
-// with a close button.
+// with buttons for actions on them, left to right, and a close button.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,8 @@ namespace wrenfield {
 
 inline constexpr int kListDialogList = 100;  // the list box's identifier
 
-void ShowListDialog(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
-                    const std::wstring& closeText);
+// The index of the action pressed, or -1 when the dialog was closed.
+int ShowListDialog(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+                   const std::vector<std::wstring>& actions, const std::wstring& closeText);
 
 }  // namespace wrenfield

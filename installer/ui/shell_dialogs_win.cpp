@@ -25,10 +25,11 @@ int TSystemShellDialogs::MessageBox(HWND owner, const std::wstring& text,
   return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
-void TSystemShellDialogs::ShowList(HWND owner, const std::wstring& title,
-                                   const std::vector<std::wstring>& lines,
-                                   const std::wstring& closeText) {
-  ShowListDialog(owner, title, lines, closeText);
+int TSystemShellDialogs::ShowList(HWND owner, const std::wstring& title,
+                                  const std::vector<std::wstring>& lines,
+                                  const std::vector<std::wstring>& actions,
+                                  const std::wstring& closeText) {
+  return ShowListDialog(owner, title, lines, actions, closeText);
 }
 
 bool TSystemShellDialogs::SelectFolder(HWND owner, const std::string& prompt, std::string& folder) {
