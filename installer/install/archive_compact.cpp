@@ -18,7 +18,7 @@ std::string Bytes(std::uint64_t bytes) { return std::to_string(bytes) + " " + ms
 
 // Torvane's progress callback, forwarding to the caller's.
 int TORVANE_CALL Forward(unsigned long long moved, unsigned long long total, void* context) {
-  const CompactProgress& progress = *static_cast<const CompactProgress*>(context);
+  const CompactProgress& progress = *static_cast<CompactProgress*>(context);
   return progress && progress(moved, total) ? 1 : 0;
 }
 
@@ -43,7 +43,8 @@ std::string CompactGameArchive(const std::string& gameDir, const CompactProgress
   if (!archive.Open(path)) throw Error(msg::kArchiveOpenFailed);
   std::uint64_t before = 0, after = 0;
   FileSize(path, before);
-  const int status = archive.Compact(Forward, const_cast<CompactProgress*>(&progress));
+  CompactProgress forwarded = progress;
+  const int status = archive.Compact(Forward, &forwarded);
   archive.Close();
   if (status == TORVANE_STOPPED) throw Error(std::string(msg::kCompactStopped) + ".");
   if (status != TORVANE_OK) {

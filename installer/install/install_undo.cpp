@@ -277,7 +277,10 @@ std::vector<std::string> HistoryLines(const std::string& gameDir) {
 bool FindUndoable(const std::string& gameDir, InstallSummary& summary) {
   const std::vector<InstallSummary> installs = ListInstalls(gameDir);
   for (auto install = installs.rbegin(); install != installs.rend(); ++install) {
+    // Pruning takes the copies of the oldest applied installations first:
+    // below a pruned one there is nothing left to undo.
     if (install->readable && install->state == RecordState::kComplete) {
+      if (install->pruned) return false;
       summary = *install;
       return true;
     }

@@ -29,7 +29,8 @@ std::vector<InstallSummary> ListInstalls(const std::string& gameDir);
 // <size> байт"), then the disk space the records take. Code page 1251.
 std::vector<std::string> HistoryLines(const std::string& gameDir);
 
-// The latest installation that is complete and not undone; false when none.
+// The latest installation that is complete, not undone and not pruned; false
+// when none.
 bool FindUndoable(const std::string& gameDir, InstallSummary& summary);
 
 // "Отменить установку №<n> (<vehicle> из папки '<mod folder>')?"

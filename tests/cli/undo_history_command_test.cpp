@@ -109,7 +109,9 @@ TEST(PruneCommand, SaysWhatCanNoLongerBeUndoneAndPrunesOnlyWithYesOffATerminal) 
   EXPECT_LT(RecordsSize(demo.game), before);
   const CommandResult history = RunCommand(cli::RunHistoryCommand, {demo.game});
   EXPECT_NE(history.out.find(Utf8(msg::kStatePruned)), std::string::npos) << history.out;
-  const CommandResult undo = RunCommand(cli::RunUndoCommand, {demo.game});
+  EXPECT_EQ(RunCommand(cli::RunUndoCommand, {demo.game}).err,
+            Utf8(std::string(msg::kNothingToUndo) + ".\n"));
+  const CommandResult undo = RunCommand(cli::RunUndoCommand, {demo.game, "1"});
   EXPECT_EQ(undo.status, 1);
   EXPECT_EQ(undo.err, Utf8(std::string(msg::kUndoRefusedNumberSign) + "1 " +
                            msg::kPrunedUndoRefused + ".\n"));

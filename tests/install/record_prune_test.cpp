@@ -104,6 +104,8 @@ TEST(PruneRecords, KeepLeavesTheNewestAppliedUndoableAndRefusesUndoOfTheRest) {
   EXPECT_EQ(DamagedCopies(game, RecordOf(game, 3), AllCopies(RecordOf(game, 3))),
             std::vector<std::string>{});
   EXPECT_EQ(UndoMessage(game, 3).rfind("refused", 0), std::string::npos);
+  InstallSummary latest;
+  EXPECT_FALSE(FindUndoable(game, latest));  // the applied ones left cannot be undone
   // Keeping none prunes nothing more: the third is undone now.
   EXPECT_EQ(Prune(game, 0).freed, 0u);
 }
