@@ -6,15 +6,11 @@
 #include "file_system.h"
 #include "game_paths.h"
 #include "img_compact.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "torvane.h"
 
 namespace wrenfield {
 namespace {
-
-namespace msg = install_messages;
-
-std::string Bytes(std::uint64_t bytes) { return std::to_string(bytes) + " " + msg::kBytes; }
 
 // Torvane's progress callback, forwarding to the caller's.
 int TORVANE_CALL Forward(unsigned long long moved, unsigned long long total, void* context) {
@@ -32,27 +28,24 @@ std::uint64_t ReclaimableSpace(const std::string& gameDir) {
   return plan.verdict == img::CompactPlan::Verdict::kReady ? plan.Reclaimable() : 0;
 }
 
-std::string ReclaimableText(std::uint64_t bytes) {
-  return std::string(msg::kReclaimable) + " " + Bytes(bytes);
-}
+std::string ReclaimableText(std::uint64_t bytes) { return msg::Reclaimable(bytes); }
 
 std::string CompactGameArchive(const std::string& gameDir, const CompactProgress& progress) {
-  if (gameDir.empty()) throw Error(msg::kNoGameFolder);
+  if (gameDir.empty()) throw Error(msg::NoGameFolder());
   const std::string path = ArchivePath(gameDir);
   ArchiveSession archive;
-  if (!archive.Open(path)) throw Error(msg::kArchiveOpenFailed);
+  if (!archive.Open(path)) throw Error(msg::ArchiveOpenFailed());
   std::uint64_t before = 0, after = 0;
   FileSize(path, before);
   CompactProgress forwarded = progress;
   const int status = archive.Compact(Forward, &forwarded);
   archive.Close();
-  if (status == TORVANE_STOPPED) throw Error(std::string(msg::kCompactStopped) + ".");
+  if (status == TORVANE_STOPPED) throw Error(msg::CompactStopped());
   if (status != TORVANE_OK) {
-    throw Error(std::string(msg::kCompactFailed) + " " + TorvaneStatusText(status));
+    throw Error(msg::CompactFailed(TorvaneStatusText(status)));
   }
   FileSize(path, after);
-  return std::string(msg::kCompactedBefore) + " " + Bytes(before) + msg::kCompactedAfter + " " +
-         Bytes(after) + ".";
+  return msg::ArchiveCompacted(before, after);
 }
 
 }  // namespace wrenfield

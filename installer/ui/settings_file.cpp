@@ -3,7 +3,7 @@
 #include "error.h"
 #include "file_system.h"
 #include "ini_text.h"
-#include "ui_texts.h"
+#include "messages.h"
 #include "working_directory.h"
 
 namespace wrenfield {
@@ -33,7 +33,7 @@ void StoreGameFolder(const std::string& path, const std::string& gameFolder) {
     const std::string old = FileExists(path) ? ReadFileBytes(path) : std::string();
     WriteFileReplacing(path, WithIniValue(old, kSection, kKey, value));
   } catch (const Error&) {
-    throw Error(ui_texts::kUnableToWrite + path);
+    throw Error(msg::kUnableToWrite + path);
   }
 }
 

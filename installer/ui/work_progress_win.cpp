@@ -5,8 +5,8 @@
 // report of progress, so nothing freezes.
 #include "dialog_template_win.h"
 #include "main_window_win.h"
+#include "messages.h"
 #include "text_win.h"
-#include "ui_texts.h"
 
 namespace wrenfield {
 namespace {
@@ -38,7 +38,7 @@ void TMainWindow::BeginWork(const std::string& title) {
   EnableWindow(window_, FALSE);
   TDialogTemplate dialog(DS_MODALFRAME | WS_POPUP | WS_CAPTION, 220, 48, WideFromCp1251(title));
   dialog.AddItem(BS_PUSHBUTTON | WS_TABSTOP, 153, 27, 60, 15, IDCANCEL, kButtonAtom,
-                 WideFromCp1251(ui_texts::kStopButton));
+                 WideFromCp1251(msg::kStopButton));
   work_.window = CreateDialogIndirectParamW(instance_, dialog.get(), window_, WorkProc,
                                             reinterpret_cast<LPARAM>(&work_.stopAsked));
   if (work_.window == nullptr) return;

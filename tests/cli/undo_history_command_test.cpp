@@ -6,7 +6,6 @@
 
 #include "commands.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
@@ -17,9 +16,6 @@ namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
-
-std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
 
 TEST(UndoCommand, UndoesTheLatestThenSaysNothingIsLeft) {
   DemoInstall demo;
@@ -27,13 +23,11 @@ TEST(UndoCommand, UndoesTheLatestThenSaysNothingIsLeft) {
   ASSERT_EQ(RunCommand(cli::RunInstallCommand, {demo.game, "--mod", demo.mod}).status, 0);
   const CommandResult undone = RunCommand(cli::RunUndoCommand, {demo.game});
   EXPECT_EQ(undone.status, 0) << undone.err;
-  EXPECT_EQ(undone.out,
-            Utf8(std::string(msg::kInstallNumberSign) + "1 (MONSTER " + msg::kFromModFolder + " '" +
-                 FullPath(demo.mod) + "') " + msg::kUndone + ".\n"));
+  EXPECT_EQ(undone.out, "Установка №1 (MONSTER из папки '" + FullPath(demo.mod) + "') отменена.\n");
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   const CommandResult none = RunCommand(cli::RunUndoCommand, {demo.game});
   EXPECT_EQ(none.status, 1);
-  EXPECT_EQ(none.err, Utf8(std::string(msg::kNothingToUndo) + ".\n"));
+  EXPECT_EQ(none.err, "В этой папке игры нет установок, которые можно отменить.\n");
   for (const cli::Args& args : {cli::Args{}, cli::Args{demo.game, "0"}, cli::Args{demo.game, "x"},
                                 cli::Args{demo.game, "1", "2"}, cli::Args{demo.game, "--all"}}) {
     EXPECT_EQ(RunCommand(cli::RunUndoCommand, args).status, 2) << args.size();
@@ -49,7 +43,8 @@ TEST(UndoCommand, RefusesWhatChangedSinceUnlessForced) {
   ASSERT_EQ(Install(demo.game, second, "MONSTER", progress), "");
   const CommandResult refused = RunCommand(cli::RunUndoCommand, {demo.game, "1"});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find(Utf8(msg::kUndoRefused) + " carcols.dat"), std::string::npos)
+  EXPECT_NE(refused.err.find("Установку №1 нельзя отменить: после неё изменились carcols.dat"),
+            std::string::npos)
       << refused.err;
   EXPECT_EQ(RunCommand(cli::RunUndoCommand, {demo.game, "1", "--force"}).status, 0);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
@@ -60,7 +55,7 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
   const GameState before = StateOf(demo.game);
   const CommandResult empty = RunCommand(cli::RunHistoryCommand, {demo.game});
   EXPECT_EQ(empty.status, 0);
-  EXPECT_EQ(empty.out, Utf8(std::string(msg::kRecordsSpace) + " 0 " + msg::kBytes + "\n"));
+  EXPECT_EQ(empty.out, "Записи об установках занимают на диске 0 байт\n");
 
   // Killed just before the installation was marked complete.
   RecordingProgress progress;
@@ -72,13 +67,12 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
 
   const CommandResult listed = RunCommand(cli::RunHistoryCommand, {demo.game});
   EXPECT_EQ(listed.status, 0);
-  EXPECT_EQ(listed.err,
-            Utf8(std::string(msg::kInstallNumberSign) + "1 (MONSTER " + msg::kFromModFolder + " '" +
-                 FullPath(demo.mod) + "') " + msg::kInterruptedUndone + ".\n"));
+  EXPECT_EQ(listed.err, "Установка №1 (MONSTER из папки '" + FullPath(demo.mod) +
+                            "') была прервана; её изменения отменены.\n");
   EXPECT_EQ(listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
-                                 Utf8(msg::kStateRolledBack) + "  " +
-                                 std::to_string(RecordSize(demo.game, 1)) + " " +
-                                 Utf8(msg::kBytes) + "\n" + Utf8(msg::kRecordsSpace),
+                                 "не удалась, изменения отменены  " +
+                                 std::to_string(RecordSize(demo.game, 1)) +
+                                 " байт\nЗаписи об установках занимают на диске",
                              0),
             0u)
       << listed.out;
@@ -91,7 +85,7 @@ TEST(PruneCommand, SaysWhatCanNoLongerBeUndoneAndPrunesOnlyWithYesOffATerminal) 
   DemoInstall demo;
   ASSERT_EQ(RunCommand(cli::RunInstallCommand, {demo.game, "--mod", demo.mod}).status, 0);
   const std::uint64_t before = RecordsSize(demo.game);
-  const std::string warning = Utf8(PruneWarning({1})) + ".\n";
+  const std::string warning = "После удаления копий нельзя будет отменить установки №1.\n";
 #ifndef _WIN32
   // Standard input off a terminal: without --yes nothing goes.
   std::FILE* const input = std::freopen("/dev/null", "r", stdin);
@@ -105,16 +99,17 @@ TEST(PruneCommand, SaysWhatCanNoLongerBeUndoneAndPrunesOnlyWithYesOffATerminal) 
       RunCommand(cli::RunPruneCommand, {demo.game, "--keep", "0", "--yes"});
   EXPECT_EQ(pruned.status, 0) << pruned.err;
   EXPECT_EQ(pruned.err, warning);
-  EXPECT_EQ(pruned.out, Utf8(PruneFreedText(before - RecordsSize(demo.game))) + "\n");
+  EXPECT_EQ(pruned.out,
+            "Освобождено на диске: " + std::to_string(before - RecordsSize(demo.game)) + " байт\n");
   EXPECT_LT(RecordsSize(demo.game), before);
   const CommandResult history = RunCommand(cli::RunHistoryCommand, {demo.game});
-  EXPECT_NE(history.out.find(Utf8(msg::kStatePruned)), std::string::npos) << history.out;
+  EXPECT_NE(history.out.find("установлена, копии удалены: отменить нельзя"), std::string::npos)
+      << history.out;
   EXPECT_EQ(RunCommand(cli::RunUndoCommand, {demo.game}).err,
-            Utf8(std::string(msg::kNothingToUndo) + ".\n"));
+            "В этой папке игры нет установок, которые можно отменить.\n");
   const CommandResult undo = RunCommand(cli::RunUndoCommand, {demo.game, "1"});
   EXPECT_EQ(undo.status, 1);
-  EXPECT_EQ(undo.err, Utf8(std::string(msg::kUndoRefusedNumberSign) + "1 " +
-                           msg::kPrunedUndoRefused + ".\n"));
+  EXPECT_EQ(undo.err, "Установку №1 нельзя отменить: копии, нужные для отмены, удалены.\n");
   for (const cli::Args& args :
        {cli::Args{}, cli::Args{demo.game, "--keep"}, cli::Args{demo.game, "--keep", "x"},
         cli::Args{demo.game, demo.game}, cli::Args{demo.game, "--all"}}) {

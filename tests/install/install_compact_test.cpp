@@ -8,9 +8,9 @@
 #include "archive_compact.h"
 #include "archive_image.h"
 #include "error.h"
-#include "install_messages.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "readable_text.h"
 #include "torvane.h"
 
 namespace wrenfield {
@@ -71,9 +71,8 @@ TEST(InstallAndCompact, TheGameFoldersArchiveCompactsAsTheListSays) {
   const std::uint64_t holed = ReadAll(demo.archive()).size();
   const std::uint64_t reclaimable = ReclaimableSpace(demo.game);
   ASSERT_GT(reclaimable, 0u);
-  EXPECT_EQ(ReclaimableText(reclaimable), std::string(install_messages::kReclaimable) + " " +
-                                              std::to_string(reclaimable) + " " +
-                                              install_messages::kBytes);
+  EXPECT_EQ(Readable(ReclaimableText(reclaimable)),
+            "Сжатие IMG-архива освободит " + std::to_string(reclaimable) + " байт");
 
   std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
   const std::string message =
@@ -84,10 +83,8 @@ TEST(InstallAndCompact, TheGameFoldersArchiveCompactsAsTheListSays) {
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports.back().first, reports.back().second);
   EXPECT_EQ(ReadAll(demo.archive()).size(), holed - reclaimable);
-  EXPECT_EQ(message, std::string(install_messages::kCompactedBefore) + " " + std::to_string(holed) +
-                         " " + install_messages::kBytes + install_messages::kCompactedAfter + " " +
-                         std::to_string(holed - reclaimable) + " " + install_messages::kBytes +
-                         ".");
+  EXPECT_EQ(Readable(message), "IMG-архив сжат: было " + std::to_string(holed) + " байт, стало " +
+                                   std::to_string(holed - reclaimable) + " байт.");
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_EQ(ReclaimableSpace(demo.game), 0u);
   EXPECT_EQ(ReclaimableSpace(""), 0u);

@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "readable_text.h"
 #include "record_store.h"
 
 namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
 
 // Three installations of different vehicles, none undone.
 struct ThreeInstalls {
@@ -81,7 +80,8 @@ TEST(PruneRecords, KeepLeavesTheNewestAppliedUndoableAndRefusesUndoOfTheRest) {
   EXPECT_FALSE(Prune(game, 1, &asked, false).pruned);  // not confirmed: nothing goes
   EXPECT_EQ(asked, (std::vector<unsigned>{1, 2}));
   EXPECT_EQ(RecordsSize(game), before);
-  EXPECT_EQ(PruneWarning(asked), std::string(msg::kPruneWarning) + "1, 2");
+  EXPECT_EQ(Readable(PruneWarning(asked)),
+            "После удаления копий нельзя будет отменить установки №1, 2");
 
   const PruneOutcome outcome = Prune(game, 1);
   EXPECT_TRUE(outcome.pruned);
@@ -91,16 +91,17 @@ TEST(PruneRecords, KeepLeavesTheNewestAppliedUndoableAndRefusesUndoOfTheRest) {
     EXPECT_TRUE(record.pruned);
     EXPECT_EQ(record.state, RecordState::kComplete);
     EXPECT_EQ(RecordSize(game, number), ManifestSize(game, number));
-    EXPECT_EQ(UndoMessage(game, number), "refused: " + std::string(msg::kUndoRefusedNumberSign) +
-                                             std::to_string(number) + " " +
-                                             msg::kPrunedUndoRefused);
+    EXPECT_EQ(Readable(UndoMessage(game, number)),
+              "refused: Установку №" + std::to_string(number) +
+                  " нельзя отменить: копии, нужные для отмены, удалены");
   }
   // The list keeps every line, the pruned ones marked.
   const std::vector<std::string> lines = HistoryLines(game);
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_NE(lines[0].find(msg::kStatePruned), std::string::npos);
-  EXPECT_NE(lines[1].find(msg::kStatePruned), std::string::npos);
-  EXPECT_EQ(lines[2].find(msg::kStatePruned), std::string::npos);
+  const std::string pruned = "  установлена, копии удалены: отменить нельзя  ";
+  EXPECT_NE(Readable(lines[0]).find(pruned), std::string::npos);
+  EXPECT_NE(Readable(lines[1]).find(pruned), std::string::npos);
+  EXPECT_EQ(Readable(lines[2]).find(pruned), std::string::npos);
   EXPECT_EQ(DamagedCopies(game, RecordOf(game, 3), AllCopies(RecordOf(game, 3))),
             std::vector<std::string>{});
   EXPECT_EQ(UndoMessage(game, 3).rfind("refused", 0), std::string::npos);
