@@ -190,7 +190,7 @@ std::string CompactFailed(const std::string& reason) {
   return Fill("Не удалось сжать IMG-архив: {1}", {reason});
 }
 std::string CompactStopped() {
-  return "Сжатие IMG-архива остановлено; архив цел, повторное сжатие завершит его.";
+  return "Сжатие IMG-архива остановлено; архив цел, повторное сжатие завершит его";
 }
 
 // --- Reading a mod folder ---
