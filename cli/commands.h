@@ -23,6 +23,7 @@ int RunInstallCommand(const Args& args);
 int RunCheckCommand(const Args& args);
 int RunUndoCommand(const Args& args);     // undo GAMEDIR [N] [--force]
 int RunHistoryCommand(const Args& args);  // history GAMEDIR
+int RunPruneCommand(const Args& args);    // prune GAMEDIR [--keep N] [--yes]
 // demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]
 int RunDemoCommand(const Args& args);
 

@@ -27,6 +27,7 @@ void PrintUsage() {
       "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--force]\n"
       "  wrenfield-cli undo GAMEDIR [N] [--force]\n"
       "  wrenfield-cli history GAMEDIR\n"
+      "  wrenfield-cli prune GAMEDIR [--keep N] [--yes]\n"
       "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
       stderr);
 }
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     if (command == "install") return RunInstallCommand(args);
     if (command == "undo") return RunUndoCommand(args);
     if (command == "history") return RunHistoryCommand(args);
+    if (command == "prune") return RunPruneCommand(args);
     if (command == "demo") return RunDemoCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "wrenfield-cli: %s\n", e.what());

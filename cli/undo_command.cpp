@@ -1,7 +1,11 @@
-// wrenfield-cli undo GAMEDIR [N] [--force] and history GAMEDIR: the install
-// records of a game folder. Both first put right an installation or undo that
-// was interrupted there, and say so on stderr.
+// wrenfield-cli undo GAMEDIR [N] [--force], history GAMEDIR and prune GAMEDIR
+// [--keep N] [--yes]: the install records of a game folder. Each first puts
+// right an installation or undo that was interrupted there, and says so on
+// stderr.
+#include <unistd.h>
+
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +29,45 @@ unsigned InstallNumber(const std::string& text) {
     return 0;
   }
   return static_cast<unsigned>(std::stoul(text));
+}
+
+struct PruneArgs {
+  std::string gameDir;
+  int keep = -1;
+  bool yes = false;
+};
+
+bool ParsePruneArgs(const Args& args, PruneArgs& parsed) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--yes") {
+      parsed.yes = true;
+    } else if (args[i] == "--keep" && i + 1 < args.size()) {
+      const std::string& count = args[++i];
+      // "0" keeps none; InstallNumber takes whole numbers from 1 on.
+      if (count != "0" && InstallNumber(count) == 0) return false;
+      parsed.keep = static_cast<int>(count == "0" ? 0 : InstallNumber(count));
+    } else if (args[i].rfind("--", 0) != 0 && parsed.gameDir.empty()) {
+      parsed.gameDir = args[i];
+    } else {
+      return false;
+    }
+  }
+  return !parsed.gameDir.empty();
+}
+
+// Says which installations could no longer be undone, then asks on a
+// terminal; without one, only --yes goes on.
+bool ConfirmPrune(const std::vector<unsigned>& applied, bool yes) {
+  PrintMessage(PruneWarning(applied) + ".");
+  if (yes) return true;
+  if (::isatty(STDIN_FILENO) == 0) {
+    std::fputs("wrenfield-cli: nothing pruned; pass --yes to prune without asking\n", stderr);
+    return false;
+  }
+  std::fprintf(stderr, "%s [y/N] ", Cp1251ToUtf8(PruneQuestion()).c_str());
+  std::string answer;
+  std::getline(std::cin, answer);
+  return answer == "y" || answer == "Y" || answer == "yes";
 }
 
 }  // namespace
@@ -81,6 +124,27 @@ int RunHistoryCommand(const Args& args) {
     std::printf("%s\n", Cp1251ToUtf8(line).c_str());
   }
   return status;
+}
+
+int RunPruneCommand(const Args& args) {
+  PruneArgs parsed;
+  if (!ParsePruneArgs(args, parsed)) {
+    std::fputs("usage: wrenfield-cli prune GAMEDIR [--keep N] [--yes]\n", stderr);
+    return 2;
+  }
+  try {
+    const PruneOutcome outcome =
+        PruneInstalls(parsed.gameDir, parsed.keep, [&parsed](const std::vector<unsigned>& applied) {
+          return ConfirmPrune(applied, parsed.yes);
+        });
+    PrintNotices(outcome.recovered);
+    const int status = outcome.recoveryFailure.empty() ? 0 : Fail(outcome.recoveryFailure);
+    if (!outcome.pruned) return 1;
+    std::printf("%s\n", Cp1251ToUtf8(PruneFreedText(outcome.freed)).c_str());
+    return status;
+  } catch (const Error& e) {
+    return Fail(e.message());
+  }
 }
 
 }  // namespace wrenfield::cli

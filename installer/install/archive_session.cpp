@@ -64,6 +64,10 @@ int ArchiveSession::Extract(const std::string& entryName, const std::string& pat
 
 int ArchiveSession::Delete(const std::string& entryName) { return IMGDelFile(entryName.c_str()); }
 
+int ArchiveSession::Compact(TorvaneProgress progress, void* context) {
+  return IMGCompact(progress, context);
+}
+
 void ArchiveSession::Close() {
   if (!held_) return;
   held_ = false;

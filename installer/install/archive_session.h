@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "torvane.h"
+
 namespace wrenfield {
 
 // Torvane keeps the one open archive in its own state; this object only makes
@@ -30,6 +32,8 @@ class ArchiveSession {
   // IMGExtractFile and IMGDelFile; Torvane's status codes.
   int Extract(const std::string& entryName, const std::string& path);
   int Delete(const std::string& entryName);
+  // IMGCompact with its progress callback and context; Torvane's status code.
+  int Compact(TorvaneProgress progress, void* context);
 
   // IMGClose, once per Open.
   void Close();

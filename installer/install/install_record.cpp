@@ -203,6 +203,9 @@ class ManifestParser {
     } else if (key == "undo") {
       record_.forced = value == "forced";
       return record_.forced;
+    } else if (key == "copies") {
+      record_.pruned = value == "removed";
+      return record_.pruned;
     } else if (key == "date") {
       record_.date = value;
     } else if (key == "mod folder") {
@@ -269,6 +272,7 @@ class ManifestParser {
 
   bool Complete() const {
     if (record_.number == 0 || !sawState_) return false;
+    if (record_.pruned && record_.state != RecordState::kComplete) return false;
     for (const RecordedDataFile& file : record_.dataFiles) {
       if (file.before.empty() || file.after.empty() || file.lines.empty()) return false;
     }
@@ -321,6 +325,7 @@ std::string FormatManifest(const InstallRecord& record) {
   out.Line("number", std::to_string(record.number));
   out.Line("state", StateName(record.state));
   if (record.forced) out.Line("undo", "forced");
+  if (record.pruned) out.Line("copies", "removed");
   out.Line("date", record.date);
   out.Line("mod folder", record.modFolder);
   out.Line("vehicle", record.vehicle);
@@ -409,15 +414,19 @@ bool RemoveRecordFolder(const std::string& gameDir, unsigned number) {
   return RemoveEmptyFolder(folder);
 }
 
+std::uint64_t RecordSize(const std::string& gameDir, unsigned number) {
+  std::uint64_t total = 0;
+  const std::string folder = RecordFolder(gameDir, number);
+  for (const std::string& name : FolderEntries(folder)) {
+    std::uint64_t size = 0;
+    if (FileSize(JoinPath(folder, name), size)) total += size;
+  }
+  return total;
+}
+
 std::uint64_t RecordsSize(const std::string& gameDir) {
   std::uint64_t total = 0;
-  for (const unsigned number : RecordNumbers(gameDir)) {
-    const std::string folder = RecordFolder(gameDir, number);
-    for (const std::string& name : FolderEntries(folder)) {
-      std::uint64_t size = 0;
-      if (FileSize(JoinPath(folder, name), size)) total += size;
-    }
-  }
+  for (const unsigned number : RecordNumbers(gameDir)) total += RecordSize(gameDir, number);
   return total;
 }
 

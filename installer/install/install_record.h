@@ -51,6 +51,7 @@ struct InstallRecord {
   unsigned number = 0;  // from 1 in each game folder
   RecordState state = RecordState::kInProgress;
   bool forced = false;  // an undo that restores whatever changed since
+  bool pruned = false;  // complete, but its copies were removed: it cannot be undone
   std::string date;     // local time, "YYYY-MM-DD hh:mm:ss"
   std::string modFolder;
   std::string vehicle;  // the replaced vehicle's handling identifier (or model name)
@@ -93,7 +94,8 @@ bool CommitManifest(const std::string& gameDir, const InstallRecord& record);
 void RemoveRecordCopies(const std::string& gameDir, const InstallRecord& record);
 // Removes every file of a record folder and the folder; false when something stays.
 bool RemoveRecordFolder(const std::string& gameDir, unsigned number);
-// Bytes the files of every record take.
+// Bytes the files of one record, and of every record, take.
+std::uint64_t RecordSize(const std::string& gameDir, unsigned number);
 std::uint64_t RecordsSize(const std::string& gameDir);
 
 // The current local time as the manifest writes it.

@@ -16,6 +16,7 @@ namespace {
 
 std::string StateText(const InstallSummary& summary) {
   if (!summary.readable) return msg::StateUnreadable();
+  if (summary.pruned) return msg::StatePruned();
   switch (summary.state) {
     case RecordState::kInProgress:
       return msg::StateInProgress();
@@ -100,6 +101,13 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
                                       Joined(left));
 }
 
+// An installation whose copies were pruned cannot be undone.
+void RefusePruned(const InstallRecord& record) {
+  if (record.pruned) {
+    throw Error(msg::PrunedUndoRefused(record.number));
+  }
+}
+
 // The record of the installation to undo, after recovery.
 InstallRecord RecordToUndo(const std::string& gameDir, unsigned number) {
   InstallRecord record;
@@ -114,6 +122,7 @@ InstallRecord RecordToUndo(const std::string& gameDir, unsigned number) {
   if (record.state != RecordState::kComplete) {
     throw Error(msg::AlreadyUndone(number));
   }
+  RefusePruned(record);
   return record;
 }
 
@@ -225,6 +234,8 @@ std::vector<InstallSummary> ListInstalls(const std::string& gameDir) {
     summary.readable = ReadRecord(gameDir, number, record);
     if (!summary.readable && !HasManifest(gameDir, number)) continue;
     summary.state = record.state;
+    summary.pruned = record.pruned;
+    summary.size = RecordSize(gameDir, number);
     summary.date = record.date;
     summary.vehicle = record.vehicle;
     summary.modFolder = record.modFolder;
@@ -240,7 +251,7 @@ std::vector<std::string> HistoryLines(const std::string& gameDir) {
     if (install.readable) {
       line += "  " + install.date + "  " + install.vehicle + "  " + install.modFolder;
     }
-    lines.push_back(line + "  " + StateText(install));
+    lines.push_back(line + "  " + StateText(install) + "  " + msg::Bytes(install.size));
   }
   lines.push_back(msg::RecordsSpace(RecordsSize(gameDir)));
   return lines;
@@ -249,7 +260,10 @@ std::vector<std::string> HistoryLines(const std::string& gameDir) {
 bool FindUndoable(const std::string& gameDir, InstallSummary& summary) {
   const std::vector<InstallSummary> installs = ListInstalls(gameDir);
   for (auto install = installs.rbegin(); install != installs.rend(); ++install) {
+    // Pruning takes the copies of the oldest applied installations first:
+    // below a pruned one there is nothing left to undo.
     if (install->readable && install->state == RecordState::kComplete) {
+      if (install->pruned) return false;
       summary = *install;
       return true;
     }
@@ -322,6 +336,7 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
     }
     throw Error(msg::UndoRefusedByLater(record.number, Joined(shared), Joined(numbers)));
   }
+  for (const InstallRecord& each : later) RefusePruned(each);
   // Every copy the later undos and this one will need is checked first; the
   // first of them checks its own below, against what it will put back.
   for (std::size_t i = 1; i < later.size(); ++i)
@@ -330,6 +345,36 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
   std::string message;
   for (InstallRecord& each : later) message += UndoOne(archive, gameDir, each, true) + "\n";
   outcome.message = message + UndoOne(archive, gameDir, record, force);
+  return outcome;
+}
+
+std::string PruneWarning(const std::vector<unsigned>& applied) {
+  std::vector<std::string> numbers;
+  for (const unsigned number : applied) numbers.push_back(std::to_string(number));
+  return msg::PruneWarning(Joined(numbers));
+}
+
+std::string PruneQuestion() { return msg::PruneQuestion(); }
+
+std::string PruneFreedText(std::uint64_t bytes) { return msg::PruneFreed(bytes); }
+
+PruneOutcome PruneInstalls(const std::string& gameDir, int keepApplied,
+                           const std::function<bool(const std::vector<unsigned>&)>& confirm) {
+  if (gameDir.empty()) throw Error(msg::NoGameFolder());
+  ArchiveSession archive;
+  if (!archive.Open(ArchivePath(gameDir))) throw Error(msg::ArchiveOpenFailed());
+  PruneOutcome outcome;
+  try {
+    RecoverHeld(archive, gameDir, outcome.recovered);
+  } catch (const Error& error) {
+    // The record that could not be put right stays unfinished, and pruning
+    // passes it by.
+    outcome.recoveryFailure = error.message();
+  }
+  const PrunePlan plan = PlanPrune(gameDir, keepApplied);
+  if (!plan.applied.empty() && !confirm(plan.applied)) return outcome;
+  outcome.pruned = true;
+  outcome.freed = PruneRecords(gameDir, plan);
   return outcome;
 }
 

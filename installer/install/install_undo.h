@@ -3,6 +3,8 @@
 // and list them.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,15 +19,18 @@ struct InstallSummary {
   bool readable = false;  // false: the record's manifest cannot be read
   RecordState state = RecordState::kInProgress;
   std::string date, vehicle, modFolder;
+  bool pruned = false;     // complete, but it can no longer be undone
+  std::uint64_t size = 0;  // bytes its record takes on disk
 };
 
 std::vector<InstallSummary> ListInstalls(const std::string& gameDir);
 
-// One line per installation ("<number>  <date>  <vehicle>  <mod folder>  <state>"),
-// then the disk space the records take. Code page 1251.
+// One line per installation ("<number>  <date>  <vehicle>  <mod folder>  <state>
+// <size> байт"), then the disk space the records take. Code page 1251.
 std::vector<std::string> HistoryLines(const std::string& gameDir);
 
-// The latest installation that is complete and not undone; false when none.
+// The latest installation that is complete, not undone and not pruned; false
+// when none.
 bool FindUndoable(const std::string& gameDir, InstallSummary& summary);
 
 // "Отменить установку №<n> (<vehicle> из папки '<mod folder>')?"
@@ -64,5 +69,29 @@ struct UndoOutcome {
 // is put back as before the installation. The undo's progress is recorded, so
 // that one interrupted is finished at the next recovery.
 UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force);
+
+struct PruneOutcome {
+  std::vector<std::string> recovered;  // messages of RecoverHeld
+  std::string recoveryFailure;         // why a recovery stopped; pruning went on around it
+  bool pruned = false;                 // false: not confirmed
+  std::uint64_t freed = 0;             // bytes
+};
+
+// "После удаления копий нельзя будет отменить установки №1, 2"
+std::string PruneWarning(const std::vector<unsigned>& applied);
+// "Удалить копии?"
+std::string PruneQuestion();
+// "Освобождено на диске: <bytes> байт"
+std::string PruneFreedText(std::uint64_t bytes);
+
+// While holding the archive (so that no installation or undo runs meanwhile),
+// recovers what was interrupted, then removes the copies of undone and failed
+// installations and, with keepApplied >= 0, those of the applied ones older
+// than the keepApplied newest (record_store.h, PlanPrune). When applied ones
+// would lose their copies, `confirm` is asked first with their numbers; false
+// prunes nothing. A recovery that stops leaves its record as it is, and the
+// rest is pruned.
+PruneOutcome PruneInstalls(const std::string& gameDir, int keepApplied,
+                           const std::function<bool(const std::vector<unsigned>&)>& confirm);
 
 }  // namespace wrenfield

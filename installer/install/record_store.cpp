@@ -262,4 +262,63 @@ bool HasLeftovers(const std::string& gameDir) {
   return false;
 }
 
+namespace {
+
+bool HasAnyCopy(const std::string& gameDir, const InstallRecord& record) {
+  const NeededCopies copies = AllCopies(record);
+  for (const DataFile file : copies.dataFiles) {
+    if (FileExists(RecordFile(gameDir, record.number, DataFileCopyName(file)))) return true;
+  }
+  for (const std::string& copy : copies.entryCopies) {
+    if (FileExists(RecordFile(gameDir, record.number, copy))) return true;
+  }
+  return false;
+}
+
+bool Finished(const InstallRecord& record) {
+  return record.state == RecordState::kUndone || record.state == RecordState::kRolledBack ||
+         (record.state == RecordState::kComplete && record.pruned);
+}
+
+bool Applied(const InstallRecord& record) {
+  return record.state == RecordState::kComplete && !record.pruned;
+}
+
+}  // namespace
+
+PrunePlan PlanPrune(const std::string& gameDir, int keepApplied) {
+  PrunePlan plan;
+  std::vector<unsigned> applied;
+  for (const unsigned number : RecordNumbers(gameDir)) {
+    InstallRecord record;
+    if (!ReadRecord(gameDir, number, record)) continue;
+    if (Finished(record) && HasAnyCopy(gameDir, record)) plan.finished.push_back(number);
+    if (Applied(record)) applied.push_back(number);
+  }
+  if (keepApplied >= 0 && applied.size() > static_cast<std::size_t>(keepApplied)) {
+    applied.resize(applied.size() - static_cast<std::size_t>(keepApplied));
+    plan.applied = applied;
+  }
+  return plan;
+}
+
+std::uint64_t PruneRecords(const std::string& gameDir, const PrunePlan& plan) {
+  std::uint64_t freed = 0;
+  const auto prune = [&](unsigned number, bool applied) {
+    // Read again: only a record still in the state planned for is pruned.
+    InstallRecord record;
+    if (!ReadRecord(gameDir, number, record)) return;
+    if (applied ? !Applied(record) : !Finished(record)) return;
+    const std::uint64_t before = RecordSize(gameDir, number);
+    record.pruned = applied || record.pruned;
+    WriteManifest(gameDir, record);
+    RemoveRecordCopies(gameDir, record);
+    const std::uint64_t after = RecordSize(gameDir, number);
+    freed += before > after ? before - after : 0;
+  };
+  for (const unsigned number : plan.finished) prune(number, false);
+  for (const unsigned number : plan.applied) prune(number, true);
+  return freed;
+}
+
 }  // namespace wrenfield

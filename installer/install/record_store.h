@@ -112,4 +112,23 @@ void SweepLeftovers(const std::string& gameDir);
 // True when the sweep would remove anything.
 bool HasLeftovers(const std::string& gameDir);
 
+// Pruning: the copies a record keeps are needed only to undo it. Those of
+// undone and rolled-back installations (left when their removal could not be
+// made sure) are never needed again; those of an applied installation go only
+// when asked, and it can then no longer be undone. A record whose
+// installation or undo is not finished is never touched. The manifest stays in
+// every case, so the history keeps the installation's line.
+struct PrunePlan {
+  std::vector<unsigned> finished;  // undone, rolled back or pruned, with copies still there
+  std::vector<unsigned> applied;   // complete, losing their copies
+};
+// keepApplied < 0 leaves every applied installation undoable; otherwise all
+// but the `keepApplied` newest applied installations lose their copies.
+PrunePlan PlanPrune(const std::string& gameDir, int keepApplied);
+// Removes the copies the plan names. Each record's manifest is first made
+// durable in its final state (for an applied one: marked pruned), and only
+// then do its copies go, so that a crash at any point leaves a record that is
+// either whole or marked as needing none. Returns the bytes freed.
+std::uint64_t PruneRecords(const std::string& gameDir, const PrunePlan& plan);
+
 }  // namespace wrenfield

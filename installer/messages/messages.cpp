@@ -163,6 +163,35 @@ std::string StateUndoing() { return "отменяется"; }
 std::string StateUndone() { return "отменена"; }
 std::string StateRolledBack() { return "не удалась, изменения отменены"; }
 std::string StateUnreadable() { return "запись повреждена"; }
+std::string StatePruned() { return "установлена, копии удалены: отменить нельзя"; }
+std::string Bytes(std::uint64_t bytes) { return Fill("{1} байт", {Number(bytes)}); }
+
+// --- Pruning the records' copies ---
+std::string PrunedUndoRefused(unsigned number) {
+  return Fill("Установку №{1} нельзя отменить: копии, нужные для отмены, удалены",
+              {Number(number)});
+}
+std::string PruneWarning(const std::string& numbers) {
+  return Fill("После удаления копий нельзя будет отменить установки №{1}", {numbers});
+}
+std::string PruneQuestion() { return "Удалить копии?"; }
+std::string PruneFreed(std::uint64_t bytes) {
+  return Fill("Освобождено на диске: {1} байт", {Number(bytes)});
+}
+
+// --- Compacting the IMG archive from the list of installations ---
+std::string Reclaimable(std::uint64_t bytes) {
+  return Fill("Сжатие IMG-архива освободит {1} байт", {Number(bytes)});
+}
+std::string ArchiveCompacted(std::uint64_t before, std::uint64_t after) {
+  return Fill("IMG-архив сжат: было {1} байт, стало {2} байт.", {Number(before), Number(after)});
+}
+std::string CompactFailed(const std::string& reason) {
+  return Fill("Не удалось сжать IMG-архив: {1}", {reason});
+}
+std::string CompactStopped() {
+  return "Сжатие IMG-архива остановлено; архив цел, повторное сжатие завершит его";
+}
 
 // --- Reading a mod folder ---
 std::string ModelFileNotFound() {
@@ -389,5 +418,9 @@ const char kUndoButton[] = "Отменить установку";
 const char kHistoryButton[] = "Журнал установок...";
 const char kHistoryTitle[] = "Журнал установок";
 const char kCloseButton[] = "Закрыть";
+const char kPruneButton[] = "Удалить копии";
+const char kCompactButton[] = "Сжать IMG-архив";
+const char kCompactTitle[] = "Сжатие IMG-архива";
+const char kStopButton[] = "Остановить";
 
 }  // namespace wrenfield::msg

@@ -64,6 +64,22 @@ std::string StateUndoing();
 std::string StateUndone();
 std::string StateRolledBack();
 std::string StateUnreadable();
+std::string StatePruned();
+// A size on disk, as the list of installations shows each record's.
+std::string Bytes(std::uint64_t bytes);
+
+// --- Pruning the records' copies ---
+std::string PrunedUndoRefused(unsigned number);
+// `numbers`: the installations that could no longer be undone, "1, 2".
+std::string PruneWarning(const std::string& numbers);
+std::string PruneQuestion();
+std::string PruneFreed(std::uint64_t bytes);
+
+// --- Compacting the IMG archive from the list of installations ---
+std::string Reclaimable(std::uint64_t bytes);
+std::string ArchiveCompacted(std::uint64_t before, std::uint64_t after);
+std::string CompactFailed(const std::string& reason);
+std::string CompactStopped();
 
 // --- Reading a mod folder ---
 std::string ModelFileNotFound();
@@ -166,5 +182,10 @@ extern const char kUndoButton[];
 extern const char kHistoryButton[];
 extern const char kHistoryTitle[];
 extern const char kCloseButton[];
+// The list of installations' actions and the compaction's progress window.
+extern const char kPruneButton[];
+extern const char kCompactButton[];
+extern const char kCompactTitle[];
+extern const char kStopButton[];
 
 }  // namespace wrenfield::msg

@@ -26,8 +26,8 @@ class TAutoInstallForm::Progress : public InstallProgress {
   TAutoInstallView& view_;
 };
 
-TAutoInstallForm::TAutoInstallForm(TAutoInstallView& view, TFormServices services)
-    : view_(view), services_(std::move(services)) {}
+TAutoInstallForm::TAutoInstallForm(TAutoInstallView& view, TFormServices& services)
+    : view_(view), services_(services) {}
 
 namespace {
 
@@ -56,8 +56,8 @@ void TAutoInstallForm::Dispatch(const std::function<void()>& flow) {
 
 void TAutoInstallForm::FormCreate() {
   Dispatch([this] {
-    services_.removeStaleUnpackFolders();
-    view_.SetText(TEditField::GTASADir, ReadStoredGameFolder(services_.settingsFilePath()));
+    services_.RemoveStaleUnpackFolders();
+    view_.SetText(TEditField::GTASADir, ReadStoredGameFolder(services_.SettingsFilePath()));
     if (!view_.GetText(TEditField::GTASADir).empty()) view_.FocusVehicleDir();
   });
   Dispatch([this] { RecoverInterruptedInstalls(); });
@@ -68,7 +68,7 @@ void TAutoInstallForm::FormClose() {
   // A write failure is shown, and the window still closes: a user in a folder
   // that cannot be written must not be kept from leaving the program.
   Dispatch([this] {
-    StoreGameFolder(services_.settingsFilePath(), view_.GetText(TEditField::GTASADir));
+    StoreGameFolder(services_.SettingsFilePath(), view_.GetText(TEditField::GTASADir));
   });
   archive_.reset();
 }
@@ -124,7 +124,7 @@ void TAutoInstallForm::InstallBtnClick() {
     const TInstallFields fields = FieldsFromView();
     if (!InstallDespiteCheck(fields)) return;
     Progress progress(view_);
-    services_.installVehicle(view_.GetText(TEditField::GTASADir), fields, replacedHandlingId_,
+    services_.InstallVehicle(view_.GetText(TEditField::GTASADir), fields, replacedHandlingId_,
                              progress, archive_ ? archiveOrigin_ : std::string());
   });
   UpdateUndoButton();
@@ -134,9 +134,9 @@ void TAutoInstallForm::UndoBtnClick() {
   Dispatch([this] {
     const std::string gameDir = view_.GetText(TEditField::GTASADir);
     InstallSummary latest;
-    if (!services_.findUndoable(gameDir, latest)) throw Error(msg::NothingToUndo());
+    if (!services_.FindUndoable(gameDir, latest)) throw Error(msg::NothingToUndo());
     if (!view_.Confirm(UndoQuestion(latest))) return;
-    const UndoOutcome outcome = services_.undoInstall(gameDir, latest.number);
+    const UndoOutcome outcome = services_.UndoInstall(gameDir, latest.number);
     for (const std::string& message : outcome.recovered) view_.ShowInfo(message);
     if (!outcome.message.empty()) view_.ShowInfo(outcome.message);
   });
@@ -147,8 +147,52 @@ void TAutoInstallForm::HistoryBtnClick() {
   Dispatch([this] {
     const std::string gameDir = view_.GetText(TEditField::GTASADir);
     if (gameDir.empty()) throw Error(msg::NoGameFolder());
-    view_.ShowHistory(services_.historyLines(gameDir));
+    std::vector<std::string> lines = services_.HistoryLines(gameDir);
+    lines.push_back(ReclaimableText(services_.ReclaimableSpace(gameDir)));
+    switch (view_.ShowHistory(lines)) {
+      case THistoryAction::kPrune:
+        PruneRecords(gameDir);
+        break;
+      case THistoryAction::kCompact:
+        CompactArchive(gameDir);
+        break;
+      case THistoryAction::kClose:
+        break;
+    }
   });
+  UpdateUndoButton();
+}
+
+// The window keeps the latest applied installation undoable (the undo button
+// undoes it); older ones lose their copies once the player agrees.
+void TAutoInstallForm::PruneRecords(const std::string& gameDir) {
+  constexpr int kKeepApplied = 1;
+  const PruneOutcome outcome =
+      services_.PruneInstalls(gameDir, kKeepApplied, [this](const std::vector<unsigned>& applied) {
+        return view_.Confirm(PruneWarning(applied) + ". " + PruneQuestion());
+      });
+  for (const std::string& message : outcome.recovered) view_.ShowInfo(message);
+  if (!outcome.recoveryFailure.empty()) view_.ShowError(ErrorBoxText(outcome.recoveryFailure));
+  if (outcome.pruned) view_.ShowInfo(PruneFreedText(outcome.freed));
+}
+
+// Compaction runs in the window's thread: its progress lets the window handle
+// its messages, and the controls that could start another change stay out of
+// reach until it ends, however it ends.
+void TAutoInstallForm::CompactArchive(const std::string& gameDir) {
+  struct WorkShown {
+    explicit WorkShown(TAutoInstallView& view) : view(view) { view.BeginWork(msg::kCompactTitle); }
+    ~WorkShown() { view.EndWork(); }
+    TAutoInstallView& view;
+  };
+  std::string message;
+  {
+    const WorkShown shown(view_);
+    message = services_.CompactArchive(gameDir, [this](std::uint64_t moved, std::uint64_t total) {
+      return view_.WorkProgress(moved, total);
+    });
+  }
+  view_.ShowInfo(message);
 }
 
 void TAutoInstallForm::GTASADirChange() { UpdateUndoButton(); }
@@ -198,13 +242,13 @@ void TAutoInstallForm::ShowPathOrNotice(TEditField field, const std::string& tex
 }
 
 void TAutoInstallForm::AcceptModFolderIfExists() {
-  if (!services_.directoryExists(view_.GetText(TEditField::VehicleDir))) return;
+  if (!services_.DirectoryExists(view_.GetText(TEditField::VehicleDir))) return;
   view_.SetReviewEnabled(true);
   view_.FocusReviewGroup();
 }
 
 bool TAutoInstallForm::NamesArchive(const std::string& path) const {
-  return !path.empty() && services_.fileExists(path);
+  return !path.empty() && services_.FileExists(path);
 }
 
 // Reads the mod that VehicleDir names: an archive, or else a folder.
@@ -224,18 +268,18 @@ void TAutoInstallForm::ReadFolder(const std::string& path) {
   const bool anotherMod = !path.empty();
   TInstallFields fields = FieldsFromView();
   if (anotherMod) DropArchiveItems(fields.Adv);
-  services_.readData(path, fields, replacedHandlingId_);
+  services_.ReadData(path, fields, replacedHandlingId_);
   ShowFields(fields);
   if (anotherMod) archive_.reset();
   AcceptModFolderIfExists();
-  if (anotherMod && services_.directoryExists(path)) ShowCheckFindings();
+  if (anotherMod && services_.DirectoryExists(path)) ShowCheckFindings();
 }
 
 // Unpacks the archive, lets the user choose when it holds several mod folders
 // (cancelling changes nothing), reads the mod folder and opens the review. The
 // archive read before goes with its files once this one has been read.
 void TAutoInstallForm::ReadArchive(const std::string& path) {
-  std::unique_ptr<TModArchive> archive = services_.openArchive(path);
+  std::unique_ptr<TModArchive> archive = services_.OpenArchive(path);
   const std::vector<std::string>& candidates = archive->Candidates();
   std::size_t choice = 0;
   if (candidates.size() > 1 && !view_.ChooseModFolder(candidates, choice)) return;
@@ -246,7 +290,7 @@ void TAutoInstallForm::ReadArchive(const std::string& path) {
                                  : PathAsText(path) + kPathSeparator + candidates[choice];
   TInstallFields fields = FieldsFromView();
   DropArchiveItems(fields.Adv);
-  services_.readData(folder, fields, replacedHandlingId_);
+  services_.ReadData(folder, fields, replacedHandlingId_);
   ShowFields(fields);
   archive_ = std::move(archive);
   archiveOrigin_ = origin;
@@ -258,13 +302,11 @@ void TAutoInstallForm::ReadArchive(const std::string& path) {
 // The check against the game folder; false when it cannot run (no check
 // service, or a game folder it cannot read: the installation says why).
 bool TAutoInstallForm::CheckFindings(const TInstallFields& fields, Findings& findings) const {
-  if (!services_.checkMod) return false;
   try {
-    findings = services_.checkMod(view_.GetText(TEditField::GTASADir), fields);
+    return services_.CheckMod(view_.GetText(TEditField::GTASADir), fields, findings);
   } catch (const Error&) {
     return false;
   }
-  return true;
 }
 
 // After a mod is read: what the check finds, in one box; errors in an error box.
@@ -302,7 +344,7 @@ void TAutoInstallForm::DropArchiveItems(std::vector<TAdvItem>& items) const {
 void TAutoInstallForm::RecoverInterruptedInstalls() {
   std::vector<std::string> messages;
   // A game that holds its archive now keeps the record for the next installation.
-  services_.recoverInstalls(view_.GetText(TEditField::GTASADir), messages);
+  services_.RecoverInstalls(view_.GetText(TEditField::GTASADir), messages);
   for (const std::string& message : messages) view_.ShowInfo(message);
 }
 
@@ -310,7 +352,7 @@ void TAutoInstallForm::UpdateUndoButton() {
   InstallSummary latest;
   bool undoable = false;
   try {
-    undoable = services_.findUndoable(view_.GetText(TEditField::GTASADir), latest);
+    undoable = services_.FindUndoable(view_.GetText(TEditField::GTASADir), latest);
   } catch (const std::exception&) {
     undoable = false;  // a folder that cannot be searched has nothing to undo
   }

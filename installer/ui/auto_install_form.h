@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "auto_install_view.h"
+#include "form_services.h"
 #include "install_fields.h"
 #include "install_undo.h"
 #include "install_vehicle.h"
@@ -16,51 +17,12 @@
 
 namespace wrenfield {
 
-// A mod archive unpacked into a private folder, removed with the object.
-class TModArchive {
- public:
-  virtual ~TModArchive() = default;
-  // The folders that may be the mod folder, never none ("/" between parts, "."
-  // for the archive's top).
-  virtual const std::vector<std::string>& Candidates() const = 0;
-  // The folder to read for one of them. Throws Error.
-  virtual std::string ModFolder(const std::string& candidate) = 0;
-  // The private folder that holds every unpacked file.
-  virtual const std::string& UnpackedPath() const = 0;
-};
-
-// What the logic calls outside the window; DefaultFormServices() gives the real ones.
-struct TFormServices {
-  std::function<void(const std::string&, TInstallFields&, std::string&)> readData;
-  // Game folder, fields, replaced handling identifier, progress, and what the
-  // player chose as the history names it ("" for a mod folder).
-  std::function<void(const std::string&, const TInstallFields&, const std::string&,
-                     InstallProgress&, const std::string&)>
-      installVehicle;
-  std::function<bool(const std::string&)> directoryExists;
-  std::function<std::string()> settingsFilePath;
-  std::function<bool(const std::string&)> fileExists;
-  // Unpacks an archive. Throws Error (the archive refused, no model in it).
-  std::function<std::unique_ptr<TModArchive>(const std::string&)> openArchive;
-  // Removes the unpack folders an earlier run left behind for over a day.
-  std::function<void()> removeStaleUnpackFolders;
-  // The install records of a game folder (install_undo.h).
-  std::function<bool(const std::string&, std::vector<std::string>&)> recoverInstalls;
-  std::function<bool(const std::string&, InstallSummary&)> findUndoable;
-  std::function<UndoOutcome(const std::string&, unsigned)> undoInstall;
-  std::function<std::vector<std::string>(const std::string&)> historyLines;
-  // The mod check of the fields against a game folder (mod_check.h); none set
-  // leaves it out.
-  std::function<Findings(const std::string&, const TInstallFields&)> checkMod;
-};
-
-TFormServices DefaultFormServices();
-
 inline constexpr int kEnterKey = 13;
 
 class TAutoInstallForm {
  public:
-  TAutoInstallForm(TAutoInstallView& view, TFormServices services);
+  // The services stay the caller's and outlive the form.
+  TAutoInstallForm(TAutoInstallView& view, TFormServices& services);
   TAutoInstallForm(const TAutoInstallForm&) = delete;
   TAutoInstallForm& operator=(const TAutoInstallForm&) = delete;
 
@@ -81,7 +43,9 @@ class TAutoInstallForm {
   void InstallBtnClick();
   // Asks, naming the vehicle and the mod, then undoes the latest installation.
   void UndoBtnClick();
-  // Lists the installations into the game folder.
+  // Lists the installations into the game folder with the space their
+  // records take and what compaction would give back; prunes the records or
+  // compacts the archive when the player asks.
   void HistoryBtnClick();
   // The game folder's text changed (typed, chosen or read at start).
   void GTASADirChange();
@@ -112,9 +76,11 @@ class TAutoInstallForm {
   bool InstallDespiteCheck(const TInstallFields& fields);
   void RecoverInterruptedInstalls();
   void UpdateUndoButton();
+  void PruneRecords(const std::string& gameDir);
+  void CompactArchive(const std::string& gameDir);
 
   TAutoInstallView& view_;
-  TFormServices services_;
+  TFormServices& services_;
   std::string replacedHandlingId_;
   std::string openDialogFileName_;        // the one open-file dialog keeps its last file
   std::unique_ptr<TModArchive> archive_;  // the archive the fields were read from

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@
 namespace wrenfield {
 
 // The edits whose texts the logic reads and writes.
+// What the player chose in the list of installations.
+enum class THistoryAction { kClose, kPrune, kCompact };
+
 enum class TEditField { GTASADir, VehicleDir, handling, vehicles, carcols, carmods, DFF, TXD };
 
 class TAutoInstallView {
@@ -43,8 +47,18 @@ class TAutoInstallView {
   virtual void ShowInfo(const std::string& message) = 0;
   // A question with Yes and No buttons; true for Yes.
   virtual bool Confirm(const std::string& question) = 0;
-  // The installations into the game folder, one line each, in a modal list.
-  virtual void ShowHistory(const std::vector<std::string>& lines) = 0;
+  // The installations into the game folder, one line each, in a modal list
+  // with buttons to prune the records and to compact the archive; says which
+  // the player pressed.
+  virtual THistoryAction ShowHistory(const std::vector<std::string>& lines) = 0;
+  // A long piece of work (compaction). BeginWork shows its progress and takes
+  // every control that could start another change out of the player's reach;
+  // WorkProgress shows how far it came and lets the window handle its
+  // messages meanwhile (so it never freezes), and is true once the player
+  // asked to stop; EndWork gives the controls back.
+  virtual void BeginWork(const std::string& title) = 0;
+  virtual bool WorkProgress(std::uint64_t done, std::uint64_t total) = 0;
+  virtual void EndWork() = 0;
 
   // The folder dialog; true with the chosen folder in `folder` when confirmed,
   // false (folder untouched) when cancelled or when it cannot be shown.

@@ -177,6 +177,12 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
+      // While work runs the window cannot go: the work asks to stop instead,
+      // and the player closes the window once it has.
+      if (work_.window != nullptr) {
+        work_.stopAsked = true;
+        return 0;
+      }
       form_->FormClose();
       DestroyWindow(application_);
       return 0;

@@ -19,13 +19,15 @@ int ScreenDpi() {
 
 }  // namespace
 
-TMainWindow::TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, TFormServices services)
+TMainWindow::TMainWindow(HINSTANCE instance, TShellDialogs& dialogs,
+                         std::unique_ptr<TFormServices> services)
     : instance_(instance),
       dialogs_(dialogs),
       banner_(instance, L"BANNER"),
       dpi_(ScreenDpi()),
       fonts_(dpi_),
-      form_(std::make_unique<TAutoInstallForm>(*this, std::move(services))) {
+      services_(std::move(services)),
+      form_(std::make_unique<TAutoInstallForm>(*this, *services_)) {
   RegisterClasses(instance);
 
   // The application window: never seen itself, it carries the task bar button
@@ -248,11 +250,20 @@ bool TMainWindow::Confirm(const std::string& question) {
                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-void TMainWindow::ShowHistory(const std::vector<std::string>& lines) {
+THistoryAction TMainWindow::ShowHistory(const std::vector<std::string>& lines) {
   std::vector<std::wstring> wide;
   for (const std::string& line : lines) wide.push_back(WideFromCp1251(line));
-  dialogs_.ShowList(window_, WideFromCp1251(msg::kHistoryTitle), wide,
-                    WideFromCp1251(msg::kCloseButton));
+  const std::vector<std::wstring> actions = {WideFromCp1251(msg::kPruneButton),
+                                             WideFromCp1251(msg::kCompactButton)};
+  switch (dialogs_.ShowList(window_, WideFromCp1251(msg::kHistoryTitle), wide, actions,
+                            WideFromCp1251(msg::kCloseButton))) {
+    case 0:
+      return THistoryAction::kPrune;
+    case 1:
+      return THistoryAction::kCompact;
+    default:
+      return THistoryAction::kClose;
+  }
 }
 
 bool TMainWindow::SelectFolder(const std::string& prompt, std::string& folder) {

@@ -23,7 +23,7 @@ class TMainWindow : public TAutoInstallView {
  public:
   // Registers the window classes, creates the application window (task bar
   // title) and the main window with every control, not yet shown.
-  TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, TFormServices services);
+  TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, std::unique_ptr<TFormServices> services);
   ~TMainWindow() override;
   TMainWindow(const TMainWindow&) = delete;
   TMainWindow& operator=(const TMainWindow&) = delete;
@@ -53,7 +53,12 @@ class TMainWindow : public TAutoInstallView {
   void ShowError(const std::string& message) override;
   void ShowInfo(const std::string& message) override;
   bool Confirm(const std::string& question) override;
-  void ShowHistory(const std::vector<std::string>& lines) override;
+  THistoryAction ShowHistory(const std::vector<std::string>& lines) override;
+  void BeginWork(const std::string& title) override;
+  bool WorkProgress(std::uint64_t done, std::uint64_t total) override;
+  void EndWork() override;
+  // The progress window while work runs (null otherwise).
+  HWND workWindow() const { return work_.window; }
   bool SelectFolder(const std::string& prompt, std::string& folder) override;
   bool SelectModSource(const std::string& prompt, std::string& path) override;
   bool ChooseModFolder(const std::vector<std::string>& candidates, std::size_t& choice) override;
@@ -98,6 +103,14 @@ class TMainWindow : public TAutoInstallView {
   bool linkHot_ = false;
   bool noticeShown_[8] = {};  // by TEditField: the edit was given a notice
   std::vector<std::pair<int, HWND>> controls_;
+  // The progress of long work: a small window owned by the main window, which
+  // is disabled meanwhile (work_progress_win.cpp).
+  struct TWork {
+    HWND window = nullptr;
+    HWND bar = nullptr;
+    bool stopAsked = false;
+  } work_;
+  std::unique_ptr<TFormServices> services_;
   std::unique_ptr<TAutoInstallForm> form_;
 };
 

@@ -8,6 +8,7 @@
 #include "list_dialog_win.h"
 #include "mod_folder_list_win.h"
 #include "text_win.h"
+#include "window_layout_win.h"
 
 namespace wrenfield {
 
@@ -25,10 +26,15 @@ int TSystemShellDialogs::MessageBox(HWND owner, const std::wstring& text,
   return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
-void TSystemShellDialogs::ShowList(HWND owner, const std::wstring& title,
-                                   const std::vector<std::wstring>& lines,
-                                   const std::wstring& closeText) {
-  ShowListDialog(owner, title, lines, closeText);
+int TSystemShellDialogs::ShowList(HWND owner, const std::wstring& title,
+                                  const std::vector<std::wstring>& lines,
+                                  const std::vector<std::wstring>& actions,
+                                  const std::wstring& closeText) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const TWindowFonts fonts(dpi > 0 ? dpi : 96);
+  return ShowListDialog(owner, fonts.Of(TFont::Default), title, lines, actions, closeText);
 }
 
 bool TSystemShellDialogs::SelectFolder(HWND owner, const std::string& prompt, std::string& folder) {

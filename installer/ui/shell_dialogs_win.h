@@ -17,9 +17,11 @@ class TShellDialogs {
   // the button pressed (IDOK, IDYES, IDNO...).
   virtual int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                          UINT type) = 0;
-  // A modal list of lines with a close button.
-  virtual void ShowList(HWND owner, const std::wstring& title,
-                        const std::vector<std::wstring>& lines, const std::wstring& closeText) = 0;
+  // A modal list of lines with action buttons and a close button; the index
+  // of the action pressed, or -1 when closed.
+  virtual int ShowList(HWND owner, const std::wstring& title,
+                       const std::vector<std::wstring>& lines,
+                       const std::vector<std::wstring>& actions, const std::wstring& closeText) = 0;
   // Prompts, filters and titles are code page 1251, folders and files paths in
   // the system's code page; see TAutoInstallView for the contracts.
   virtual bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) = 0;
@@ -36,8 +38,8 @@ class TSystemShellDialogs : public TShellDialogs {
  public:
   int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                  UINT type) override;
-  void ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
-                const std::wstring& closeText) override;
+  int ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+               const std::vector<std::wstring>& actions, const std::wstring& closeText) override;
   bool SelectFolder(HWND owner, const std::string& prompt, std::string& folder) override;
   bool SelectModSource(HWND owner, const std::string& prompt, std::string& path) override;
   bool ChooseModFolder(HWND owner, const std::vector<std::string>& candidates,

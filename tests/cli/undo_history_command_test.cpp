@@ -8,6 +8,7 @@
 #include "file_system.h"
 #include "install_record.h"
 #include "install_test_support.h"
+#include "install_undo.h"
 #include "run_command.h"
 #include "text_encoding.h"
 
@@ -68,15 +69,52 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
   EXPECT_EQ(listed.status, 0);
   EXPECT_EQ(listed.err, "Установка №1 (MONSTER из папки '" + FullPath(demo.mod) +
                             "') была прервана; её изменения отменены.\n");
-  EXPECT_EQ(
-      listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
-                           "не удалась, изменения отменены\nЗаписи об установках занимают на диске",
-                       0),
-      0u)
+  EXPECT_EQ(listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
+                                 "не удалась, изменения отменены  " +
+                                 std::to_string(RecordSize(demo.game, 1)) +
+                                 " байт\nЗаписи об установках занимают на диске",
+                             0),
+            0u)
       << listed.out;
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_EQ(RunCommand(cli::RunHistoryCommand, {demo.game}).err, "");  // said once
   EXPECT_EQ(RunCommand(cli::RunHistoryCommand, {}).status, 2);
+}
+
+TEST(PruneCommand, SaysWhatCanNoLongerBeUndoneAndPrunesOnlyWithYesOffATerminal) {
+  DemoInstall demo;
+  ASSERT_EQ(RunCommand(cli::RunInstallCommand, {demo.game, "--mod", demo.mod}).status, 0);
+  const std::uint64_t before = RecordsSize(demo.game);
+  const std::string warning = "После удаления копий нельзя будет отменить установки №1.\n";
+#ifndef _WIN32
+  // Standard input off a terminal: without --yes nothing goes.
+  std::FILE* const input = std::freopen("/dev/null", "r", stdin);
+  ASSERT_NE(input, nullptr);
+  const CommandResult asked = RunCommand(cli::RunPruneCommand, {demo.game, "--keep", "0"});
+  EXPECT_EQ(asked.status, 1);
+  EXPECT_EQ(asked.err.rfind(warning, 0), 0u) << asked.err;
+  EXPECT_EQ(RecordsSize(demo.game), before);
+#endif
+  const CommandResult pruned =
+      RunCommand(cli::RunPruneCommand, {demo.game, "--keep", "0", "--yes"});
+  EXPECT_EQ(pruned.status, 0) << pruned.err;
+  EXPECT_EQ(pruned.err, warning);
+  EXPECT_EQ(pruned.out,
+            "Освобождено на диске: " + std::to_string(before - RecordsSize(demo.game)) + " байт\n");
+  EXPECT_LT(RecordsSize(demo.game), before);
+  const CommandResult history = RunCommand(cli::RunHistoryCommand, {demo.game});
+  EXPECT_NE(history.out.find("установлена, копии удалены: отменить нельзя"), std::string::npos)
+      << history.out;
+  EXPECT_EQ(RunCommand(cli::RunUndoCommand, {demo.game}).err,
+            "В этой папке игры нет установок, которые можно отменить.\n");
+  const CommandResult undo = RunCommand(cli::RunUndoCommand, {demo.game, "1"});
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo.err, "Установку №1 нельзя отменить: копии, нужные для отмены, удалены.\n");
+  for (const cli::Args& args :
+       {cli::Args{}, cli::Args{demo.game, "--keep"}, cli::Args{demo.game, "--keep", "x"},
+        cli::Args{demo.game, demo.game}, cli::Args{demo.game, "--all"}}) {
+    EXPECT_EQ(RunCommand(cli::RunPruneCommand, args).status, 2) << args.size();
+  }
 }
 
 }  // namespace

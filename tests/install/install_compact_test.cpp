@@ -5,10 +5,12 @@
 
 #include <string>
 
+#include "archive_compact.h"
 #include "archive_image.h"
 #include "error.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "readable_text.h"
 #include "torvane.h"
 
 namespace wrenfield {
@@ -56,6 +58,36 @@ TEST(InstallAndCompact, FiftyInstallsAndUndosThenCompactionLeaveAFreshArchive) {
               SectorsOf(before, records[i].offset, records[i].size))
         << records[i].name;
   }
+}
+
+// The window's compaction: what it says it would give back is what goes, its
+// progress ends with everything moved, and it names both lengths.
+TEST(InstallAndCompact, TheGameFoldersArchiveCompactsAsTheListSays) {
+  DemoInstall demo(40);
+  RecordingProgress progress;
+  ASSERT_EQ(Install(demo, progress), "");
+  UndoInstall(demo.game, 0, false);
+  const GameState before = StateOf(demo.game);
+  const std::uint64_t holed = ReadAll(demo.archive()).size();
+  const std::uint64_t reclaimable = ReclaimableSpace(demo.game);
+  ASSERT_GT(reclaimable, 0u);
+  EXPECT_EQ(Readable(ReclaimableText(reclaimable)),
+            "Сжатие IMG-архива освободит " + std::to_string(reclaimable) + " байт");
+
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+  const std::string message =
+      CompactGameArchive(demo.game, [&reports](std::uint64_t moved, std::uint64_t total) {
+        reports.emplace_back(moved, total);
+        return false;
+      });
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back().first, reports.back().second);
+  EXPECT_EQ(ReadAll(demo.archive()).size(), holed - reclaimable);
+  EXPECT_EQ(Readable(message), "IMG-архив сжат: было " + std::to_string(holed) + " байт, стало " +
+                                   std::to_string(holed - reclaimable) + " байт.");
+  EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
+  EXPECT_EQ(ReclaimableSpace(demo.game), 0u);
+  EXPECT_EQ(ReclaimableSpace(""), 0u);
 }
 
 }  // namespace

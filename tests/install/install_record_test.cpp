@@ -171,13 +171,16 @@ TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   ASSERT_EQ(lines.size(), 3u);
   InstallRecord first;
   ASSERT_TRUE(ReadRecord(demo.game, 1, first));
-  EXPECT_EQ(Readable(lines[0]),
-            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  отменена");
+  EXPECT_EQ(Readable(lines[0]), "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) +
+                                    "  отменена  " + std::to_string(RecordSize(demo.game, 1)) +
+                                    " байт");
   EXPECT_EQ(lines[1].rfind("2  ", 0), 0u);
   EXPECT_NE(lines[1].find("  LANDSTAL  "), std::string::npos);
-  EXPECT_EQ(
-      Readable(lines[1]).substr(Readable(lines[1]).size() - std::string("установлена").size()),
-      "установлена");
+  const std::string secondTail =
+      "  установлена  " + std::to_string(RecordSize(demo.game, 2)) + " байт";
+  const std::string second = Readable(lines[1]);
+  EXPECT_EQ(second.substr(second.size() - secondTail.size()), secondTail);
+  EXPECT_EQ(RecordSize(demo.game, 1) + RecordSize(demo.game, 2), RecordsSize(demo.game));
   EXPECT_EQ(Readable(lines[2]), "Записи об установках занимают на диске " +
                                     std::to_string(RecordsSize(demo.game)) + " байт");
   EXPECT_GT(RecordsSize(demo.game), 0u);

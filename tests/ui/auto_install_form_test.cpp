@@ -14,6 +14,7 @@
 #include "file_bytes.h"
 #include "file_system.h"
 #include "messages.h"
+#include "plain_text.h"
 #include "scratch_dir.h"
 #include "settings_file.h"
 
@@ -38,7 +39,9 @@ struct Calls {
   TInstallFields installGot;
   std::vector<std::string> recoveries;
   std::vector<unsigned> undone;
-  std::vector<std::string> checkedGameDirs;  // one per run of the mod check
+  std::vector<std::string> checkedGameDirs;         // one per run of the mod check
+  std::vector<std::pair<std::string, int>> prunes;  // game folder, applied ones kept
+  std::vector<std::string> compactions;
 };
 
 // An unpacked archive as the logic sees it; its private folder is the name
@@ -63,16 +66,18 @@ class FakeArchive : public TModArchive {
 
 class FormTest : public ::testing::Test {
  protected:
-  FormTest() : form_(view_, Services()) {}
+  FormTest() : form_(view_, services_) {}
 
-  TFormServices Services() {
-    TFormServices services;
-    services.readData = [this](const std::string& folder, TInstallFields& fields,
-                               std::string& handlingId) {
-      ++calls_.reads;
-      calls_.readFolder = folder;
-      calls_.readGot = fields;
-      if (readError_) throw Error(*readError_);
+  // The services answer from the test's state and record into calls_.
+  class Services : public TFormServices {
+   public:
+    explicit Services(FormTest& test) : test_(test) {}
+    void ReadData(const std::string& folder, TInstallFields& fields,
+                  std::string& handlingId) override {
+      ++test_.calls_.reads;
+      test_.calls_.readFolder = folder;
+      test_.calls_.readGot = fields;
+      if (test_.readError_) throw Error(*test_.readError_);
       if (!folder.empty()) {
         fields.handling = "HANDLING LINE";
         fields.DFF = folder + "/car.dff";
@@ -81,59 +86,87 @@ class FormTest : public ::testing::Test {
         fields.Adv = {{folder + "/wheel.dff", false}, {folder + "/wheel.txd", false}};
         handlingId = "BANSHEE";
       }
-    };
-    services.installVehicle = [this](const std::string& gameDir, const TInstallFields& fields,
-                                     const std::string& handlingId, InstallProgress& progress,
-                                     const std::string& origin) {
-      ++calls_.installs;
-      calls_.installOrigin = origin;
-      calls_.installGameDir = gameDir;
-      calls_.installGot = fields;
-      calls_.installHandlingId = handlingId;
-      if (installErrorBeforeOpen_) throw Error(*installErrorBeforeOpen_);
+    }
+    void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
+                        const std::string& handlingId, InstallProgress& progress,
+                        const std::string& origin) override {
+      Calls& calls = test_.calls_;
+      ++calls.installs;
+      calls.installOrigin = origin;
+      calls.installGameDir = gameDir;
+      calls.installGot = fields;
+      calls.installHandlingId = handlingId;
+      if (test_.installErrorBeforeOpen_) throw Error(*test_.installErrorBeforeOpen_);
       progress.ArchiveOpened();
-      if (installErrorAfterOpen_) {
+      if (test_.installErrorAfterOpen_) {
         progress.Ended();
-        throw Error(*installErrorAfterOpen_);
+        throw Error(*test_.installErrorAfterOpen_);
       }
       progress.Installed();
       progress.Ended();
-    };
-    services.directoryExists = DirectoryExists;
-    services.settingsFilePath = [this] { return settingsPath_; };
-    services.recoverInstalls = [this](const std::string& gameDir,
-                                      std::vector<std::string>& messages) {
-      calls_.recoveries.push_back(gameDir);
-      messages = recovered_;
+    }
+    bool CheckMod(const std::string& gameDir, const TInstallFields&, Findings& findings) override {
+      if (!test_.checkRuns_) return false;
+      test_.calls_.checkedGameDirs.push_back(gameDir);
+      if (test_.checkError_) throw Error(*test_.checkError_);
+      findings = test_.findings_;
       return true;
-    };
-    services.findUndoable = [this](const std::string& gameDir, InstallSummary& summary) {
-      if (!undoable_ || gameDir.empty()) return false;
-      summary = *undoable_;
+    }
+    bool DirectoryExists(const std::string& path) override {
+      return wrenfield::DirectoryExists(path);
+    }
+    bool FileExists(const std::string& path) override { return wrenfield::FileExists(path); }
+    std::string SettingsFilePath() override {
+      return realSettingsPath ? wrenfield::SettingsFilePath() : test_.settingsPath_;
+    }
+    std::unique_ptr<TModArchive> OpenArchive(const std::string& path) override {
+      if (test_.archiveError_) throw Error(*test_.archiveError_);
+      return std::make_unique<FakeArchive>("unpacked-" + std::to_string(++test_.calls_.unpacks),
+                                           test_.archiveFolders_.at(path), test_.calls_.released);
+    }
+    void RemoveStaleUnpackFolders() override { ++test_.calls_.sweeps; }
+    bool RecoverInstalls(const std::string& gameDir, std::vector<std::string>& messages) override {
+      test_.calls_.recoveries.push_back(gameDir);
+      messages = test_.recovered_;
       return true;
-    };
-    services.undoInstall = [this](const std::string&, unsigned number) {
-      calls_.undone.push_back(number);
-      undoable_.reset();
-      return UndoOutcome{recovered_, "undone"};
-    };
-    services.historyLines = [](const std::string& gameDir) {
+    }
+    bool FindUndoable(const std::string& gameDir, InstallSummary& summary) override {
+      if (!test_.undoable_ || gameDir.empty()) return false;
+      summary = *test_.undoable_;
+      return true;
+    }
+    UndoOutcome UndoInstall(const std::string&, unsigned number) override {
+      test_.calls_.undone.push_back(number);
+      test_.undoable_.reset();
+      return UndoOutcome{test_.recovered_, "undone"};
+    }
+    std::vector<std::string> HistoryLines(const std::string& gameDir) override {
       return std::vector<std::string>{"1  " + gameDir, "0"};
-    };
-    services.fileExists = FileExists;
-    services.openArchive = [this](const std::string& path) -> std::unique_ptr<TModArchive> {
-      if (archiveError_) throw Error(*archiveError_);
-      return std::make_unique<FakeArchive>("unpacked-" + std::to_string(++calls_.unpacks),
-                                           archiveFolders_.at(path), calls_.released);
-    };
-    services.removeStaleUnpackFolders = [this] { ++calls_.sweeps; };
-    services.checkMod = [this](const std::string& gameDir, const TInstallFields&) {
-      calls_.checkedGameDirs.push_back(gameDir);
-      if (checkError_) throw Error(*checkError_);
-      return findings_;
-    };
-    return services;
-  }
+    }
+    PruneOutcome PruneInstalls(
+        const std::string& gameDir, int keepApplied,
+        const std::function<bool(const std::vector<unsigned>&)>& confirm) override {
+      test_.calls_.prunes.push_back({gameDir, keepApplied});
+      PruneOutcome outcome = test_.pruneOutcome_;
+      outcome.pruned = test_.pruneApplied_.empty() || confirm(test_.pruneApplied_);
+      return outcome;
+    }
+    std::uint64_t ReclaimableSpace(const std::string&) override { return test_.reclaimable_; }
+    std::string CompactArchive(const std::string& gameDir,
+                               const CompactProgress& progress) override {
+      test_.calls_.compactions.push_back(gameDir);
+      for (std::uint64_t moved = 0; moved <= 4; ++moved) {
+        if (progress(moved, 4) && moved < 4) throw Error("stopped");
+      }
+      if (test_.compactError_) throw Error(*test_.compactError_);
+      return "compacted";
+    }
+
+    bool realSettingsPath = false;
+
+   private:
+    FormTest& test_;
+  };
 
   // An archive file holding the given mod folders.
   std::string Archive(const std::string& name, std::vector<std::string> folders) {
@@ -149,13 +182,18 @@ class FormTest : public ::testing::Test {
   ScratchDir temp_{"ui"};
   std::string settingsPath_ = temp_.Path("lastdir.ini");
   std::optional<std::string> readError_, installErrorBeforeOpen_, installErrorAfterOpen_,
-      archiveError_, checkError_;
+      archiveError_, checkError_, compactError_;
+  bool checkRuns_ = true;
+  PruneOutcome pruneOutcome_;
+  std::vector<unsigned> pruneApplied_;  // the applied installations pruning would reach
+  std::uint64_t reclaimable_ = 0;
   Findings findings_;  // what the mod check finds
   std::optional<InstallSummary> undoable_;
   std::vector<std::string> recovered_;
   std::map<std::string, std::vector<std::string>> archiveFolders_;
   Calls calls_;
   FakeView view_;
+  Services services_{*this};
   TAutoInstallForm form_;
 };
 
@@ -205,7 +243,7 @@ TEST_F(FormTest, CloseStoresGameFolderAndKeepsOtherContent) {
   view_.SetText(TEditField::GTASADir, "");
   form_.FormClose();
   FakeView next;
-  TAutoInstallForm again(next, Services());
+  TAutoInstallForm again(next, services_);
   again.FormCreate();
   EXPECT_EQ(next.GetText(TEditField::GTASADir), "");
   EXPECT_EQ(next.focus, "");
@@ -226,9 +264,8 @@ TEST_F(FormTest, SettingFollowsWorkingDirectoryAtEachAccess) {
   fs::create_directory(temp_.Path("first"));
   fs::create_directory(temp_.Path("second"));
   FakeView view;
-  TFormServices services = Services();
-  services.settingsFilePath = SettingsFilePath;
-  TAutoInstallForm form(view, services);
+  services_.realSettingsPath = true;
+  TAutoInstallForm form(view, services_);
 
   fs::current_path(temp_.Path("first"));
   view.SetText(TEditField::GTASADir, "E:\\GTA");
@@ -513,7 +550,72 @@ TEST_F(FormTest, UndoAsksNamingVehicleAndModAndUndoesOnlyOnYes) {
   EXPECT_EQ(view_.questions.size(), 2u);
 
   form_.HistoryBtnClick();
-  EXPECT_EQ(view_.histories, (std::vector<std::vector<std::string>>{{"1  C:\\GTA", "0"}}));
+  EXPECT_EQ(view_.histories,
+            (std::vector<std::vector<std::string>>{{"1  C:\\GTA", "0", ReclaimableText(0)}}));
+}
+
+// The list of installations: what the records take, what compaction gives
+// back, and its two actions.
+TEST_F(FormTest, HistoryPrunesKeepingTheLatestAfterTheWarningIsAccepted) {
+  view_.SetText(TEditField::GTASADir, "C:\\GTA");
+  reclaimable_ = 12345;
+  pruneApplied_ = {1, 2};
+  pruneOutcome_.freed = 4096;
+  view_.historyReplies = {THistoryAction::kPrune, THistoryAction::kPrune};
+  view_.confirmReplies = {false, true};
+  form_.HistoryBtnClick();  // declined: nothing said
+  EXPECT_EQ(view_.histories.at(0).back(), ReclaimableText(12345));
+  EXPECT_EQ(view_.questions,
+            std::vector<std::string>{PruneWarning({1, 2}) + ". " + PruneQuestion()});
+  EXPECT_TRUE(view_.infos.empty());
+  form_.HistoryBtnClick();
+  EXPECT_EQ(calls_.prunes,
+            (std::vector<std::pair<std::string, int>>{{"C:\\GTA", 1}, {"C:\\GTA", 1}}));
+  EXPECT_EQ(view_.infos, std::vector<std::string>{PruneFreedText(4096)});
+
+  // What the recovery before it said, and where it stopped, come first.
+  pruneApplied_.clear();
+  pruneOutcome_.recovered = {"recovered"};
+  pruneOutcome_.recoveryFailure = "stuck";
+  view_.infos.clear();
+  view_.historyReplies = {THistoryAction::kPrune};
+  form_.HistoryBtnClick();
+  EXPECT_EQ(view_.infos, (std::vector<std::string>{"recovered", PruneFreedText(4096)}));
+  EXPECT_EQ(view_.errors, std::vector<std::string>{ErrorBoxText("stuck")});
+}
+
+TEST_F(FormTest, HistoryCompactsWithProgressAndGivesTheControlsBackHoweverItEnds) {
+  view_.SetText(TEditField::GTASADir, "C:\\GTA");
+  view_.historyReplies = {THistoryAction::kCompact};
+  form_.HistoryBtnClick();
+  EXPECT_EQ(calls_.compactions, std::vector<std::string>{"C:\\GTA"});
+  EXPECT_EQ(view_.workTitles, std::vector<std::string>{msg::kCompactTitle});
+  ASSERT_EQ(view_.progress.size(), 5u);
+  EXPECT_EQ(view_.progress.back(), std::make_pair(std::uint64_t{4}, std::uint64_t{4}));
+  EXPECT_EQ(view_.log, (std::vector<std::string>{"work begins", "work ends", "info while locked"}));
+  EXPECT_EQ(view_.infos, std::vector<std::string>{"compacted"});
+
+  // Stopped by the player, or failed: the error box comes once the work ended.
+  for (const bool stop : {true, false}) {
+    view_.log.clear();
+    view_.errors.clear();
+    view_.stopAt.reset();
+    compactError_.reset();
+    if (stop) {
+      view_.stopAt = 2;
+    } else {
+      compactError_ = "failed";
+    }
+    view_.historyReplies = {THistoryAction::kCompact};
+    form_.HistoryBtnClick();
+    EXPECT_FALSE(view_.working);
+    EXPECT_EQ(view_.log, (std::vector<std::string>{"work begins", "work ends"}));
+    EXPECT_EQ(view_.errors, std::vector<std::string>{ErrorBoxText(stop ? "stopped" : "failed")});
+  }
+  // Closed without an action: nothing runs.
+  form_.HistoryBtnClick();
+  EXPECT_EQ(calls_.compactions.size(), 3u);
+  EXPECT_EQ(calls_.prunes.size(), 0u);
 }
 
 TEST_F(FormTest, LinkOpensTheShownAddressAndColoursFollowTheMouse) {

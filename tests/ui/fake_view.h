@@ -2,11 +2,15 @@
 // queued replies.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "auto_install_view.h"
@@ -47,7 +51,28 @@ class FakeView : public TAutoInstallView {
     if (!confirmReplies.empty()) confirmReplies.pop_front();
     return yes;
   }
-  void ShowHistory(const std::vector<std::string>& lines) override { histories.push_back(lines); }
+  THistoryAction ShowHistory(const std::vector<std::string>& lines) override {
+    histories.push_back(lines);
+    const THistoryAction action =
+        historyReplies.empty() ? THistoryAction::kClose : historyReplies.front();
+    if (!historyReplies.empty()) historyReplies.pop_front();
+    return action;
+  }
+  void BeginWork(const std::string& title) override {
+    workTitles.push_back(title);
+    working = true;
+    log.push_back("work begins");
+  }
+  // Stops when the progress reaches stopAt.
+  bool WorkProgress(std::uint64_t done, std::uint64_t total) override {
+    EXPECT_TRUE(working);
+    progress.emplace_back(done, total);
+    return stopAt && done >= *stopAt;
+  }
+  void EndWork() override {
+    working = false;
+    log.push_back("work ends");
+  }
   bool SelectFolder(const std::string& prompt, std::string& folder) override {
     folderPrompts.push_back(prompt);
     if (folderReplies.empty() || !folderReplies.front()) {
@@ -95,6 +120,11 @@ class FakeView : public TAutoInstallView {
   std::deque<bool> confirmReplies;  // none left: No
   std::vector<std::string> questions;
   std::vector<std::vector<std::string>> histories;
+  std::deque<THistoryAction> historyReplies;  // none left: closed
+  std::vector<std::string> workTitles;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
+  std::optional<std::uint64_t> stopAt;
+  bool working = false;
   std::string focus;
   std::vector<std::string> errors, infos, log;
   std::deque<std::optional<std::string>> folderReplies, fileReplies;  // nullopt: cancel

@@ -59,10 +59,16 @@ class RecordingDialogs : public TShellDialogs {
     answers.pop_front();
     return answer;
   }
-  void ShowList(HWND, const std::wstring& title, const std::vector<std::wstring>& lines,
-                const std::wstring& closeText) override {
+  int ShowList(HWND, const std::wstring& title, const std::vector<std::wstring>& lines,
+               const std::vector<std::wstring>& actions, const std::wstring& closeText) override {
     lists.push_back(lines);
-    listTitles.push_back(title + L" / " + closeText);
+    std::wstring buttons;
+    for (const std::wstring& action : actions) buttons += action + L" / ";
+    listTitles.push_back(title + L" / " + buttons + closeText);
+    if (listAnswers.empty()) return -1;
+    const int answer = listAnswers.front();
+    listAnswers.pop_front();
+    return answer;
   }
   bool SelectFolder(HWND, const std::string& prompt, std::string& folder) override {
     prompts.push_back(prompt);
@@ -90,7 +96,8 @@ class RecordingDialogs : public TShellDialogs {
   void OpenLink(const std::string& target) override { links.push_back(target); }
 
   HWND installButton = nullptr;
-  std::deque<int> answers;  // none left: IDOK
+  std::deque<int> answers;      // none left: IDOK
+  std::deque<int> listAnswers;  // the action pressed in each list; none left: closed
   std::vector<RecordedBox> boxes;
   std::vector<std::vector<std::wstring>> lists;
   std::vector<std::wstring> listTitles;
@@ -583,12 +590,14 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
 
   Click(kHistoryBtn);
   ASSERT_EQ(dialogs_.lists.size(), 1u);
-  ASSERT_EQ(dialogs_.lists[0].size(), 2u);
+  ASSERT_EQ(dialogs_.lists[0].size(), 3u);
   const std::string first = Cp1251FromWide(dialogs_.lists[0][0]);
   EXPECT_EQ(first.rfind("1  ", 0), 0u);
-  EXPECT_EQ(first.substr(first.size() - 8), msg::StateUndone());
-  EXPECT_EQ(dialogs_.listTitles[0],
-            WideFromCp1251(std::string(msg::kHistoryTitle) + " / " + msg::kCloseButton));
+  EXPECT_NE(Readable(first).find("  отменена  "), std::string::npos) << first;
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.lists[0][2])).rfind("Сжатие IMG-архива освободит ", 0),
+            0u);
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.listTitles[0])),
+            "Журнал установок / Удалить копии / Сжать IMG-архив / Закрыть");
 }
 
 // Saves the whole screen as a 24-bit BMP file.
@@ -618,6 +627,34 @@ void SaveScreen(const std::string& path) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+}
+
+// The list of installations compacts the archive an install and its undo left
+// holes in: the window is out of reach while the work runs and comes back.
+TEST_F(MainWindowTest, TheListOfInstallationsCompactsTheArchiveAndGivesTheWindowBack) {
+  const std::string game = folder_ + "\\game", mod = folder_ + "\\mod";
+  WriteDemoGame(game);
+  WriteDemoMod(mod);
+  const std::string model = EntryBytes(game + "\\models\\gta3.img", "monster.dff");
+  ShowWindowAndSettle();
+  dialogs_.folders = {game, mod};
+  Click(kDirBrowseBtn);
+  Click(kVehDirBrowseBtn);
+  Click(kInstallBtn);
+  dialogs_.answers = {IDYES};
+  Click(kUndoBtn);
+  const std::size_t holed = ReadAll(game + "\\models\\gta3.img").size();
+  const std::size_t boxes = dialogs_.boxes.size();
+
+  dialogs_.listAnswers = {1};
+  Click(kHistoryBtn);
+  ASSERT_EQ(dialogs_.boxes.size(), boxes + 1);
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.boxes.back().text)).rfind("IMG-архив сжат: было ", 0),
+            0u);
+  EXPECT_LT(ReadAll(game + "\\models\\gta3.img").size(), holed);
+  EXPECT_EQ(EntryBytes(game + "\\models\\gta3.img", "monster.dff"), model);
+  EXPECT_TRUE(IsWindowEnabled(window_->handle()));
+  EXPECT_EQ(window_->workWindow(), nullptr);
 }
 
 // Answers the system's boxes and the list of installations on this thread as
@@ -693,9 +730,9 @@ class SystemBoxes : public RecordingDialogs {
     RecordingDialogs::MessageBox(owner, text, caption, type);
     return TSystemShellDialogs().MessageBox(owner, text, caption, type);
   }
-  void ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
-                const std::wstring& closeText) override {
-    TSystemShellDialogs().ShowList(owner, title, lines, closeText);
+  int ShowList(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+               const std::vector<std::wstring>& actions, const std::wstring& closeText) override {
+    return TSystemShellDialogs().ShowList(owner, title, lines, actions, closeText);
   }
 };
 
@@ -1253,7 +1290,8 @@ TEST(ProgramTest, ImportsTheArchiveByNameAndReadsNoEnvironmentOrCommandLine) {
   auto imports = [&](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  for (const char* used : {"IMGOpen", "IMGAddFile", "IMGClose", "IMGDelFile", "IMGExtractFile"})
+  for (const char* used :
+       {"IMGOpen", "IMGAddFile", "IMGClose", "IMGDelFile", "IMGExtractFile", "IMGCompact"})
     EXPECT_TRUE(imports(used)) << used;
   for (const char* reader :
        {"getenv", "_wgetenv", "getenv_s", "_wgetenv_s", "_dupenv_s", "GetEnvironmentVariableA",

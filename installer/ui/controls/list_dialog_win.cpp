@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "dialog_template_win.h"
-#include "window_layout_win.h"
 
 namespace wrenfield {
 namespace {
+
+constexpr WORD kFirstAction = 200;  // the action buttons' identifiers, in order
 
 struct TListShown {
   const std::vector<std::wstring>* lines;
@@ -43,6 +44,10 @@ INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         EndDialog(dialog, IDOK);
         return TRUE;
       }
+      if (LOWORD(wParam) >= kFirstAction) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+      }
       break;
     default:
       break;
@@ -52,21 +57,24 @@ INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-void ShowListDialog(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
-                    const std::wstring& closeText) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  const TWindowFonts fonts(dpi > 0 ? dpi : 96);
-
+int ShowListDialog(HWND owner, HFONT font, const std::wstring& title,
+                   const std::vector<std::wstring>& lines, const std::vector<std::wstring>& actions,
+                   const std::wstring& closeText) {
   TDialogTemplate dialog(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 360, 170, title);
   dialog.AddItem(
       LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP, 7, 7,
       346, 134, kListDialogList, kListBoxAtom, L"");
+  short left = 7;
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    dialog.AddItem(BS_PUSHBUTTON | WS_TABSTOP, left, 148, 90, 15,
+                   static_cast<WORD>(kFirstAction + i), kButtonAtom, actions[i]);
+    left = static_cast<short>(left + 96);
+  }
   dialog.AddItem(BS_DEFPUSHBUTTON | WS_TABSTOP, 293, 148, 60, 15, IDOK, kButtonAtom, closeText);
-  TListShown shown{&lines, fonts.Of(TFont::Default)};
-  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, ListDialogProc,
-                          reinterpret_cast<LPARAM>(&shown));
+  TListShown shown{&lines, font};
+  const INT_PTR pressed = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner,
+                                                  ListDialogProc, reinterpret_cast<LPARAM>(&shown));
+  return pressed >= kFirstAction ? static_cast<int>(pressed - kFirstAction) : -1;
 }
 
 }  // namespace wrenfield
