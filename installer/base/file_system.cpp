@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "file_system_platform.h"
+#include "file_layer.h"
 #include "plain_text.h"
 #include "text_encoding.h"
 

@@ -1,7 +1,7 @@
 // Wrenfield's file-system layer: existence tests, wildcard directory search,
 // whole-file reads and safe whole-file writes. Paths are single-byte code page
-// 1251 text; one implementation per platform (file_system_win.cpp,
-// file_system_posix.cpp), the portable parts in file_system.cpp.
+// 1251 text; the portable parts in file_system.cpp, above the platform's file
+// layer (file_layer.h: file_layer_posix.cpp, file_layer_win.cpp).
 #pragma once
 
 #include <cstddef>

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "file_layer.h"
+
 struct archive_entry;
 
 namespace wrenfield::unpack_platform {
@@ -43,22 +45,8 @@ bool FitsPathCodePage(char32_t c);
 // Characters that fit the path code page as path text.
 std::string EncodePath(const std::u32string& text);
 
-// A new file written piece by piece; creating it fails when anything stands at its
-// path. Reasons are code page 1251.
-class NewFile {
- public:
-  NewFile() = default;
-  ~NewFile();
-  NewFile(const NewFile&) = delete;
-  NewFile& operator=(const NewFile&) = delete;
-
-  bool Create(const std::string& path, std::string& reason);
-  bool Write(const void* data, std::size_t size, std::string& reason);
-  bool Close(std::string& reason);
-
- private:
-  std::intptr_t handle_ = -1;
-};
+// A new file written piece by piece (the file layer's).
+using ::wrenfield::NewFile;
 
 // The archive being unpacked, read through libarchive's callbacks.
 class ArchiveFile {

@@ -16,9 +16,8 @@
 #include <ctime>
 
 #include "error.h"
-#include "file_fault.h"
+#include "file_layer.h"
 #include "file_system.h"
-#include "platform_io_posix.h"
 #include "text_encoding.h"
 #include "unpack_messages.h"
 #include "unpack_platform.h"
@@ -103,43 +102,6 @@ std::string EncodePath(const std::u32string& text) {
     path += static_cast<char>(byte);
   }
   return path;
-}
-
-NewFile::~NewFile() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-}
-
-bool NewFile::Create(const std::string& path, std::string& reason) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    reason = SystemErrorText(errno);
-    return false;
-  }
-  handle_ = fd;
-  return true;
-}
-
-bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
-  if (FileOpFails(kFileWrite)) {
-    reason = SystemErrorText(EIO);
-    return false;
-  }
-  if (WriteFully(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
-  reason = SystemErrorText(errno);
-  return false;
-}
-
-bool NewFile::Close(std::string& reason) {
-  const int fd = static_cast<int>(handle_);
-  handle_ = -1;
-  if (FileOpFails(kFileClose)) {
-    ::close(fd);
-    errno = EIO;
-  } else if (::close(fd) == 0) {
-    return true;
-  }
-  reason = SystemErrorText(errno);
-  return false;
 }
 
 ArchiveFile::~ArchiveFile() {

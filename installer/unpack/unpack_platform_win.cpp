@@ -7,9 +7,8 @@
 #include <cstdio>
 
 #include "error.h"
-#include "file_fault.h"
+#include "file_layer.h"
 #include "file_system.h"
-#include "platform_io_win.h"
 #include "text_encoding.h"
 #include "unpack_messages.h"
 #include "unpack_platform.h"
@@ -191,44 +190,6 @@ std::string EncodePath(const std::u32string& text) {
   std::string path;
   PathFromWide(WideFromCodePoints(text), path);
   return path;
-}
-
-NewFile::~NewFile() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
-}
-
-bool NewFile::Create(const std::string& path, std::string& reason) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    reason = SystemErrorText(GetLastError());
-    return false;
-  }
-  handle_ = reinterpret_cast<std::intptr_t>(file);
-  return true;
-}
-
-bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
-  if (FileOpFails(kFileWrite)) {
-    reason = SystemErrorText(ERROR_WRITE_FAULT);
-    return false;
-  }
-  if (WriteFully(AsHandle(handle_), static_cast<const char*>(data), size)) return true;
-  reason = SystemErrorText(GetLastError());
-  return false;
-}
-
-bool NewFile::Close(std::string& reason) {
-  const HANDLE file = AsHandle(handle_);
-  handle_ = -1;
-  if (FileOpFails(kFileClose)) {
-    CloseHandle(file);
-    reason = SystemErrorText(ERROR_WRITE_FAULT);
-    return false;
-  }
-  if (CloseHandle(file)) return true;
-  reason = SystemErrorText(GetLastError());
-  return false;
 }
 
 ArchiveFile::~ArchiveFile() {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "error_of.h"
+#include "fault_seam.h"
 #include "file_bytes.h"
-#include "file_fault.h"
 #include "scratch_dir.h"
 
 #ifdef _WIN32
@@ -190,15 +190,16 @@ TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
   ScratchDir folder;
   const std::string file = folder.Write("handling.cfg", "stock");
   const std::string source = folder.Write("big.img", std::string(100000, 'b'));
-  for (const FileOp op : {kFileWrite, kFileSync, kFileClose, kFileRename}) {
+  for (const fault::Op op : {fault::kWrite, fault::kSync, fault::kClose, fault::kRename}) {
     SCOPED_TRACE(op);
-    FailFileOp(op, 1);
+    fault::FailNth(op, 1);
     const std::string message = ErrorOf([&] { WriteFileReplacing(file, std::string(50000, 'n')); });
-    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(fault::Clear(), 1u);
     EXPECT_EQ(message.rfind(kCreatePrefix + FullPath(file) + "': ", 0), 0u) << message;
-    FailFileOp(op, op == kFileWrite ? 2 : 1);  // the copy's second write: part of it is on disk
+    fault::FailNth(op,
+                   op == fault::kWrite ? 2 : 1);  // the copy's second write: part of it is on disk
     EXPECT_FALSE(CopyFileOver(source, file));
-    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(fault::Clear(), 1u);
     EXPECT_EQ(ReadAll(file), "stock");
     EXPECT_EQ(folder.EntryCount(), 2u);
   }
@@ -207,12 +208,12 @@ TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
 TEST(FileSystemFaults, AReplacingWriteSyncsClosesAndRenamesOnce) {
   ScratchDir folder;
   const std::string file = folder.Write("carcols.dat", "stock");
-  ClearFileFault();
+  fault::Clear();
   WriteFileReplacing(file, "new");
-  EXPECT_EQ(FileOpCalls(kFileWrite), 1u);
-  EXPECT_EQ(FileOpCalls(kFileSync), 1u);
-  EXPECT_EQ(FileOpCalls(kFileClose), 1u);
-  EXPECT_EQ(FileOpCalls(kFileRename), 1u);
+  EXPECT_EQ(fault::Calls(fault::kWrite), 1u);
+  EXPECT_EQ(fault::Calls(fault::kSync), 1u);
+  EXPECT_EQ(fault::Calls(fault::kClose), 1u);
+  EXPECT_EQ(fault::Calls(fault::kRename), 1u);
   EXPECT_EQ(ReadAll(file), "new");
 }
 

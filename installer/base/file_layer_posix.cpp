@@ -1,4 +1,5 @@
-// The file-system layer on Linux and other POSIX systems.
+// The file layer on Linux and other POSIX systems: every call the installer makes
+// to the file system, beneath the portable algorithms of file_system.cpp.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,20 +9,21 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "error.h"
-#include "file_fault.h"
+#include "fault_seam.h"
+#include "file_layer.h"
 #include "file_system.h"
-#include "file_system_platform.h"
-#include "platform_io_posix.h"
-#include "working_directory.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
 
 // A call the test seam fails: reported as an I/O error.
-bool Injected(FileOp op) {
-  if (!FileOpFails(op)) return false;
+bool Injected(bool fails) {
+  if (!fails) return false;
   errno = EIO;
   return true;
 }
@@ -43,7 +45,7 @@ class FileDescriptor {
     const int fd = fd_;
     fd_ = -1;
     const bool closed = ::close(fd) == 0;
-    return !Injected(kFileClose) && closed;
+    return !Injected(FAULT_AT(kClose)) && closed;
   }
 
  private:
@@ -72,7 +74,7 @@ class DirectoryStream {
 
 // The test seam counts one write per call that has bytes to write.
 bool WriteAll(int fd, const char* data, std::size_t size) {
-  if (size > 0 && Injected(kFileWrite)) return false;
+  if (size > 0 && Injected(FAULT_AT(kWrite))) return false;
   return WriteFully(fd, data, size);
 }
 
@@ -128,9 +130,10 @@ class ReplacementFile {
   // Flushes, closes and renames over the target; false with errno set on failure.
   bool Commit() {
     created_ = true;
-    if (Injected(kFileSync) || (::fsync(fd_.get()) != 0 && errno != EINVAL)) return false;
+    if (Injected(FAULT_AT(kSync)) || (::fsync(fd_.get()) != 0 && errno != EINVAL)) return false;
     if (!fd_.Close()) return false;
-    if (Injected(kFileRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+    if (Injected(FAULT_AT(kRename)) || ::rename(temporary_.c_str(), target_.c_str()) != 0)
+      return false;
     created_ = false;
     return true;
   }
@@ -259,7 +262,7 @@ void SyncFolder(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd.valid()) ThrowCreateError(path, errno);
   // Some file systems cannot sync a folder (EINVAL); their entries need no sync.
-  if (Injected(kFileSync) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
+  if (Injected(FAULT_AT(kSync)) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
     ThrowCreateError(path, errno);
   }
 }
@@ -295,6 +298,124 @@ std::string FullPath(const std::string& path) {
   const std::string directory = WorkingDirectory();
   if (directory.empty()) return path;
   return directory == "/" ? directory + path : JoinPath(directory, path);
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+std::string SystemErrorText(int error) {
+  const std::string text = std::strerror(error);
+  std::string converted;
+  return Utf8ToCp1251Lossy(text, converted) ? converted : text;
+}
+
+bool WriteFully(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+std::string WorkingDirectory() {
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE || buffer.size() >= (1u << 20)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+RandomAccessFile::RandomAccessFile(const std::string& path) {
+  // Without waiting, so that a named pipe never blocks the check.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat info {};
+  int error = fd < 0 ? errno : 0;
+  if (error == 0 && ::fstat(fd, &info) != 0) error = errno;
+  if (error == 0 && !S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  if (error != 0) {
+    if (fd >= 0) ::close(fd);
+    throw Error(OpenFileErrorMessage(FullPath(path), SystemErrorText(error)));
+  }
+  handle_ = fd;
+  size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+RandomAccessFile::~RandomAccessFile() { ::close(static_cast<int>(handle_)); }
+
+bool RandomAccessFile::ReadSome(std::uint64_t pos, unsigned char* bytes, std::size_t n,
+                                std::size_t& got) const {
+  got = 0;
+  while (got < n) {
+    const ssize_t r =
+        ::pread(static_cast<int>(handle_), bytes + got, n - got, static_cast<off_t>(pos + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return false;
+    if (r == 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+bool RandomAccessFile::ReadAt(std::uint64_t pos, unsigned char* bytes, std::size_t n) const {
+  std::size_t got = 0;
+  return ReadSome(pos, bytes, n, got) && got == n;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+NewFile::~NewFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+bool NewFile::Create(const std::string& path, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    reason = SystemErrorText(errno);
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}
+
+bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
+  if (FAULT_AT(kWrite)) {
+    reason = SystemErrorText(EIO);
+    return false;
+  }
+  if (WriteFully(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
+  reason = SystemErrorText(errno);
+  return false;
+}
+
+bool NewFile::Close(std::string& reason) {
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (FAULT_AT(kClose)) {
+    ::close(fd);
+    errno = EIO;
+  } else if (::close(fd) == 0) {
+    return true;
+  }
+  reason = SystemErrorText(errno);
+  return false;
 }
 
 }  // namespace wrenfield

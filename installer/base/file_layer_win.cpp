@@ -1,18 +1,23 @@
-// The file-system layer on Windows (ANSI functions: paths are code page 1251).
+// The file layer on Windows (ANSI functions: paths are code page 1251): every
+// call the installer makes to the file system, beneath the portable algorithms
+// of file_system.cpp.
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "error.h"
-#include "file_fault.h"
+#include "fault_seam.h"
+#include "file_layer.h"
 #include "file_system.h"
-#include "file_system_platform.h"
-#include "platform_io_win.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
 
 // A call the test seam fails: reported as a device's write fault.
-bool Injected(FileOp op) {
-  if (!FileOpFails(op)) return false;
+bool Injected(bool fails) {
+  if (!fails) return false;
   SetLastError(ERROR_WRITE_FAULT);
   return true;
 }
@@ -34,7 +39,7 @@ class Handle {
     const HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     const bool closed = CloseHandle(handle) != 0;
-    return !Injected(kFileClose) && closed;
+    return !Injected(FAULT_AT(kClose)) && closed;
   }
 
  private:
@@ -72,7 +77,7 @@ DWORD Attributes(const std::string& path) {
 
 // The test seam counts one write per call that has bytes to write.
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
-  if (size > 0 && Injected(kFileWrite)) return false;
+  if (size > 0 && Injected(FAULT_AT(kWrite))) return false;
   return WriteFully(file, data, size);
 }
 
@@ -157,9 +162,10 @@ class ReplacementFile {
   // Flushes, closes and moves over the target; false with the last error set.
   bool Commit() {
     created_ = true;
-    if (Injected(kFileSync) || !FlushFileBuffers(file_.get()) || !file_.Close()) return false;
-    if (Injected(kFileRename) || !MoveFileExA(temporary_.c_str(), target_.c_str(),
-                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (Injected(FAULT_AT(kSync)) || !FlushFileBuffers(file_.get()) || !file_.Close()) return false;
+    if (Injected(FAULT_AT(kRename)) ||
+        !MoveFileExA(temporary_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return false;
     }
     created_ = false;
@@ -289,7 +295,7 @@ void CheckReplaceable(const std::string& path) {
 }
 
 void SyncFolder(const std::string& path) {
-  if (Injected(kFileSync)) ThrowCreateError(path, GetLastError());
+  if (Injected(FAULT_AT(kSync))) ThrowCreateError(path, GetLastError());
 }
 
 void CreateFolder(const std::string& path) {
@@ -330,6 +336,153 @@ std::string FullPath(const std::string& path) {
   if (length == 0 || length >= full.size()) return path;
   full.resize(length);
   return full;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+std::string SystemErrorText(DWORD error) {
+  const WORD languages[] = {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
+  for (const WORD language : languages) {
+    wchar_t buffer[512];
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       language, buffer, sizeof buffer / sizeof buffer[0], nullptr);
+    std::string text;
+    bool representable = length > 0;
+    for (DWORD i = 0; i < length && representable; ++i) {
+      unsigned char byte = 0;
+      representable = CodePointToCp1251(buffer[i], byte);
+      text += static_cast<char>(byte);
+    }
+    if (!representable) continue;
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
+    if (!text.empty()) return text;
+  }
+  return "system error " + std::to_string(error);
+}
+
+bool WriteFully(HANDLE file, const char* data, std::size_t size) {
+  while (size > 0) {
+    const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(file, data, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+// The system code page form, which the file layer's single-byte functions take.
+std::string WorkingDirectory() {
+  const DWORD size = GetCurrentDirectoryA(0, nullptr);
+  if (size == 0) return std::string();
+  std::vector<char> buffer(size + 1);
+  const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length == 0 || length >= buffer.size()) return std::string();
+  return std::string(buffer.data(), length);
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+namespace {
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+RandomAccessFile::RandomAccessFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  LARGE_INTEGER size{};
+  DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS && !GetFileSizeEx(file, &size)) error = GetLastError();
+  if (error != ERROR_SUCCESS) {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    throw Error(OpenFileErrorMessage(FullPath(path), SystemErrorText(error)));
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+RandomAccessFile::~RandomAccessFile() { CloseHandle(AsHandle(handle_)); }
+
+bool RandomAccessFile::ReadSome(std::uint64_t pos, unsigned char* bytes, std::size_t n,
+                                std::size_t& got) const {
+  got = 0;
+  while (got < n) {
+    OVERLAPPED at{};
+    const std::uint64_t where = pos + got;
+    at.Offset = static_cast<DWORD>(where);
+    at.OffsetHigh = static_cast<DWORD>(where >> 32);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - got, 1u << 20));
+    DWORD read = 0;
+    if (!ReadFile(AsHandle(handle_), bytes + got, want, &read, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return false;
+    }
+    if (read == 0) break;
+    got += read;
+  }
+  return true;
+}
+
+bool RandomAccessFile::ReadAt(std::uint64_t pos, unsigned char* bytes, std::size_t n) const {
+  std::size_t got = 0;
+  return ReadSome(pos, bytes, n, got) && got == n;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+NewFile::~NewFile() {
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
+}
+
+bool NewFile::Create(const std::string& path, std::string& reason) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    reason = SystemErrorText(GetLastError());
+    return false;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  return true;
+}
+
+bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
+  if (FAULT_AT(kWrite)) {
+    reason = SystemErrorText(ERROR_WRITE_FAULT);
+    return false;
+  }
+  if (WriteFully(AsHandle(handle_), static_cast<const char*>(data), size)) return true;
+  reason = SystemErrorText(GetLastError());
+  return false;
+}
+
+bool NewFile::Close(std::string& reason) {
+  const HANDLE file = AsHandle(handle_);
+  handle_ = -1;
+  if (FAULT_AT(kClose)) {
+    CloseHandle(file);
+    reason = SystemErrorText(ERROR_WRITE_FAULT);
+    return false;
+  }
+  if (CloseHandle(file)) return true;
+  reason = SystemErrorText(GetLastError());
+  return false;
 }
 
 }  // namespace wrenfield
