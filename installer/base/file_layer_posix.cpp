@@ -267,9 +267,13 @@ void SyncFolder(const std::string& path) {
   }
 }
 
-void CreateFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(path))) return;
-  ThrowCreateError(path, errno);
+bool TryCreateFolder(const std::string& path, std::string& reason) {
+  if (::mkdir(path.c_str(), 0755) == 0) return true;
+  const int error = errno;
+  struct stat info {};
+  if (error == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+  reason = SystemErrorText(error);
+  return false;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

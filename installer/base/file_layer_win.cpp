@@ -298,11 +298,17 @@ void SyncFolder(const std::string& path) {
   if (Injected(FAULT_AT(kSync))) ThrowCreateError(path, GetLastError());
 }
 
-void CreateFolder(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return;
+bool TryCreateFolder(const std::string& path, std::string& reason) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
   const DWORD error = GetLastError();
-  if (error == ERROR_ALREADY_EXISTS && DirectoryExists(path)) return;
-  ThrowCreateError(path, error);
+  const DWORD attributes = Attributes(path);
+  if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return true;
+  }
+  reason = SystemErrorText(error);
+  return false;
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }

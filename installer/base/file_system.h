@@ -94,8 +94,13 @@ void CheckReplaceable(const std::string& path);
 // itself; there only the test seam counts the call.
 void SyncFolder(const std::string& path);
 
-// Creates the folder unless it exists. Throws the create error.
+// Creates the folder unless it exists (a link to a folder counts). Throws the
+// create error.
 void CreateFolder(const std::string& path);
+
+// Creates a folder; true also when a folder stands there already (a link to one
+// does not count). Otherwise false with the system's reason (code page 1251).
+bool TryCreateFolder(const std::string& path, std::string& reason);
 
 // Remove a file, or an empty folder; false when it cannot be removed (a
 // missing one included).

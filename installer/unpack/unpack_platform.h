@@ -26,10 +26,6 @@ std::string TemporaryFolder();
 // a unique suffix, and returns its path. Throws Error.
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix);
 
-// Creates a folder; true also when a folder stands there already. Otherwise false
-// with the system's reason (code page 1251).
-bool CreateFolder(const std::string& path, std::string& reason);
-
 // Removes the folder and everything in it, never following a link; what cannot be
 // removed stays.
 void RemoveTree(const std::string& path);

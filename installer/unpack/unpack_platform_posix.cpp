@@ -51,15 +51,6 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
   return path;
 }
 
-bool CreateFolder(const std::string& path, std::string& reason) {
-  if (::mkdir(path.c_str(), 0755) == 0) return true;
-  const int error = errno;
-  struct stat info {};
-  if (error == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
-  reason = SystemErrorText(error);
-  return false;
-}
-
 void RemoveTree(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return;

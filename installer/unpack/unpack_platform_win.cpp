@@ -133,19 +133,6 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
   throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, SystemErrorText(error)));
 }
 
-bool CreateFolder(const std::string& path, std::string& reason) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
-  const DWORD error = GetLastError();
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return true;
-  }
-  reason = SystemErrorText(error);
-  return false;
-}
-
 void RemoveTree(const std::string& path) {
   const std::wstring wide = WideFromPath(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());

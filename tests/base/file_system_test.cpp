@@ -284,6 +284,27 @@ TEST(FileSystem, ReplacingKeepsTheModeAndWritesThroughASymbolicLink) {
   EXPECT_EQ(folder.EntryCount(), 2u);
 }
 
+// The file layer's one folder creation: the unpacking's strict form takes no
+// link for a folder; the installer's form takes a link to one.
+TEST(FileSystem, CreatingAFolderTakesAFolderThereAndALinkOnlyWhereAskedTo) {
+  ScratchDir folder;
+  std::string reason;
+  const std::string fresh = folder.Path("Wrenfield");
+  EXPECT_TRUE(TryCreateFolder(fresh, reason));
+  EXPECT_TRUE(TryCreateFolder(fresh, reason));
+  EXPECT_EQ(ErrorOf([&] { CreateFolder(fresh); }), "");
+  const std::string link = folder.Path("moved");
+  ASSERT_EQ(symlink(fresh.c_str(), link.c_str()), 0);
+  EXPECT_FALSE(TryCreateFolder(link, reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(ErrorOf([&] { CreateFolder(link); }), "");
+  const std::string file = folder.Write("records", "x");
+  reason.clear();
+  EXPECT_FALSE(TryCreateFolder(file, reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(ErrorOf([&] { CreateFolder(file); }), CreateFileErrorMessage(FullPath(file), reason));
+}
+
 TEST(FileSystem, ANamedPipeWithoutWriterReadsAsEmptyInsteadOfWaiting) {
   ScratchDir folder;
   const std::string pipe = folder.Path("readme.txt");
