@@ -2,9 +2,10 @@
 // other POSIX systems, file_layer_win.cpp on Windows) that the portable code
 // above it uses besides file_system.h: reading a file piece by piece, the
 // system's error texts, whole writes, the working directory, new files written
-// piece by piece and files read at any position. Paths are code page 1251.
-// Writes, syncs, renames and closes pass the test seam (fault_seam.h), which
-// only test builds compile in.
+// piece by piece, unpacked trees removed and swept, path spelling, the archive
+// being unpacked and files read at any position. Paths are in the system code
+// page (1251 on the players' machines). Writes, syncs, renames and closes pass
+// the test seam (fault_seam.h), which only test builds compile in.
 #pragma once
 
 #ifdef _WIN32
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace wrenfield {
 
@@ -35,6 +37,12 @@ std::string SystemErrorText(DWORD error);
 // set when a write fails (ERROR_WRITE_FAULT when one writes nothing). It does
 // not pass the test seam; callers count their calls there.
 bool WriteFully(HANDLE file, const char* data, std::size_t size);
+
+// Paths in the system code page as wide text, and back (false when a character
+// does not fit); code points as wide text.
+std::wstring WideFromPath(const std::string& path);
+bool PathFromWide(const std::wstring& wide, std::string& path);
+std::wstring WideFromCodePoints(const std::u32string& text);
 #else
 // The system's text for an errno value in code page 1251 (ASCII "?" for
 // characters the code page lacks).
@@ -58,6 +66,39 @@ class NewFile {
   bool Create(const std::string& path, std::string& reason);
   bool Write(const void* data, std::size_t size, std::string& reason);
   bool Close(std::string& reason);
+
+ private:
+  std::intptr_t handle_ = -1;
+};
+
+// Removes the folder and everything in it, never following a link; what cannot be
+// removed stays.
+void RemoveTree(const std::string& path);
+
+// The folders in parent whose names begin with prefix, that belong to the user
+// and that were last changed more than maxAgeSeconds ago (links never count).
+std::vector<std::string> StaleFolders(const std::string& parent, const std::string& prefix,
+                                      std::int64_t maxAgeSeconds);
+
+// Whether a character can stand in a path of the path code page.
+bool FitsPathCodePage(char32_t c);
+
+// Characters that fit the path code page as path text.
+std::string EncodePath(const std::u32string& text);
+
+// The archive being unpacked, read through libarchive's callbacks.
+class ArchiveFile {
+ public:
+  ArchiveFile() = default;
+  ~ArchiveFile();
+  ArchiveFile(const ArchiveFile&) = delete;
+  ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+  bool Open(const std::string& path, std::string& reason);
+  // Bytes read (0 at the end), or -1.
+  std::int64_t Read(void* buffer, std::size_t size);
+  // The new position, or -1; whence is SEEK_SET, SEEK_CUR or SEEK_END.
+  std::int64_t Seek(std::int64_t offset, int whence);
 
  private:
   std::intptr_t handle_ = -1;
