@@ -81,9 +81,12 @@ void InstallWithoutRecord(BenchGame& game) {
       {DataFile::kVehicles, &game.fields.vehicles},
       {DataFile::kCarmods, &game.fields.carmods}};
   const std::string archivePath = ArchivePath(game.game);
-  const ArchiveLayout layout = ReadArchiveLayout(archivePath);
+  // As the installation does: the directory is read after a first open.
   ArchiveSession archive;
   if (!archive.Open(archivePath)) throw Error("archive not opened");
+  archive.Close();
+  const ArchiveLayout layout = ReadArchiveLayout(archivePath);
+  if (!archive.Reopen()) throw Error("archive not opened");
   std::vector<PatchedDataFile> patches;
   for (const auto& [file, line] : rows) {
     const std::string key = file == DataFile::kHandling   ? std::string(kDemoHandlingId)
@@ -92,7 +95,10 @@ void InstallWithoutRecord(BenchGame& game) {
     patches.push_back(PrepareDataFilePatch(game.game, file, *line, key));
   }
   for (const PatchedDataFile& patch : patches) CheckReplaceable(patch.path);
-  CheckArchiveChanges(layout, archivePath, {"monster.dff", "monster.txd"});
+  ArchiveChange model{"monster.dff", 0}, texture{"monster.txd", 0};
+  FileSize(game.fields.DFF, model.bytes);
+  FileSize(game.fields.TXD, texture.bytes);
+  CheckArchiveChanges(layout, archivePath, {model, texture});
   BackupDataFiles(game.game);
   for (const PatchedDataFile& patch : patches) WriteDataFilePatch(patch);
   archive.AddReplacing(game.fields.DFF, "monster.dff");

@@ -130,9 +130,10 @@ guide_is_windows_text_and_quotes_every_program_text() {
   grep -q "^Wrenfield $version"$'\r'"\$" "$unpacked/Readme.txt" ||
     fail "Readme.txt does not name version $version" || return 1
   local missing=0 text sources
-  # The sources the release build compiled into the two binaries, headers included.
-  mapfile -t sources < <(ninja -C build/release-win32 -t deps |
-    grep -E "^ +$root/.*\.(h|cpp)\$" | sed 's/^ *//' | sort -u)
+  # The sources the release build compiled into the two binaries, headers included
+  # (a compiler launcher such as ccache may have recorded them relative to the build).
+  mapfile -t sources < <(ninja -C build/release-win32 -t deps | grep -E '^ +[^ ].*\.(h|cpp)$' |
+    sed 's/^ *//' | (cd build/release-win32 && xargs realpath -m) | grep "^$root/" | sort -u)
   [ "${#sources[@]}" -gt 0 ] || fail "no sources listed for the release build" || return 1
   while IFS= read -r text; do
     grep -qF -- "$text" "$unpacked/Readme.txt" && continue

@@ -32,4 +32,9 @@ int CompareNamesAsGame(const char* a, std::size_t a_length, const char* b, std::
 // terminating zero.
 constexpr bool FitsNameField(std::size_t length) { return length <= kMaxNameLength; }
 
+// Whether a name of that many characters can name an entry the installer
+// puts in: the library takes an empty name too, but the game could never
+// look such an entry up.
+constexpr bool CanBeEntryName(std::size_t length) { return length > 0 && FitsNameField(length); }
+
 }  // namespace img

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "entry_name.h"
+#include "img_change.h"
 
 namespace img {
 
@@ -68,8 +69,8 @@ std::vector<Finding> CheckDirectory(const std::vector<Entry>& directory, std::ui
   for (std::size_t i = 0; i < directory.size(); ++i) {
     const Entry& entry = directory[i];
     if (entry.size == 0) continue;
-    if (entry.DataEnd() > length) findings.push_back({Kind::kPastEnd, i, i});
-    if (entry.DataBegin() < directory_end) findings.push_back({Kind::kInsideDirectory, i, i});
+    if (!InsideArchive(entry, length)) findings.push_back({Kind::kPastEnd, i, i});
+    if (InsideDirectory(entry, directory_end)) findings.push_back({Kind::kInsideDirectory, i, i});
   }
   FindOverlaps(directory, findings);
   FindDuplicateNames(directory, findings);

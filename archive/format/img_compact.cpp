@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "img_change.h"
+
 namespace img {
 
 namespace {
@@ -18,8 +20,8 @@ Verdict Occupied(const std::vector<Entry>& directory, std::uint64_t length,
   for (std::size_t i = 0; i < directory.size(); ++i) {
     const Entry& entry = directory[i];
     if (entry.size == 0) continue;
-    if (entry.DataBegin() < directory_end) return Verdict::kInsideDirectory;
-    past_end = past_end || entry.DataEnd() > length;
+    if (InsideDirectory(entry, directory_end)) return Verdict::kInsideDirectory;
+    past_end = past_end || !InsideArchive(entry, length);
     order.push_back(i);
   }
   if (past_end) return Verdict::kPastEnd;

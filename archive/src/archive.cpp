@@ -5,6 +5,7 @@
 #include <string>
 
 #include "entry_name.h"
+#include "img_change.h"
 #include "img_directory.h"
 #include "torvane.h"
 #include "transfer.h"
@@ -18,12 +19,6 @@ namespace {
 
 alignas(64) unsigned char g_transfer[kTransferSize];
 constexpr std::size_t kRecordsPerTransfer = kTransferSize / kRecordSize;
-
-// Whether two byte ranges share a byte: an empty range shares none.
-bool Overlaps(std::uint64_t begin, std::uint64_t end, std::uint64_t other_begin,
-              std::uint64_t other_end) {
-  return begin < end && other_begin < other_end && begin < other_end && other_begin < end;
-}
 
 // The bytes of [position, position + n), a part of the directory's slots from
 // a deleted record on, once every record after it has moved one slot lower
@@ -225,7 +220,7 @@ int Archive::Add(const char* path, const char* name, bool replace) {
     target = i;  // the last match is replaced
   }
   std::uint64_t bytes = 0;
-  if (!source.Size(&bytes) || SectorsFor(bytes) > kMaxSectors) return TORVANE_IO_ERROR;
+  if (!source.Size(&bytes)) return TORVANE_IO_ERROR;
 
   return target == kNotFound ? AddEntry(source, bytes, name, length)
                              : ReplaceEntry(source, bytes, target, name, length);
@@ -236,22 +231,21 @@ int Archive::Add(const char* path, const char* name, bool replace) {
 // then the writes; then FinishChange.
 int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target, const char* name,
                           std::size_t length) {
-  std::uint64_t position = directory_[target].DataBegin();
-  const bool in_place = FitsInPlace(target, bytes);
-  if (!in_place && !AppendPosition(DirectoryEnd(directory_.size()), &position)) {
-    return TORVANE_IO_ERROR;
-  }
+  const ChangePlan plan = PlanReplacement(directory_, length_, target, bytes);
+  if (!plan.ready()) return TORVANE_IO_ERROR;
+  const std::uint64_t position = plan.position;
   const Entry record = MakeEntry(static_cast<std::uint32_t>(position / kSectorSize),
                                  static_cast<std::uint32_t>(SectorsFor(bytes)), name, length);
   Ranges overwritten(length_);
   ChangeBytes change;
-  if (in_place) overwritten.Add(position, AlignToSector(bytes));
+  if (plan.in_place) overwritten.Add(position, AlignToSector(bytes));
   change.Copy(source, bytes, position);
   overwritten.Add(SlotPosition(target), kRecordSize);
   change.PutRecord(target, record);
   change.Done();
-  const std::uint64_t new_length = std::max(length_, position + AlignToSector(bytes));
-  if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
+  if (!journal_.Begin(file_, length_, plan.new_length, overwritten, change)) {
+    return TORVANE_IO_ERROR;
+  }
 
   const bool written = FillTo(position) && CopyIn(source, bytes, position) &&
                        WriteRecord(target, record) && MeasureLength();
@@ -260,15 +254,13 @@ int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target,
 }
 
 int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::size_t length) {
-  const std::uint64_t count = directory_.size();
-  if (count >= kMaxCount) return TORVANE_IO_ERROR;
-  // The new record goes into the slot just past the directory. Every entry whose
-  // data begins no later than that slot's end is moved to the archive's end;
-  // first make sure each of them can be read whole.
-  const std::uint64_t new_end = DirectoryEnd(count + 1);
-  std::uint64_t position = 0;
-  if (!AppendPosition(new_end, &position)) return TORVANE_IO_ERROR;
-  const Entry record = MakeEntry(static_cast<std::uint32_t>(position / kSectorSize),
+  // The new record goes into the slot just past the directory; every entry in
+  // the way of the grown directory moves to the archive's end, and must be
+  // readable whole. All of that is settled before anything is written.
+  const ChangePlan plan = PlanAddition(directory_, length_, bytes);
+  if (!plan.ready()) return TORVANE_IO_ERROR;
+  const std::size_t count = directory_.size();
+  const Entry record = MakeEntry(static_cast<std::uint32_t>(plan.position / kSectorSize),
                                  static_cast<std::uint32_t>(SectorsFor(bytes)), name, length);
   Ranges overwritten(length_);
   ChangeBytes change;
@@ -276,27 +268,21 @@ int Archive::AddEntry(File& source, std::uint64_t bytes, const char* name, std::
   change.PutWord(kCountOffset, static_cast<std::uint32_t>(count + 1));
   overwritten.Add(SlotPosition(count), kRecordSize);
   change.PutRecord(count, record);
-  // Where each moved entry will go, as MoveToEnd finds it: at the end as it
-  // grows, whole sectors after the new data.
-  std::uint64_t new_length = position + AlignToSector(bytes);
-  for (std::size_t i = 0; i < count; ++i) {
-    if (!InTheWay(i, new_end)) continue;
-    if (!InsideArchive(directory_[i])) return TORVANE_IO_ERROR;
-    const std::uint64_t moved_to = AlignToSector(new_length);
-    if (moved_to / kSectorSize > kMaxSectors) return TORVANE_IO_ERROR;
-    overwritten.Add(SlotPosition(i), 4);  // its offset field
-    change.PutWord(SlotPosition(i), static_cast<std::uint32_t>(moved_to / kSectorSize));
-    new_length = moved_to + std::uint64_t{directory_[i].size} * kSectorSize;
+  for (const EntryMove& move : plan.moves) {
+    overwritten.Add(SlotPosition(move.index), 4);  // its offset field
+    change.PutWord(SlotPosition(move.index), static_cast<std::uint32_t>(move.to / kSectorSize));
   }
   change.Done();
   // The directory is read again after the writes: its room is taken now, so
   // that no allocation can fail between the writes and the rollback.
   directory_.reserve(count + 1);
-  if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
+  if (!journal_.Begin(file_, length_, plan.new_length, overwritten, change)) {
+    return TORVANE_IO_ERROR;
+  }
 
-  bool written = FillTo(position) && CopyIn(source, bytes, position) && MeasureLength();
-  for (std::size_t i = 0; written && i < count; ++i) {
-    if (InTheWay(i, new_end)) written = MoveToEnd(i, new_end);
+  bool written = FillTo(plan.position) && CopyIn(source, bytes, plan.position) && MeasureLength();
+  for (const EntryMove& move : plan.moves) {
+    written = written && MoveToEnd(move.index, move.to);
   }
   written = written && WriteRecord(count, record) && WriteCount(count + 1) &&
             ReadDirectory(count + 1, false);
@@ -342,7 +328,7 @@ int Archive::Extract(const char* name, const char* path) {
   if (index == kNotFound) return TORVANE_OK;
   const Entry& entry = directory_[index];
   // An entry whose sectors run past the archive's end cannot be extracted whole.
-  if (!InsideArchive(entry)) return TORVANE_IO_ERROR;
+  if (!InsideArchive(entry, length_)) return TORVANE_IO_ERROR;
   // Neither the archive nor its journal is a place for an output: the next
   // open would take the file for a journal and roll it back.
   if (path == nullptr || NamesArchiveOrJournal(path)) return TORVANE_CANNOT_OPEN;
@@ -381,38 +367,6 @@ std::size_t Archive::FindFirst(const char* name) const {
     if (directory_[i].NameEquals(name, length)) return i;
   }
   return kNotFound;
-}
-
-// An empty entry reads nothing, wherever its offset points.
-bool Archive::InsideArchive(const Entry& entry) const {
-  return entry.size == 0 || entry.DataEnd() <= length_;
-}
-
-// In place only when the allotment holds the file and the sectors to be written
-// hold neither the header and directory nor any other entry's data: archives
-// from elsewhere may carry sizes that overlap neighbours or offsets inside the
-// directory. Nor past the archive's end: a record pointing far beyond it would
-// otherwise make the file that large.
-bool Archive::FitsInPlace(std::size_t target, std::uint64_t bytes) const {
-  const Entry& entry = directory_[target];
-  if (std::uint64_t{entry.size} * kSectorSize < bytes) return false;
-  const std::uint64_t begin = entry.DataBegin();
-  const std::uint64_t end = begin + AlignToSector(bytes);
-  if (begin == end) return true;
-  if (end > AlignToSector(length_)) return false;
-  if (Overlaps(begin, end, 0, DirectoryEnd(directory_.size()))) return false;
-  for (std::size_t i = 0; i < directory_.size(); ++i) {
-    const Entry& other = directory_[i];
-    if (i != target && Overlaps(begin, end, other.DataBegin(), other.DataEnd())) return false;
-  }
-  return true;
-}
-
-bool Archive::AppendPosition(std::uint64_t directory_end, std::uint64_t* position) const {
-  const std::uint64_t at = std::max(AlignToSector(length_), AlignToSector(directory_end));
-  if (at / kSectorSize > kMaxSectors) return false;
-  *position = at;
-  return true;
 }
 
 bool Archive::FillTo(std::uint64_t position) {
@@ -488,12 +442,10 @@ bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position) 
   return true;
 }
 
-bool Archive::MoveToEnd(std::size_t index, std::uint64_t directory_end) {
-  std::uint64_t position = 0;
+bool Archive::MoveToEnd(std::size_t index, std::uint64_t position) {
   Entry& entry = directory_[index];
-  if (!AppendPosition(directory_end, &position) || !FillTo(position) ||
-      !CopyFromArchive(entry.DataBegin(), file_, position,
-                       std::uint64_t{entry.size} * kSectorSize)) {
+  if (!FillTo(position) || !CopyFromArchive(entry.DataBegin(), file_, position,
+                                            std::uint64_t{entry.size} * kSectorSize)) {
     return false;
   }
   unsigned char field[4];

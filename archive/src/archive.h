@@ -73,18 +73,6 @@ class Archive {
   // the path spells it.
   bool NamesArchiveOrJournal(const char* path) const;
   std::size_t FindFirst(const char* name) const;
-  std::uint64_t DirectoryEnd(std::uint64_t count) const { return img::SlotPosition(count); }
-  bool InsideArchive(const Entry& entry) const;
-  bool FitsInPlace(std::size_t target, std::uint64_t bytes) const;
-  // Whether the data of entry i is in the way of a directory that grows to
-  // new_end, and must move to the archive's end.
-  bool InTheWay(std::size_t i, std::uint64_t new_end) const {
-    return directory_[i].DataBegin() <= new_end;
-  }
-  // Where appended data begins: at the archive's end rounded up to a sector,
-  // never before directory_end. False when that is past the last sector
-  // number the format can hold.
-  bool AppendPosition(std::uint64_t directory_end, std::uint64_t* position) const;
   // Zero-fills from the archive's end up to position.
   bool FillTo(std::uint64_t position);
 
@@ -100,7 +88,9 @@ class Archive {
   bool WriteZeros(std::uint64_t from, std::uint64_t to);
   bool ShiftRecordsDown(std::size_t index);
   bool CopyIn(File& source, std::uint64_t bytes, std::uint64_t position);
-  bool MoveToEnd(std::size_t index, std::uint64_t directory_end);
+  // Copies entry index's data to position, at or past the end, and points
+  // its record there.
+  bool MoveToEnd(std::size_t index, std::uint64_t position);
   bool CopyFromArchive(std::uint64_t from, File& target, std::uint64_t to, std::uint64_t bytes);
 
   class CompactReporter;

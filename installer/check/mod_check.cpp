@@ -78,6 +78,13 @@ std::string NameOfFile(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// Whether the game finds the file's entry by the name a data line gives it:
+// the name without its extension, compared as the game compares entry names.
+bool NamesFile(const std::string& lineName, const std::string& path) {
+  const std::string name = NameOfFile(path);
+  return img::SameNameToGame(lineName.data(), lineName.size(), name.data(), name.size());
+}
+
 bool HasExtension(const std::string& path, const char* extension) {
   const std::string lower = AsciiLowerCase(path);
   const std::size_t length = std::char_traits<char>::length(extension);
@@ -149,12 +156,12 @@ void CheckIdeLine(const TInstallFields& fields, const std::vector<std::string>& 
     }
   }
   if (ide.size() > 1 && IsInstalledFile(fields.DFF, fields.DFFNotFound) &&
-      !EqualIgnoringCase(ide[1], NameOfFile(fields.DFF))) {
+      !NamesFile(ide[1], fields.DFF)) {
     Add(findings, Severity::kError, "ide-model-name", file,
         msg::IdeModelName(ide[1], img::EntryNameOf(fields.DFF)));
   }
   if (ide.size() > 2 && IsInstalledFile(fields.TXD, fields.TXDNotFound) &&
-      !EqualIgnoringCase(ide[2], NameOfFile(fields.TXD))) {
+      !NamesFile(ide[2], fields.TXD)) {
     Add(findings, Severity::kError, "ide-txd-name", file,
         msg::IdeTxdName(ide[2], img::EntryNameOf(fields.TXD)));
   }
@@ -219,7 +226,8 @@ void CheckEntryName(const std::string& path, Findings& findings) {
   if (!img::FitsNameField(name.size())) {
     Add(findings, Severity::kError, "entry-name", path,
         msg::EntryNameTooLong(name, img::kMaxNameLength));
-  } else if (name.empty() || !std::all_of(name.begin(), name.end(), IsEntryNameCharacter)) {
+  } else if (!img::CanBeEntryName(name.size()) ||
+             !std::all_of(name.begin(), name.end(), IsEntryNameCharacter)) {
     Add(findings, Severity::kError, "entry-name", path, msg::EntryNameCharacters(name));
   }
 }
@@ -315,16 +323,28 @@ void CheckEntryNames(const TInstallFields& fields, Findings& findings) {
   for (const std::string& path : InstalledPaths(fields)) CheckEntryName(path, findings);
 }
 
+namespace {
+
+// Names in the order under which those the game takes for one are equal.
+struct NameAsGameLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return img::CompareNamesAsGame(a.data(), a.size(), b.data(), b.size()) < 0;
+  }
+};
+
+}  // namespace
+
 void CheckArchiveDirectory(const std::string& archivePath, const std::vector<std::string>& names,
                            Findings& findings) {
-  std::map<std::string, std::vector<std::string>> spellings;  // lower-case name -> entries
-  for (const std::string& name : names) spellings[AsciiLowerCase(name)];
+  // Each name the install puts in -> the entries the game takes for it.
+  std::map<std::string, std::vector<std::string>, NameAsGameLess> spellings;
+  for (const std::string& name : names) spellings[name];
   for (const img::Entry& entry : ReadArchiveDirectory(archivePath)) {
     const std::string name(reinterpret_cast<const char*>(entry.name), entry.NameLength());
-    const auto found = spellings.find(AsciiLowerCase(name));
+    const auto found = spellings.find(name);
     if (found != spellings.end()) found->second.push_back(name);
   }
-  for (const auto& [lower, entries] : spellings) {
+  for (const auto& [name, entries] : spellings) {
     if (entries.size() > 1) {
       Add(findings, Severity::kError, "case-duplicate", archivePath,
           msg::CaseDuplicate(FullPath(archivePath), entries[0], entries[1]));

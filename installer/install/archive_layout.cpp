@@ -3,6 +3,7 @@
 #include "entry_name.h"
 #include "error.h"
 #include "file_system.h"
+#include "img_change.h"
 #include "img_directory.h"
 #include "install_messages.h"
 #include "text_encoding.h"
@@ -67,29 +68,87 @@ std::string StoredEntryName(const ArchiveLayout& layout, const std::string& name
   return std::string(reinterpret_cast<const char*>(entry->name), entry->NameLength());
 }
 
-void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archivePath,
-                         const std::vector<std::string>& names) {
-  if (!layout.known) return;
-  std::uint64_t added = 0;
+std::vector<std::string> NamesAsTheGameFinds(const ArchiveLayout& layout,
+                                             const std::vector<std::string>& names) {
+  std::vector<std::string> found;
   for (const std::string& name : names) {
+    std::string stored = StoredEntryName(layout, name);
+    for (const std::string& earlier : found) {
+      if (img::SameNameToGame(earlier.data(), earlier.size(), stored.data(), stored.size())) {
+        stored = earlier;
+        break;
+      }
+    }
+    found.push_back(stored);
+  }
+  return found;
+}
+
+namespace {
+
+void CheckNamedOnce(const ArchiveLayout& layout, const std::string& archivePath,
+                    const std::vector<ArchiveChange>& changes) {
+  for (const ArchiveChange& change : changes) {
     const img::Entry* entry = nullptr;
-    const std::size_t count = Occurrences(layout, name, &entry);
-    if (count > 1) {
+    if (Occurrences(layout, change.name, &entry) > 1) {
       throw Error(msg::kArchiveEntryTwice + FullPath(archivePath) + msg::kArchiveEntryTwiceEntry +
-                  name + msg::kArchiveEntryTwiceTail);
-    }
-    if (count == 0) ++added;
-    if (count == 1 && entry->DataEnd() > layout.length) ThrowDamaged(archivePath, *entry);
-  }
-  if (added == 0) return;
-  // Each added record takes the slot past the directory; entries whose data
-  // begins there are moved to the archive's end, and must be read whole.
-  const std::uint64_t directoryEnd = img::SlotPosition(layout.entries.size() + added);
-  for (const img::Entry& entry : layout.entries) {
-    if (entry.DataBegin() <= directoryEnd && entry.DataEnd() > layout.length) {
-      ThrowDamaged(archivePath, entry);
+                  change.name + msg::kArchiveEntryTwiceTail);
     }
   }
+}
+
+// The last entry of exactly that name, as Torvane picks the one to replace.
+std::size_t LastNamed(const std::vector<img::Entry>& directory, const std::string& name) {
+  std::size_t found = directory.size();
+  for (std::size_t i = 0; i < directory.size(); ++i) {
+    if (directory[i].NameEquals(name.data(), name.size())) found = i;
+  }
+  return found;
+}
+
+// Plays the changes over the directory in memory with Torvane's own rules.
+// The entries present before the first change are copied into the record
+// before any change, so each of them must be readable whole then.
+void CheckTakesInOrder(const ArchiveLayout& layout, const std::string& archivePath,
+                       const std::vector<ArchiveChange>& changes,
+                       const std::vector<std::string>& names) {
+  std::vector<img::Entry> directory = layout.entries;
+  std::uint64_t length = layout.length;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    const std::string& name = names[i];
+    const std::size_t target = LastNamed(directory, name);
+    const bool replacing = target < directory.size();
+    if (target < layout.entries.size() &&
+        !img::InsideArchive(layout.entries[target], layout.length)) {
+      ThrowDamaged(archivePath, layout.entries[target]);
+    }
+    const img::ChangePlan plan =
+        replacing ? img::PlanReplacement(directory, length, target, changes[i].bytes)
+                  : img::PlanAddition(directory, length, changes[i].bytes);
+    if (plan.verdict == img::ChangePlan::Verdict::kUnreadable) {
+      ThrowDamaged(archivePath, directory[plan.blocking]);
+    }
+    if (!plan.ready()) throw Error(msg::kArchiveWriteFailed);
+    const img::Entry record = img::MakeEntry(
+        static_cast<std::uint32_t>(plan.position / img::kSectorSize),
+        static_cast<std::uint32_t>(img::SectorsFor(changes[i].bytes)), name.data(), name.size());
+    if (replacing) {
+      img::ApplyReplacement(plan, target, record, directory, length);
+    } else {
+      img::ApplyAddition(plan, record, directory, length);
+    }
+  }
+}
+
+}  // namespace
+
+void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archivePath,
+                         const std::vector<ArchiveChange>& changes) {
+  if (!layout.known) return;
+  CheckNamedOnce(layout, archivePath, changes);
+  std::vector<std::string> names;
+  for (const ArchiveChange& change : changes) names.push_back(change.name);
+  CheckTakesInOrder(layout, archivePath, changes, NamesAsTheGameFinds(layout, names));
 }
 
 }  // namespace wrenfield

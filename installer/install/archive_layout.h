@@ -21,14 +21,22 @@ ArchiveLayout ReadArchiveLayout(const std::string& archivePath);
 // "IMG-архив '<path>' повреждён: данные записи '<name>' выходят за конец файла"
 std::string DamagedEntryMessage(const std::string& archivePath, const std::string& name);
 
+// A file the installation puts into the archive: its entry name as the mod
+// names it, and its size.
+struct ArchiveChange {
+  std::string name;
+  std::uint64_t bytes = 0;
+};
+
 // Raises Error naming the archive and the entry when one of the names occurs
 // more than once, letter case aside as the game finds entries (which of them a
 // replacement would take, and which the game uses, is unclear), when an
-// entry to be replaced has data past the archive's end (its old bytes could
-// not be kept), or when adding the names not present would have to move an
-// entry whose data runs past the end. An unknown layout passes.
+// entry to be replaced cannot be read whole (its old bytes could not be kept),
+// or when Torvane would refuse one of the changes, taken in order under the
+// names the game finds (NamesAsTheGameFinds): an addition that would have to
+// move an entry running past the end. An unknown layout passes.
 void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archivePath,
-                         const std::vector<std::string>& names);
+                         const std::vector<ArchiveChange>& changes);
 
 // The name of the entry the game finds for `name`: the stored name of the entry
 // that differs from it only in the letter case of ASCII letters, or `name`
@@ -36,5 +44,10 @@ void CheckArchiveChanges(const ArchiveLayout& layout, const std::string& archive
 // name to the library, whose matching is exact, makes a file replace the entry
 // the game uses instead of adding one it never sees.
 std::string StoredEntryName(const ArchiveLayout& layout, const std::string& name);
+
+// Each name as StoredEntryName gives it, except that names the game takes for
+// an earlier one's become that one's: such files go into one entry.
+std::vector<std::string> NamesAsTheGameFinds(const ArchiveLayout& layout,
+                                             const std::vector<std::string>& names);
 
 }  // namespace wrenfield

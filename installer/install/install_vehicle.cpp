@@ -34,12 +34,8 @@ ModFile ModFileOf(const std::string& path) {
   return file;
 }
 
-bool CanBeEntryName(const std::string& name) {
-  return !name.empty() && img::FitsNameField(name.size());
-}
-
 bool ArchiveCanTake(const ModFile& file) {
-  return CanBeEntryName(file.entryName) && CanOpenExclusively(file.path);
+  return img::CanBeEntryName(file.entryName.size()) && CanOpenExclusively(file.path);
 }
 
 // A model or texture file that exists, can be stored under its own name and
@@ -61,7 +57,7 @@ std::vector<ModFile> AcceptableAdditionalFiles(const std::vector<TAdvItem>& item
   for (const TAdvItem& item : items) {
     if (!item.checked || !FileExists(item.path)) continue;
     ModFile file = ModFileOf(item.path);
-    if (!CanBeEntryName(file.entryName)) {
+    if (!img::CanBeEntryName(file.entryName.size())) {
       throw Error(msg::kAdditionalNameUnfit + PathAsText(file.path) +
                   msg::kAdditionalNameUnfitTail);
     }
@@ -74,17 +70,22 @@ std::vector<ModFile> AcceptableAdditionalFiles(const std::vector<TAdvItem>& item
 // it replaces that entry; files whose names the game takes for one go into one
 // entry, under the first one's name.
 void NameAsTheGameFinds(const ArchiveLayout& layout, std::vector<ModFile>& files) {
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    std::string& name = files[i].entryName;
-    name = StoredEntryName(layout, name);
-    for (std::size_t j = 0; j < i; ++j) {
-      const std::string& earlier = files[j].entryName;
-      if (img::SameNameToGame(earlier.data(), earlier.size(), name.data(), name.size())) {
-        name = earlier;
-        break;
-      }
-    }
+  std::vector<std::string> names;
+  for (const ModFile& file : files) names.push_back(file.entryName);
+  names = NamesAsTheGameFinds(layout, names);
+  for (std::size_t i = 0; i < files.size(); ++i) files[i].entryName = names[i];
+}
+
+// The files as the archive will take them: a size that cannot be read counts
+// as none, and Torvane reports it when it takes the file.
+std::vector<ArchiveChange> ArchiveChangesOf(const std::vector<ModFile>& files) {
+  std::vector<ArchiveChange> changes;
+  for (const ModFile& file : files) {
+    ArchiveChange change{file.entryName, 0};
+    if (!FileSize(file.path, change.bytes)) change.bytes = 0;
+    changes.push_back(change);
   }
+  return changes;
 }
 
 // The handling line is found by the replaced vehicle's identifier; the field
@@ -196,9 +197,7 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
       CheckedModFile(fields.TXD, msg::kTextureNotFound, msg::kTextureReplaceFailed)};
   for (ModFile& file : AcceptableAdditionalFiles(fields.Adv)) files.push_back(file);
   for (const auto& patch : patches) CheckReplaceable(patch.path);
-  std::vector<std::string> names;
-  for (const ModFile& file : files) names.push_back(file.entryName);
-  CheckArchiveChanges(layout, archive.path(), names);
+  CheckArchiveChanges(layout, archive.path(), ArchiveChangesOf(files));
   NameAsTheGameFinds(layout, files);
 
   InstallRecord header;
@@ -220,17 +219,20 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
   }
 }
 
-// Puts right whatever an interrupted installation or undo left. When that
-// changed the archive, it is opened again and its directory read afresh.
-void RecoverBeforeInstall(ArchiveSession& archive, ArchiveLayout& layout,
-                          const std::string& gameDir, InstallProgress& progress) {
+// Puts right whatever an interrupted installation or undo left, then reads
+// the archive's directory: only after IMGOpen has dealt with a journal left
+// by an interrupted change, which it rolls back or sets aside, and after the
+// recovery, is the directory the one the changes will meet. Torvane holds the
+// file without sharing, so it is closed for the reading and opened again.
+ArchiveLayout RecoverAndReadLayout(ArchiveSession& archive, const std::string& gameDir,
+                                   InstallProgress& progress) {
   std::vector<std::string> recovered;
   RecoverHeld(archive, gameDir, recovered);
   for (const std::string& message : recovered) progress.Recovered(message);
-  if (recovered.empty()) return;
   archive.Close();
-  layout = ReadArchiveLayout(ArchivePath(gameDir));
+  ArchiveLayout layout = ReadArchiveLayout(ArchivePath(gameDir));
   if (!archive.Reopen()) throw Error(msg::kArchiveOpenFailed);
+  return layout;
 }
 
 }  // namespace
@@ -245,13 +247,11 @@ void InstallVehicleFrom(const std::string& gameDir, const TInstallFields& fields
                         const std::string& origin) {
   if (gameDir.empty()) throw Error(msg::kNoGameFolder);
   const std::string path = ArchivePath(gameDir);
-  // Read before Torvane holds the file, which it does without sharing.
-  ArchiveLayout layout = ReadArchiveLayout(path);
   ArchiveSession archive;
   if (!archive.Open(path)) throw Error(msg::kArchiveOpenFailed);
   try {
     progress.ArchiveOpened();
-    RecoverBeforeInstall(archive, layout, gameDir, progress);
+    const ArchiveLayout layout = RecoverAndReadLayout(archive, gameDir, progress);
     InstallIntoArchive(archive, layout, gameDir, fields, replacedHandlingId, origin);
     archive.Close();
     progress.Installed();

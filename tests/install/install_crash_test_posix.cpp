@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "archive_image.h"
+#include "archive_layout.h"
 #include "child_process_posix.h"
 #include "error.h"
+#include "file_system.h"
 #include "install_undo.h"
 #include "interruption_support.h"
+#include "torvane.h"
 
 namespace wrenfield {
 namespace {
@@ -84,6 +88,44 @@ void ExpectKillsRecovered(Work work) {
 TEST(InstallKilled, AtEveryCallOfEitherFileLayer) { ExpectKillsRecovered(Work::kInstall); }
 
 TEST(UndoKilled, AtEveryCallOfEitherFileLayer) { ExpectKillsRecovered(Work::kUndo); }
+
+// A directory of 62 records ends just before the first data sector; z.dff
+// begins there and runs far past the archive's end. An `img add` of a large
+// file, killed once its data is written (past where z.dff ends) and before
+// the count is, leaves a journal and a longer file in which z.dff looks whole.
+// The installation's two additions push the directory into z.dff's sector:
+// only the archive rolled back shows that the second would have to move an
+// entry it cannot read, and the installation refuses before changing anything.
+TEST(InstallAfterKilledArchiveChange, ChecksTheArchiveAsTheJournalLeavesIt) {
+  const auto fresh = FreshDemo();
+  DemoInstall& demo = *fresh;
+  std::vector<Record> records;
+  for (int i = 0; i < 61; ++i) records.push_back({0, 0, "e" + std::to_string(i) + ".dff"});
+  records.push_back({1, 100, "z.dff"});
+  Bytes image = BuildArchive(records);
+  image.resize(img::kSectorSize);
+  const std::string large = demo.dir.Write("large.dff", Pattern(300 * img::kSectorSize, 3));
+  const std::string archive = demo.archive();
+  const std::string journal = archive + "-journal";
+  bool interrupted = false;
+  for (unsigned long n = 1; !interrupted; ++n) {
+    WriteAll(archive, image);
+    const int end = RunInChild([&] {
+      ArmHook(n, KillSelf);  // only the library writes here
+      if (IMGOpen(archive.c_str()) != TORVANE_OK) return 1;
+      return IMGAddFile(large.c_str(), "large.dff", 1) == TORVANE_OK ? 0 : 1;
+    });
+    ASSERT_EQ(end, -SIGKILL) << "the change ran to its end before the state looked for";
+    const Bytes left = ReadAll(archive);
+    interrupted = Exists(journal) && CountOf(left) == 62 && left.size() > 101 * img::kSectorSize;
+  }
+  WriteAll(JoinPath(demo.mod, "newcar.dff"), "part");
+  demo.fields.DFF = JoinPath(demo.mod, "newcar.dff");
+  RecordingProgress progress;
+  EXPECT_EQ(Install(demo, progress), DamagedEntryMessage(archive, "z.dff"));
+  EXPECT_TRUE(ReadAll(archive) == image);  // rolled back, and nothing written since
+  EXPECT_FALSE(Exists(journal));
+}
 
 }  // namespace
 }  // namespace wrenfield
