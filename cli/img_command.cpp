@@ -13,6 +13,7 @@
 #include "entry_name.h"
 #include "img_check.h"
 #include "img_compact.h"
+#include "journal_names.h"
 #include "torvane.h"
 
 namespace wrenfield::cli {
@@ -201,10 +202,13 @@ bool ReportJournal(const std::string& where, torvane::Journal::Found journal) {
 // One line for each journal an open set aside beside the archive; how many.
 std::size_t ReportSetAside(const std::string& journal) {
   std::size_t found = 0;
-  for (unsigned n = 1;; ++n) {
-    const std::string stale = torvane::Journal::StalePathFor(journal, n);
+  for (unsigned n = 1; n <= img::kMaxStale; ++n) {
+    const std::string stale = img::StalePathFor(journal, n);
     std::error_code error;
-    if (!std::filesystem::exists(stale, error)) break;
+    // As the library looks: a link there is not followed, and is no journal.
+    const std::filesystem::file_type type = std::filesystem::symlink_status(stale, error).type();
+    if (error || type == std::filesystem::file_type::not_found) break;
+    if (type != std::filesystem::file_type::regular) continue;
     std::printf(
         "%s: the record of an interrupted change that did not match the archive, set "
         "aside\n",

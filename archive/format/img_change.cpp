@@ -79,7 +79,12 @@ ChangePlan PlanReplacement(const std::vector<Entry>& directory, std::uint64_t le
   if (!plan.in_place && !AppendPosition(length, SlotPosition(directory.size()), &plan.position)) {
     return Refused(Verdict::kFull);
   }
-  plan.new_length = std::max(length, plan.position + AlignToSector(bytes));
+  // The record's slot may end past the file's end (a directory the file cuts
+  // short): writing it lengthens the file.
+  // An empty file in place writes no data, wherever its entry lies.
+  const std::uint64_t data_end =
+      plan.in_place && bytes == 0 ? 0 : plan.position + AlignToSector(bytes);
+  plan.new_length = std::max({length, data_end, SlotPosition(target + 1)});
   return plan;
 }
 

@@ -247,7 +247,10 @@ int Archive::ReplaceEntry(File& source, std::uint64_t bytes, std::size_t target,
     return TORVANE_IO_ERROR;
   }
 
-  const bool written = FillTo(position) && CopyIn(source, bytes, position) &&
+  // Nothing of an empty file lands in place: its entry's place, however far
+  // past the end, is not filled up to.
+  const bool fill = !(plan.in_place && bytes == 0);
+  const bool written = (!fill || FillTo(position)) && CopyIn(source, bytes, position) &&
                        WriteRecord(target, record) && MeasureLength();
   if (written) directory_[target] = record;
   return FinishChange(written);
@@ -302,7 +305,10 @@ int Archive::Delete(const char* name) {
   overwritten.Add(SlotPosition(index), SlotPosition(count) - SlotPosition(index));
   change.Shift(directory_, index);
   change.Done();
-  if (!journal_.Begin(file_, length_, length_, overwritten, change)) return TORVANE_IO_ERROR;
+  // The directory may end past the file's end (IMGOpen accepts one the file
+  // cuts short): rewriting its slots lengthens the file.
+  const std::uint64_t new_length = std::max(length_, SlotPosition(count));
+  if (!journal_.Begin(file_, length_, new_length, overwritten, change)) return TORVANE_IO_ERROR;
   const bool written = ShiftRecordsDown(index) && WriteCount(count - 1) &&
                        ReadDirectory(count - 1, false) && MeasureLength();
   const int status = FinishChange(written);
@@ -423,7 +429,8 @@ bool Archive::ShiftRecordsDown(std::size_t index) {
 }
 
 // Copies the first `bytes` bytes of source to `position`, the last sector
-// padded with zero bytes. A source that ends early fails: the change's
+// padded with zero bytes. A source that ends early, or that no longer holds
+// what the journal was told (it was read once for it), fails: the change's
 // journal holds what the whole file was to leave.
 bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position) {
   const std::uint64_t end = position + AlignToSector(bytes);
@@ -436,7 +443,7 @@ bool Archive::CopyIn(File& source, std::uint64_t bytes, std::uint64_t position) 
     std::size_t got = 0;
     if (!source.ReadAt(read, g_transfer, want, &got) || got != want) return false;
     std::memset(g_transfer + want, 0, n - want);
-    if (!file_.WriteAt(at, g_transfer, n)) return false;
+    if (!journal_.Expects(at, g_transfer, n) || !file_.WriteAt(at, g_transfer, n)) return false;
     at = to;
   }
   return true;

@@ -202,12 +202,21 @@ bool SameName(const std::string& a, const std::string& b) { return a == b; }
 
 // RENAME_NOREPLACE where the system has it; elsewhere a second name for the
 // file, then the first removed: either way an existing file is never replaced.
+// The rename's fallback: never replaces `to`, which link refuses when it exists.
+static bool LinkThenUnlink(const char* from, const char* to) {
+  return ::link(from, to) == 0 && ::unlink(from) == 0;
+}
+
 bool RenameNoReplace(const char* from, const char* to) {
   if (FAULT_AT(kRename)) return false;
+  bool renamed = false;
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
-  const bool renamed = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
+  renamed = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
+  // Some file systems (and older kernels) know no RENAME_NOREPLACE: a hard
+  // link refuses an existing `to` just the same.
+  if (!renamed && (errno == EINVAL || errno == ENOSYS)) renamed = LinkThenUnlink(from, to);
 #else
-  const bool renamed = ::link(from, to) == 0 && ::unlink(from) == 0;
+  renamed = LinkThenUnlink(from, to);
 #endif
   return renamed && SyncFolderOf(to);
 }

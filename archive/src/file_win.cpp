@@ -176,7 +176,11 @@ bool IdOf(const char* path, FileId* id) {
 
 // The folder is asked by identity; a link as the last component is judged
 // by IdOf (what it leads to, when that exists), not followed here.
-bool LandingOf(const char* path, bool, FileId* folder, std::string* name) {
+bool LandingOf(const char* path, bool follow_last, FileId* folder, std::string* name) {
+  // Creating the file would follow a link (any reparse point) at the last
+  // component wherever it leads, even where nothing is yet: no landing is
+  // told for it, and the caller refuses such a path.
+  if (follow_last && KindOf(path) == PathKind::kLink) return false;
   const DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
   if (needed == 0) return false;
   std::string full(needed, '\0');

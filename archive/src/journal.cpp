@@ -14,6 +14,10 @@ constexpr unsigned char kMagic[8] = {'T', 'V', 'J', 'O', 'U', 'R', 'N', 'L'};
 constexpr unsigned char kVoidMagic[8] = {};
 constexpr std::uint32_t kVersion = 2;
 constexpr std::size_t kHeaderSize = 32;
+// Release 1.0.0 wrote version 1: no new length, no sums of the new bytes, each
+// range's original bytes in one run padded to a whole word.
+constexpr std::uint32_t kVersion1 = 1;
+constexpr std::size_t kHeaderSize1 = 24;
 constexpr std::size_t kRangeHeaderSize = 16;
 constexpr std::size_t kPieceSumSize = 8;
 constexpr std::size_t kTrailerSize = 8;
@@ -28,8 +32,6 @@ constexpr std::uint64_t kBlock = Journal::kBlockSize;
 constexpr std::size_t kChunkBlocks = 15;
 constexpr std::size_t kChunkSize = kChunkBlocks * kBlock;
 static_assert(kChunkBlocks * (kBlock + kPieceSumSize) <= kTransferSize, "a chunk fits");
-// How many journals set aside are looked for before giving up.
-constexpr unsigned kMaxStale = 1000;
 
 alignas(64) unsigned char g_old[kChunkSize];
 alignas(64) unsigned char g_new[kChunkSize];
@@ -118,6 +120,8 @@ class Writer {
 
   // Whether a write to the journal failed (rather than a read of what goes in it).
   bool failed() const { return failed_; }
+  // Where the next byte put goes in the journal.
+  std::uint64_t position() const { return written_ + used_; }
 
   // Writes what is buffered and the checksum of everything after it.
   bool Finish() {
@@ -195,9 +199,11 @@ enum class Verdict {
 };
 
 struct Header {
+  std::uint32_t version = 0;
   std::uint32_t ranges = 0;
   std::uint64_t old_length = 0;
-  std::uint64_t new_length = 0;
+  std::uint64_t new_length = 0;  // version 1 knows none: the old length
+  std::uint64_t ranges_end = 0;  // the end of the last range; 0 without any
 };
 
 Verdict ReadExactly(File& file, std::uint64_t pos, unsigned char* bytes, std::size_t n) {
@@ -206,28 +212,61 @@ Verdict ReadExactly(File& file, std::uint64_t pos, unsigned char* bytes, std::si
   return got == n ? Verdict::kValid : Verdict::kInvalid;
 }
 
+// Hands a version 1 range's original bytes, from journal position *pos on,
+// to visit a transfer buffer at a time (its words stay whole for the sum),
+// with no sum of new bytes.
+template <typename Visit>
+Verdict WalkRange1(File& journal, std::uint64_t end, std::uint64_t at, std::uint64_t length,
+                   std::uint64_t* pos, Checksum& sum, Visit&& visit) {
+  unsigned char* buffer = TransferBuffer();
+  const std::uint64_t padded = Padded(length);
+  if (padded > end - *pos) return Verdict::kInvalid;
+  for (std::uint64_t done = 0; done < padded;) {
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(padded - done, kTransferSize));
+    Verdict verdict = ReadExactly(journal, *pos, buffer, n);
+    if (verdict != Verdict::kValid) return verdict;
+    sum.Add(buffer, n);
+    const std::uint64_t data = std::min<std::uint64_t>(n, length - std::min(length, done));
+    if (data > 0) {
+      verdict = visit(at + done, buffer, static_cast<std::size_t>(data), nullptr);
+      if (verdict != Verdict::kValid) return verdict;
+    }
+    *pos += n;
+    done += n;
+  }
+  return Verdict::kValid;
+}
+
 // Reads a journal through the transfer buffer: checks its header, the layout of
 // its ranges and its checksum, and hands each block's piece of each range to
-// visit(position in the archive, original bytes, n, sum of the new bytes),
-// which returns kValid to go on. Nothing is allocated, whatever the journal claims.
+// visit(position in the archive, original bytes, n, sum of the new bytes;
+// version 1: longer pieces and no sum), which returns kValid to go on. Nothing
+// is allocated, whatever the journal claims.
 template <typename Visit>
 Verdict Walk(File& journal, Header* header, Visit&& visit) {
   unsigned char* buffer = TransferBuffer();
   std::uint64_t size = 0;
   if (!journal.Size(&size)) return Verdict::kIoError;
-  if (size < kHeaderSize + kTrailerSize || size % kWord != 0) return Verdict::kInvalid;
-  Verdict verdict = ReadExactly(journal, 0, buffer, kHeaderSize);
+  if (size < kHeaderSize1 + kTrailerSize || size % kWord != 0) return Verdict::kInvalid;
+  Verdict verdict = ReadExactly(journal, 0, buffer, kHeaderSize1);
   if (verdict != Verdict::kValid) return verdict;
   if (std::memcmp(buffer, kMagic, sizeof kMagic) != 0) return Verdict::kInvalid;
-  if (img::GetU32(buffer + 8) != kVersion) return Verdict::kOtherVersion;
+  header->version = img::GetU32(buffer + 8);
+  if (header->version != kVersion && header->version != kVersion1) return Verdict::kOtherVersion;
+  const std::size_t header_size = header->version == kVersion1 ? kHeaderSize1 : kHeaderSize;
+  if (size < header_size + kTrailerSize) return Verdict::kInvalid;
+  verdict = ReadExactly(journal, 0, buffer, header_size);
+  if (verdict != Verdict::kValid) return verdict;
   header->ranges = img::GetU32(buffer + 12);
   header->old_length = Load64(buffer + 16);
-  header->new_length = Load64(buffer + 24);
+  header->new_length = header->version == kVersion1 ? header->old_length : Load64(buffer + 24);
+  header->ranges_end = 0;
   Checksum sum;
-  sum.Add(buffer, kHeaderSize);
+  sum.Add(buffer, header_size);
 
   const std::uint64_t end = size - kTrailerSize;
-  std::uint64_t pos = kHeaderSize;
+  std::uint64_t pos = header_size;
   for (std::uint32_t i = 0; i < header->ranges; ++i) {
     if (end - pos < kRangeHeaderSize) return Verdict::kInvalid;
     verdict = ReadExactly(journal, pos, buffer, kRangeHeaderSize);
@@ -239,6 +278,12 @@ Verdict Walk(File& journal, Header* header, Visit&& visit) {
     // Each range lies within the archive's old length.
     if (length == 0 || at > header->old_length || length > header->old_length - at) {
       return Verdict::kInvalid;
+    }
+    header->ranges_end = std::max(header->ranges_end, at + length);
+    if (header->version == kVersion1) {
+      verdict = WalkRange1(journal, end, at, length, &pos, sum, visit);
+      if (verdict != Verdict::kValid) return verdict;
+      continue;
     }
     for (std::uint64_t piece = at; piece < at + length;) {
       const std::uint64_t piece_end = PieceEnd(piece, at + length);
@@ -268,19 +313,30 @@ Verdict Check(File& journal, Header* header) {
               });
 }
 
-// Whether the archive is the file a valid journal was written for, caught
-// somewhere in its change: kValid when it fits, kInvalid when it does not.
-Verdict Fits(File& journal, File& archive) {
-  Header header;
+// Whether the archive is the file a journal, checked and described by header,
+// was written for, caught somewhere in its change: kValid when it fits,
+// kInvalid when it does not. Its lengths decide first.
+Verdict Fits(File& journal, const Header& checked, File& archive) {
   std::uint64_t length = 0;
   if (!archive.Size(&length)) return Verdict::kIoError;
-  // The header is read again by the walk; its lengths decide first.
-  Verdict verdict = Check(journal, &header);
-  if (verdict != Verdict::kValid) return verdict == Verdict::kIoError ? verdict : Verdict::kInvalid;
-  if (length < std::min(header.old_length, header.new_length) ||
-      length > std::max(header.old_length, header.new_length)) {
+  // Release 1.0.0's changes only kept or grew the archive, and its journals
+  // hold no new bytes to compare: it rolled back whatever it found at least as
+  // long, and so does this.
+  if (checked.version == kVersion1) {
+    return length >= checked.old_length ? Verdict::kValid : Verdict::kInvalid;
+  }
+  if (length < std::min(checked.old_length, checked.new_length) ||
+      length > std::max(checked.old_length, checked.new_length)) {
     return Verdict::kInvalid;
   }
+  // Only a change that shrinks the archive leaves it shorter than its old
+  // length, and that change journals the tail it cuts off: an old length past
+  // both the archive and every range would have the rollback lengthen the file
+  // to whatever the journal claims.
+  if (checked.old_length > length && checked.old_length > checked.ranges_end) {
+    return Verdict::kInvalid;
+  }
+  Header header;
   return Walk(journal, &header,
               [&archive, length](std::uint64_t at, const unsigned char* old_bytes, std::size_t n,
                                  const unsigned char* new_sum) {
@@ -318,14 +374,12 @@ const std::vector<Ranges::Range>& Ranges::Merged() {
   return ranges_;
 }
 
-std::string Journal::StalePathFor(const std::string& journal_path, unsigned n) {
-  return n <= 1 ? journal_path + ".stale" : journal_path + ".stale." + std::to_string(n);
-}
-
 bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length,
                     Ranges& ranges, NewBytes& new_bytes) {
   voided_ = false;
   const std::vector<Ranges::Range>& list = ranges.Merged();
+  placed_.clear();
+  placed_.reserve(list.size());
   if (!Create()) return false;
   Writer writer(file_);
   unsigned char header[kHeaderSize];
@@ -336,6 +390,7 @@ bool Journal::Begin(File& archive, std::uint64_t old_length, std::uint64_t new_l
   Store64(header + 24, new_length);
   bool written = writer.Put(header, sizeof header);
   for (const Ranges::Range& range : list) {
+    placed_.push_back({range.position, range.length, writer.position()});
     written = written && PutRange(writer, archive, range, new_length, new_bytes);
   }
   // The folder too: a journal whose name a power cut takes away protects nothing.
@@ -377,6 +432,41 @@ bool Journal::Create() {
   return false;
 }
 
+bool Journal::Expects(std::uint64_t position, const unsigned char* bytes, std::size_t n) {
+  const std::uint64_t end = position + n;
+  for (const Placed& range : placed_) {
+    const std::uint64_t range_end = range.position + range.length;
+    if (range_end <= position || range.position >= end) continue;
+    // The pieces begin at the range's start, then at every block boundary.
+    std::uint64_t piece = std::max(range.position, position / kBlock * kBlock);
+    while (piece < range_end && piece < end) {
+      const std::uint64_t piece_end = PieceEnd(piece, range_end);
+      const bool whole = piece >= position && piece_end <= end;
+      if (whole && !PieceExpects(range, piece, piece_end, bytes + (piece - position))) {
+        return false;
+      }
+      piece = piece_end;
+    }
+  }
+  return true;
+}
+
+// The sum of one piece's new bytes lies before its original bytes: the first
+// piece right after the range's header, each later one a whole block further.
+bool Journal::PieceExpects(const Placed& range, std::uint64_t piece, std::uint64_t piece_end,
+                           const unsigned char* bytes) {
+  std::uint64_t at = range.offset + kRangeHeaderSize;
+  const std::uint64_t first_end = PieceEnd(range.position, range.position + range.length);
+  if (piece > range.position) {
+    at += kPieceSumSize + Padded(first_end - range.position) +
+          (piece - first_end) / kBlock * (kPieceSumSize + kBlock);
+  }
+  unsigned char sum[kPieceSumSize];
+  std::size_t got = 0;
+  return file_.ReadAt(at, sum, sizeof sum, &got) && got == sizeof sum &&
+         SumOf(bytes, static_cast<std::size_t>(piece_end - piece)).Matches(sum);
+}
+
 bool Journal::Commit() {
   if (!Void()) return false;
   Delete();
@@ -392,7 +482,7 @@ bool Journal::RollBack(File& archive) {
     return false;
   }
   voided_ = false;
-  if (!RestoreFrom(file_, archive)) {
+  if (!RestoreFrom(file_, archive, false)) {
     file_.Close();
     return false;
   }
@@ -429,7 +519,7 @@ bool Journal::Recover(File& archive) {
     case Verdict::kValid:
       break;
   }
-  switch (Fits(file_, archive)) {
+  switch (Fits(file_, header, archive)) {
     case Verdict::kValid:
       break;
     case Verdict::kInvalid:
@@ -439,7 +529,7 @@ bool Journal::Recover(File& archive) {
       file_.Close();
       return false;
   }
-  if (!RestoreFrom(file_, archive) || !Void()) {
+  if (!RestoreFrom(file_, archive, true) || !Void()) {
     file_.Close();
     return false;
   }
@@ -473,7 +563,7 @@ Journal::Found Journal::Inspect(File& archive) {
     case Verdict::kIoError:
       return Found::kUnreadable;
   }
-  switch (Fits(journal, archive)) {
+  switch (Fits(journal, header, archive)) {
     case Verdict::kValid:
       return Found::kRollBack;
     case Verdict::kInvalid:
@@ -489,16 +579,20 @@ Journal::Found Journal::Inspect(File& archive) {
 // record of some change.
 bool Journal::SetAside() {
   file_.Close();
-  for (unsigned n = 1; n <= kMaxStale; ++n) {
-    const std::string stale = StalePathFor(path_, n);
-    const PathKind kind = KindOf(stale.c_str());
-    if (kind == PathKind::kUnknown) return false;
-    if (kind != PathKind::kMissing) continue;
-    if (!RenameNoReplace(path_.c_str(), stale.c_str())) return false;
-    set_aside_ = stale;
-    return true;
-  }
-  return false;
+  const unsigned n = img::NextStale(path_, [](const std::string& stale) {
+    switch (KindOf(stale.c_str())) {
+      case PathKind::kMissing:
+        return 0;
+      case PathKind::kUnknown:
+        return -1;
+      default:
+        return 1;
+    }
+  });
+  const std::string stale = img::StalePathFor(path_, n);
+  if (n == 0 || !RenameNoReplace(path_.c_str(), stale.c_str())) return false;
+  set_aside_ = stale;
+  return true;
 }
 
 bool Journal::Void() {
@@ -516,9 +610,10 @@ bool Journal::Delete() {
 // Writes the original bytes back, cuts the archive to its old length (removing
 // whatever the change appended) and makes it durable. Doing it twice does no
 // harm: the bytes and the length are the same the second time.
-bool Journal::RestoreFrom(File& journal, File& archive) {
+bool Journal::RestoreFrom(File& journal, File& archive, bool checked) {
   Header header;
-  if (Check(journal, &header) != Verdict::kValid) return false;
+  // Nothing is written before the whole journal is known to be sound.
+  if (!checked && Check(journal, &header) != Verdict::kValid) return false;
   const Verdict restored =
       Walk(journal, &header,
            [&archive](std::uint64_t at, const unsigned char* bytes, std::size_t n,

@@ -39,6 +39,16 @@
 //
 // New bytes at or past the new length count as zero bytes, as do the
 // archive's bytes past its end when a block is compared.
+//
+// A journal is not applied either when its old length lies past both the
+// archive's length and the end of its last range: only a change that shrinks
+// the archive leaves it shorter, and that change journals the tail it cuts.
+// Release 1.0.0 wrote version 1: the same without the new length (offset 24
+// holds the first range) and with each range's original bytes in one run,
+// padded to a multiple of 8. Its changes only kept or grew the archive, and
+// it knew no sums to compare: such a journal is rolled back, as that release
+// did, onto an archive at least as long as its old length, and set aside
+// otherwise. A journal of any other version is set aside.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +57,7 @@
 #include <vector>
 
 #include "file.h"
+#include "journal_names.h"
 
 namespace torvane {
 
@@ -106,10 +117,9 @@ class Journal {
   };
 
   // The journal of the archive whose resolved path is given.
-  void SetArchivePath(const std::string& archive_path) { path_ = PathFor(archive_path); }
-  static std::string PathFor(const std::string& archive_path) { return archive_path + "-journal"; }
-  // Where the nth journal set aside goes (n from 1).
-  static std::string StalePathFor(const std::string& journal_path, unsigned n);
+  void SetArchivePath(const std::string& archive_path) {
+    path_ = img::JournalPathFor(archive_path);
+  }
   const std::string& path() const { return path_; }
 
   // Writes the journal of a change that takes the archive from old_length to
@@ -126,6 +136,14 @@ class Journal {
   // range, whose new bytes count as zero, and truncates last.
   bool Begin(File& archive, std::uint64_t old_length, std::uint64_t new_length, Ranges& ranges,
              NewBytes& new_bytes);
+  // Whether the n bytes a change is about to write at position are the new
+  // bytes Begin was told, for each block's piece of a range that the write
+  // covers whole (the sums are read back from the journal, so memory stays
+  // bounded). A source read twice, once for Begin and once for the write, may
+  // have changed in between: writing other bytes would leave blocks neither
+  // old nor new, which no later open could tell from another file. False
+  // then, or when the journal cannot be read; the change must fail.
+  bool Expects(std::uint64_t position, const unsigned char* bytes, std::size_t n);
   // The commit point: voids the journal durably, then deletes it (a journal
   // that cannot be deleted is void, and the next open deletes it). False when
   // the journal could not be voided: the change is not committed.
@@ -155,10 +173,22 @@ class Journal {
   bool Void();
   bool Delete();
   bool SetAside();
-  bool RestoreFrom(File& journal, File& archive);
+  // checked: the journal was just checked whole, and is not read once more for it.
+  bool RestoreFrom(File& journal, File& archive, bool checked);
+
+  // Where each range of the change under way lies, and where its pieces begin
+  // in the journal.
+  struct Placed {
+    std::uint64_t position;
+    std::uint64_t length;
+    std::uint64_t offset;
+  };
+  bool PieceExpects(const Placed& range, std::uint64_t piece, std::uint64_t piece_end,
+                    const unsigned char* bytes);
 
   std::string path_;
   File file_;
+  std::vector<Placed> placed_;
   bool voided_ = false;
   std::string failure_;
   std::string set_aside_;

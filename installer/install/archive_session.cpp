@@ -3,26 +3,31 @@
 #include <filesystem>
 #include <system_error>
 
+#include "journal_names.h"
 #include "torvane.h"
 
 namespace wrenfield {
 
 namespace {
 
-// The name under which IMGOpen would set aside a journal beside the archive
-// now: Torvane puts the journal beside the archive's resolved path and sets
-// one that does not match aside as "-journal.stale", then ".stale.2" and on,
-// never replacing one. Empty when the path cannot be resolved.
-std::string NextSetAsideName(const std::string& path) {
+namespace fs = std::filesystem;
+
+// 1 when anything stands at path (a link is not followed), 0 when nothing
+// does, -1 when the system would not say: as Torvane looks before it sets a
+// journal aside.
+int Taken(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-  if (error) return {};
-  const std::string journal = resolved.string() + "-journal";
-  for (unsigned n = 1; n <= 1000; ++n) {
-    const std::string name = n == 1 ? journal + ".stale" : journal + ".stale." + std::to_string(n);
-    if (!std::filesystem::exists(name, error) && !error) return name;
-  }
-  return {};
+  const fs::file_type type = fs::symlink_status(path, error).type();
+  if (type == fs::file_type::not_found) return 0;
+  return error ? -1 : 1;
+}
+
+// The journal of the archive at path, named as Torvane names it from the
+// archive's resolved path; empty when the path cannot be resolved.
+std::string JournalOf(const std::string& path) {
+  std::error_code error;
+  const fs::path resolved = fs::canonical(path, error);
+  return error ? std::string() : img::JournalPathFor(resolved.string());
 }
 
 }  // namespace
@@ -31,14 +36,19 @@ bool ArchiveSession::Open(const std::string& path) {
   Close();
   path_ = path;
   setAside_.clear();
-  const std::string next = NextSetAsideName(path);
+  // Torvane sets a journal aside at the first free place of the shared rule:
+  // the place free before the open and holding a file after it is that one.
+  const std::string journal = JournalOf(path);
+  const unsigned next = journal.empty() ? 0 : img::NextStale(journal, Taken);
   held_ = true;  // even a failed IMGOpen may leave the file held until IMGClose
   if (IMGOpen(path.c_str()) != TORVANE_OK) {
     Close();
     return false;
   }
+  if (next == 0) return true;
+  const std::string stale = img::StalePathFor(journal, next);
   std::error_code error;
-  if (!next.empty() && std::filesystem::exists(next, error)) setAside_ = next;
+  if (fs::symlink_status(stale, error).type() == fs::file_type::regular) setAside_ = stale;
   return true;
 }
 

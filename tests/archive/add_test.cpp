@@ -237,6 +237,18 @@ TEST_F(AddTest, RecordPointingPastTheEndIsNotWrittenThere) {
   EXPECT_EQ(SectorsOf(image, 2, 1), Padded(Pattern(100, 45)));
 }
 
+// An empty file written over an empty entry far past the end has no data to
+// place: the archive is not filled up to the entry's place (gigabytes of zeros).
+TEST_F(AddTest, AnEmptyFileOverAnEmptyEntryPastTheEndFillsNothing) {
+  Bytes before = BuildArchive({{1, 1, "a"}});
+  PutRecord(before, 0, {1000000, 0, "far"});
+  Start(before);
+  EXPECT_EQ(IMGAddFile(File("empty", Bytes()).c_str(), "far", 1), TORVANE_OK);
+  const Bytes image = Finish();
+  EXPECT_EQ(image.size(), before.size());
+  EXPECT_EQ(RecordAt(image, 0).size, 0u);
+}
+
 TEST_F(AddTest, AppendsAtTheNextSectorBoundaryOfAnUnalignedEnd) {
   Bytes before = BuildArchive({{1, 2, "a"}});
   before.resize(3 * 2048 + 100, 0x77);

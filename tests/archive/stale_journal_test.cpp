@@ -3,6 +3,15 @@
 // it, another archive renamed over it, a length changed by hand) is left as
 // it is and the journal set aside. The journal lives beside the real file
 // and is never reached through a link; nothing is extracted onto it.
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+
+#include <cerrno>
+#include <cstddef>
+#endif
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,6 +29,66 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 4096;
+
+void PutLe(Bytes& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A journal of the given version (1: release 1.0.0's layout, without new
+// length or sums; 2: no ranges), each range's original bytes taken from
+// image, ending in the journal's checksum.
+Bytes MakeJournal(std::uint32_t version, std::uint64_t old_length, std::uint64_t new_length,
+                  const Bytes& image,
+                  const std::vector<std::pair<std::size_t, std::size_t>>& ranges) {
+  Bytes out = "TVJOURNL";
+  PutLe(out, version, 4);
+  PutLe(out, ranges.size(), 4);
+  PutLe(out, old_length, 8);
+  if (version != 1) PutLe(out, new_length, 8);
+  for (const auto& [position, length] : ranges) {
+    PutLe(out, position, 8);
+    PutLe(out, length, 8);
+    out += image.substr(position, length);
+    out.append((8 - length % 8) % 8, '\0');
+  }
+  std::uint32_t s1 = 0, s2 = 0;
+  auto word = [&out](std::size_t at) {
+    std::uint32_t w = 0;
+    for (int i = 3; i >= 0; --i) w = w << 8 | static_cast<unsigned char>(out[at + i]);
+    return w;
+  };
+  for (std::size_t at = 0; at < out.size(); at += 8) {
+    s1 += word(at) + s2;
+    s2 += word(at + 4) + s1;
+  }
+  PutLe(out, s1, 4);
+  PutLe(out, s2, 4);
+  return out;
+}
+
+// The runs of sectors in which two images differ, within the first one.
+std::vector<std::pair<std::size_t, std::size_t>> Differences(const Bytes& a, const Bytes& b) {
+  std::vector<std::pair<std::size_t, std::size_t>> runs;
+  for (std::size_t at = 0; at < a.size(); at += kSector) {
+    const std::size_t n = std::min<std::size_t>(kSector, a.size() - at);
+    if (a.compare(at, n, b, std::min(at, b.size()), n) == 0) continue;
+    if (!runs.empty() && runs.back().first + runs.back().second == at) {
+      runs.back().second += n;
+    } else {
+      runs.push_back({at, n});
+    }
+  }
+  return runs;
+}
+
+std::string g_source;
+
+// Gives the source file other bytes of the same length from its second block on.
+void ChangeTheSource() {
+  Bytes bytes = ReadAll(g_source);
+  bytes.replace(kBlock, bytes.size() - kBlock, Pattern(bytes.size() - kBlock, 99));
+  WriteAll(g_source, bytes);
+}
 
 class StaleJournalTest : public ChangeTest {
  protected:
@@ -128,16 +197,92 @@ TEST_F(StaleJournalTest, BlocksEachOldOrNewAreRolledBackAndABlockTornWithinIsNot
   EXPECT_TRUE(Exists(Stale()));
 }
 
-// A journal of an older layout cannot tell whether it fits: set aside, never
-// applied, never deleted.
-TEST_F(StaleJournalTest, AJournalOfAnotherVersionIsSetAside) {
+// A journal of an unknown layout cannot tell whether it fits: set aside, never
+// applied, never deleted. One left by release 1.0.0 (version 1) is rolled
+// back as that release did, onto an archive at least as long as its old
+// length (its changes only kept or grew the archive); a shorter archive is
+// not the one it was written for.
+TEST_F(StaleJournalTest, JournalsOfOtherVersions) {
   const Change& change = changes_[0];
   const auto [mixed, journal] = LeaveJournal(change, 1);
-  Bytes older = journal;
-  older[8] = 1;
-  WriteAll(journal_, older);
+  Bytes newer = journal;
+  newer[8] = 3;
+  WriteAll(journal_, newer);
   EXPECT_TRUE(SameBytes(OpenedAndClosed(), mixed));
-  EXPECT_TRUE(SameBytes(ReadAll(Stale()), older));
+  EXPECT_TRUE(SameBytes(ReadAll(Stale()), newer));
+  std::remove(Stale().c_str());
+
+  for (const Change& each : {changes_[0], changes_[1]}) {
+    SCOPED_TRACE(each.what);
+    const Bytes after = Outcome(each);
+    const Bytes old_journal =
+        MakeJournal(1, each.before.size(), 0, each.before, Differences(each.before, after));
+    WriteAll(journal_, old_journal);
+    WriteAll(archive_, after);
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), each.before));
+    EXPECT_FALSE(Exists(journal_));
+    EXPECT_FALSE(Exists(Stale()));
+    const Bytes shorter = each.before.substr(0, each.before.size() - kSector);
+    WriteAll(journal_, old_journal);
+    WriteAll(archive_, shorter);
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), shorter));
+    EXPECT_TRUE(SameBytes(ReadAll(Stale()), old_journal));
+    std::remove(Stale().c_str());
+  }
+}
+
+// A journal without ranges that claims an old length past the archive and
+// every range would have the rollback lengthen the file to that length.
+TEST_F(StaleJournalTest, AnOldLengthPastTheArchiveAndEveryRangeIsNotApplied) {
+  const Bytes image = changes_[0].before;
+  for (const std::uint64_t old_length : {std::uint64_t{1} << 30, std::uint64_t{1} << 62}) {
+    const Bytes journal = MakeJournal(2, old_length, image.size() / 2, image, {});
+    WriteAll(journal_, journal);
+    WriteAll(archive_, image);
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), image));
+    EXPECT_TRUE(SameBytes(ReadAll(Stale()), journal));
+    std::remove(Stale().c_str());
+  }
+}
+
+#ifndef _WIN32
+// A source file that changes between the journal's writing and the copy (its
+// lock here is advisory; Windows lets no other writer in) would leave blocks
+// neither old nor new: the copy checks each block and the change is rolled back.
+TEST_F(StaleJournalTest, ASourceThatChangesDuringTheChangeFailsItAndIsRolledBack) {
+  const Change& change = changes_[0];
+  g_source = dir_.Path("same.dff");
+  const Bytes source = ReadAll(g_source);
+  bool fired = false;
+  EXPECT_EQ(Run(
+                change, [] { fault::HookNth(fault::kSync, 1, ChangeTheSource); }, &fired),
+            TORVANE_IO_ERROR);
+  EXPECT_TRUE(fired);
+  IMGClose();
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), change.before));
+  EXPECT_FALSE(Exists(journal_));
+  WriteAll(g_source, source);
+}
+#endif
+
+// A directory that ends past the file's end is lengthened by a deletion, or
+// by the record of a replacement in place: cut off there, the change is still
+// rolled back.
+TEST_F(StaleJournalTest, AChangeThatLengthensAShortDirectoryIsRolledBack) {
+  const Bytes cut = BuildArchive({{0, 0, "a"}, {0, 0, "b"}}).substr(0, 64);
+  const std::string empty = dir_.Write("b", "");
+  const std::vector<Change> changes = {
+      {"deletion", cut, [] { return IMGDelFile("a"); }, TORVANE_DELETED},
+      {"replacement in place", cut, [empty] { return IMGAddFile(empty.c_str(), "b", 1); },
+       TORVANE_OK}};
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    const auto [mixed, journal] = LeaveJournal(change, 1);
+    ASSERT_GT(mixed.size(), cut.size());
+    EXPECT_TRUE(SameBytes(OpenedAndClosed(), cut));
+    EXPECT_FALSE(Exists(journal_));
+    EXPECT_FALSE(Exists(Stale()));
+  }
 }
 
 // Setting aside is cut off at any call: the open fails with 16 and leaves the
@@ -213,6 +358,45 @@ TEST_F(StaleJournalTest, SettingAsideKilledAnywhereLosesNothing) {
   EXPECT_GT(killed, 0);
 }
 
+#ifdef __linux__
+// From now on renameat2 fails with `error` in this process, as on a file
+// system that knows no RENAME_NOREPLACE.
+bool RenameAt2Fails(int error) {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_renameat2, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<unsigned>(error)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Where the system refuses the rename that never replaces, a journal is set
+// aside all the same (never over one set aside before).
+TEST_F(StaleJournalTest, AJournalIsSetAsideWhereTheRenameThatNeverReplacesIsUnknown) {
+  const auto [mixed, journal] = LeaveJournal(changes_[0], 1);
+  const Bytes other = changes_[2].before;
+  for (const int error : {EINVAL, ENOSYS}) {
+    WriteAll(archive_, other);
+    WriteAll(journal_, journal);
+    WriteAll(Stale(), "set aside before");
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(RenameAt2Fails(error) ? IMGOpen(archive_.c_str()) : 99);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), TORVANE_OK);
+    EXPECT_FALSE(Exists(journal_));
+    EXPECT_EQ(ReadAll(Stale()), "set aside before");
+    EXPECT_TRUE(SameBytes(ReadAll(Stale(2)), journal));
+    EXPECT_TRUE(SameBytes(ReadAll(archive_), other));
+    std::remove(Stale(2).c_str());
+  }
+}
+#endif
+
 // Through a link to the archive, the journal goes beside the real file: a
 // crash through the link is rolled back by an open through the real path.
 TEST_F(StaleJournalTest, AChangeCutOffThroughALinkIsRolledBackThroughTheRealPath) {
@@ -281,14 +465,13 @@ TEST_F(StaleJournalTest, ExtractionRefusesTheArchiveAndItsJournalHoweverSpelled)
                                         sub + "/../" + name,
                                         hard_link,
                                         archive_};
-#ifndef _WIN32
-  const std::string link_to_journal = dir_.Path("to-journal");
-  fs::create_symlink(journal_, link_to_journal);
-  const std::string link_to_archive = dir_.Path("to-archive");
-  fs::create_symlink(archive_, link_to_archive);
-  spellings.push_back(link_to_journal);
-  spellings.push_back(link_to_archive);
-#endif
+  // Links where the system lets this process make them (Windows may not).
+  for (const std::string& to : {journal_, archive_}) {
+    const std::string link = dir_.Path("to-" + fs::path(to).filename().string());
+    std::error_code error;
+    fs::create_symlink(to, link, error);
+    if (!error) spellings.push_back(link);
+  }
   ASSERT_EQ(IMGOpen(archive_.c_str()), TORVANE_OK);
   for (const std::string& output : spellings) {
     EXPECT_EQ(IMGExtractFile("car.dff", output.c_str()), TORVANE_CANNOT_OPEN) << output;

@@ -108,24 +108,35 @@ void ExpectRefusedUnchanged(const std::function<void(DemoInstall&)>& setup,
 }
 
 // A journal beside the archive that Torvane cannot match to it (here one of
-// an older layout) is set aside on opening; the installation says so once,
-// naming the file, and goes on.
+// a later layout) is set aside on opening; the installation says so once,
+// naming the file Torvane chose, and goes on. Where a link (one that leads
+// nowhere) takes the first place, Torvane passes over it, and so does the name.
 TEST(InstallVehicle, SaysOnceThatARecordOfAnInterruptedChangeWasSetAside) {
-  DemoInstall demo;
-  const std::string journal = demo.archive() + "-journal";
-  std::string older = std::string("TVJOURNL") + std::string("\x01\0\0\0", 4);
-  older.resize(48, '\0');
-  WriteAll(journal, older);
-  RecordingProgress progress;
-  ASSERT_EQ(Install(demo, progress), "");
-  EXPECT_EQ(progress.events, "ORIE");
-  ASSERT_EQ(progress.recovered.size(), 1u);
-  const std::string& said = progress.recovered[0];
-  EXPECT_EQ(said.rfind(msg::kJournalSetAside, 0), 0u) << said;
-  EXPECT_NE(said.find("-journal.stale'"), std::string::npos) << said;
-  EXPECT_FALSE(Exists(journal));
-  EXPECT_EQ(ReadAll(journal + ".stale"), older);
-  EXPECT_TRUE(UndoInstall(demo.game, 0, false).recovered.empty());
+  std::vector<bool> link_first = {false};
+#ifndef _WIN32
+  link_first.push_back(true);
+#endif
+  for (const bool linked : link_first) {
+    SCOPED_TRACE(linked ? "a link at the first place" : "the first place free");
+    DemoInstall demo;
+    const std::string journal = demo.archive() + "-journal";
+    std::string later = std::string("TVJOURNL") + std::string("\x03\0\0\0", 4);
+    later.resize(48, '\0');
+    WriteAll(journal, later);
+    const std::string stale = linked ? journal + ".stale.2" : journal + ".stale";
+    if (linked) std::filesystem::create_symlink(demo.dir.Path("nowhere"), journal + ".stale");
+    RecordingProgress progress;
+    ASSERT_EQ(Install(demo, progress), "");
+    EXPECT_EQ(progress.events, "ORIE");
+    ASSERT_EQ(progress.recovered.size(), 1u);
+    const std::string& said = progress.recovered[0];
+    EXPECT_EQ(said.rfind(msg::kJournalSetAside, 0), 0u) << said;
+    EXPECT_NE(said.find(stale.substr(stale.find_last_of("/\\") + 1) + "'"), std::string::npos)
+        << said;
+    EXPECT_FALSE(Exists(journal));
+    EXPECT_EQ(ReadAll(stale), later);
+    EXPECT_TRUE(UndoInstall(demo.game, 0, false).recovered.empty());
+  }
 }
 
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
