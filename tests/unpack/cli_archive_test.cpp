@@ -113,8 +113,7 @@ TEST(FixtureCliArchives, Cp866ZipWithFolderEntriesInstallsAsUnpackedByHand) {
   const CommandResult archived =
       RunCommand(cli::RunInstallCommand, {fromArchive, "--mod", archive, "--force"});
   EXPECT_EQ(archived.status, 0) << archived.err;
-  const CommandResult manual =
-      RunCommand(cli::RunInstallCommand, {byHand, "--mod", byHandFolder, "--force"});
+  const CommandResult manual = RunCommand(cli::RunInstallCommand, {byHand, "--mod", byHandFolder, "--force"});
   EXPECT_EQ(manual.status, 0) << manual.err;
   EXPECT_EQ(archived.out, manual.out);
   EXPECT_TRUE(GameTreeOf(fromArchive) == GameTreeOf(byHand));
