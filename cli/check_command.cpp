@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "check_messages.h"
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
 #include "file_system.h"
+#include "messages.h"
 #include "mod_check.h"
 #include "mod_choice.h"
 #include "read_data.h"
@@ -52,8 +52,7 @@ void PrintFindings(const Findings& findings, std::FILE* out) {
     std::fprintf(out, "%s %s: %s\n", SeverityName(f.severity), f.code.c_str(),
                  Cp1251ToUtf8(f.message).c_str());
   }
-  std::fprintf(out, "%s\n",
-               Cp1251ToUtf8(check_messages::Summary(errors, findings.size() - errors)).c_str());
+  std::fprintf(out, "%s\n", Cp1251ToUtf8(msg::Summary(errors, findings.size() - errors)).c_str());
   std::fflush(out);
 }
 
@@ -86,7 +85,7 @@ int RunCheckCommand(const Args& given) {
   Findings findings;
   try {
     if (args[1] == "--mod" && !DirectoryExists(args[2]) && !FileExists(args[2]))
-      throw Error(check_messages::ModMissing(FullPath(args[2])));
+      throw Error(msg::ModMissing(FullPath(args[2])));
     ModFields mod;
     ReadModFields(args, mod);
     findings = CheckMod(args[0], mod.fields);

@@ -10,8 +10,8 @@
 #include "error.h"
 #include "fields_json.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_vehicle.h"
+#include "messages.h"
 #include "mod_check.h"
 #include "mod_choice.h"
 #include "read_data.h"
@@ -33,7 +33,7 @@ class ConsoleProgress : public InstallProgress {
  public:
   void ArchiveOpened() override {}
   void Installed() override {
-    std::printf("%s\n", Cp1251ToUtf8(install_messages::kInstalled).c_str());
+    std::printf("%s\n", Cp1251ToUtf8(msg::Installed()).c_str());
     std::fflush(stdout);
   }
   void Ended() override {}

@@ -2,14 +2,14 @@
 
 #include "error.h"
 #include "file_system.h"
+#include "messages.h"
 #include "text_encoding.h"
-#include "unpack_messages.h"
 
 namespace wrenfield::cli {
 
 std::string ChooseModFolder(ModSource& source, const std::string& pick) {
   if (pick.empty() && source.candidates().size() > 1) {
-    std::string message = unpack_messages::SeveralModFolders(FullPath(source.path())) + ":";
+    std::string message = msg::SeveralModFolders(FullPath(source.path())) + ":";
     for (const std::string& candidate : source.candidates()) message += "\n  " + candidate;
     throw Error(message + "\n(--pick FOLDER)");
   }

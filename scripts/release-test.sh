@@ -7,7 +7,8 @@
 #   - the one version (file VERSION) is in the zip's name, CHANGELOG.md,
 #     wrenfield-cli --version and both binaries' version resources;
 #   - Readme.txt and LICENSE.txt are code page 1251 with CR LF, and the guide quotes
-#     every text of the sources compiled into the binaries (scripts/program-texts.pl);
+#     every text of the table of texts and of the sources compiled into the binaries
+#     (scripts/program-texts.pl);
 #   - unpacked into a fresh folder, Wrenfield.exe started from there installs the demo
 #     mod into a demo game through its window (tests/release/release_driver_win.cpp
 #     plays the player), leaving the game folder exactly as wrenfield-cli leaves a twin.
@@ -131,10 +132,16 @@ guide_is_windows_text_and_quotes_every_program_text() {
     fail "Readme.txt does not name version $version" || return 1
   local missing=0 text sources
   # The sources the release build compiled into the two binaries, headers included
-  # (a compiler launcher such as ccache may have recorded them relative to the build).
+  # (a compiler launcher such as ccache may have recorded them relative to the build);
+  # the table of texts is compiled through its code page 1251 form in the build
+  # folder, so the table itself is read in its place.
   mapfile -t sources < <(ninja -C build/release-win32 -t deps | grep -E '^ +[^ ].*\.(h|cpp)$' |
-    sed 's/^ *//' | (cd build/release-win32 && xargs realpath -m) | grep "^$root/" | sort -u)
+    sed 's/^ *//' | (cd build/release-win32 && xargs realpath -m) | grep "^$root/" |
+    grep -v "^$root/build/" | sort -u)
   [ "${#sources[@]}" -gt 0 ] || fail "no sources listed for the release build" || return 1
+  ninja -C build/release-win32 -t deps | grep -q "messages_cp1251\.cpp" ||
+    fail "the release build did not compile the table of texts" || return 1
+  sources+=("$root/installer/messages/messages.cpp")
   while IFS= read -r text; do
     grep -qF -- "$text" "$unpacked/Readme.txt" && continue
     echo "Readme.txt does not quote: $(iconv -f CP1251 -t UTF-8 <<<"$text")"

@@ -6,6 +6,7 @@
 
 #include "error.h"
 #include "file_layer.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "text_encoding.h"
 
@@ -82,13 +83,11 @@ void CreateFolder(const std::string& path) {
 }
 
 std::string OpenFileErrorMessage(const std::string& fullPath, const std::string& reason) {
-  return "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB '" +
-         PathAsText(fullPath) + "': " + reason;  // Не удаётся открыть файл
+  return msg::CannotOpenFile(PathAsText(fullPath), reason);
 }
 
 std::string CreateFileErrorMessage(const std::string& fullPath, const std::string& reason) {
-  return "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xF1\xEE\xE7\xE4\xE0\xF2\xFC \xF4\xE0\xE9\xEB '" +
-         PathAsText(fullPath) + "': " + reason;  // Не удаётся создать файл
+  return msg::CannotCreateFile(PathAsText(fullPath), reason);
 }
 
 }  // namespace wrenfield

@@ -6,18 +6,17 @@
 #include <map>
 #include <string>
 
-#include "check_messages.h"
 #include "entry_name.h"
 #include "error.h"
 #include "file_layer.h"
 #include "file_system.h"
 #include "img_directory.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "rw_chunks.h"
 #include "stock_tables.h"
 
 namespace wrenfield {
-namespace msg = check_messages;
 namespace {
 
 // The stock vehicles whose vehicles.ide line has 11 fields: the boats and the
@@ -249,7 +248,7 @@ std::vector<img::Entry> ReadArchiveDirectory(const std::string& archivePath) {
   std::uint64_t count = 0;
   if (!file.ReadAt(0, header, sizeof header) || !img::HasMagic(header, sizeof header) ||
       !img::DirectoryCount(header, file.size(), &count)) {
-    throw Error(msg::NotAnArchive(FullPath(archivePath)));
+    throw Error(msg::NotAnImgArchive(FullPath(archivePath)));
   }
   // Read as the archive library reads it at open: records past the end are zero.
   const auto readAt = [&file](std::uint64_t pos, unsigned char* bytes, std::size_t n,
@@ -257,7 +256,7 @@ std::vector<img::Entry> ReadArchiveDirectory(const std::string& archivePath) {
   std::vector<unsigned char> buffer(64 * img::kRecordSize * 16);
   std::vector<img::Entry> directory;
   if (!img::ReadDirectory(readAt, count, true, buffer.data(), buffer.size(), directory))
-    throw Error(msg::NotAnArchive(FullPath(archivePath)));
+    throw Error(msg::NotAnImgArchive(FullPath(archivePath)));
   return directory;
 }
 

@@ -5,13 +5,11 @@
 #include "file_system.h"
 #include "img_change.h"
 #include "img_directory.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
-
-namespace msg = install_messages;
 
 [[noreturn]] void ThrowDamaged(const std::string& archivePath, const img::Entry& entry) {
   const std::string name(reinterpret_cast<const char*>(entry.name), entry.NameLength());
@@ -34,8 +32,7 @@ std::size_t Occurrences(const ArchiveLayout& layout, const std::string& name,
 }  // namespace
 
 std::string DamagedEntryMessage(const std::string& archivePath, const std::string& name) {
-  return msg::kArchiveDamaged + PathAsText(FullPath(archivePath)) + msg::kArchiveDamagedEntry +
-         name + msg::kArchiveDamagedTail;
+  return msg::ArchiveDamaged(PathAsText(FullPath(archivePath)), name);
 }
 
 ArchiveLayout ReadArchiveLayout(const std::string& archivePath) {
@@ -91,8 +88,7 @@ void CheckNamedOnce(const ArchiveLayout& layout, const std::string& archivePath,
   for (const ArchiveChange& change : changes) {
     const img::Entry* entry = nullptr;
     if (Occurrences(layout, change.name, &entry) > 1) {
-      throw Error(msg::kArchiveEntryTwice + FullPath(archivePath) + msg::kArchiveEntryTwiceEntry +
-                  change.name + msg::kArchiveEntryTwiceTail);
+      throw Error(msg::ArchiveEntryTwice(FullPath(archivePath), change.name));
     }
   }
 }
@@ -128,7 +124,7 @@ void CheckTakesInOrder(const ArchiveLayout& layout, const std::string& archivePa
     if (plan.verdict == img::ChangePlan::Verdict::kUnreadable) {
       ThrowDamaged(archivePath, directory[plan.blocking]);
     }
-    if (!plan.ready()) throw Error(msg::kArchiveWriteFailed);
+    if (!plan.ready()) throw Error(msg::ArchiveWriteFailed());
     const img::Entry record = img::MakeEntry(
         static_cast<std::uint32_t>(plan.position / img::kSectorSize),
         static_cast<std::uint32_t>(img::SectorsFor(changes[i].bytes)), name.data(), name.size());

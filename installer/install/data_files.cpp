@@ -3,7 +3,7 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
-#include "install_messages.h"
+#include "messages.h"
 
 namespace wrenfield {
 namespace {
@@ -11,15 +11,14 @@ namespace {
 struct DataFileRow {
   const char* name;
   const char* backupName;
-  const char* noMatchMessage;
 };
 
 const DataFileRow& RowOf(DataFile file) {
   static const DataFileRow kRows[] = {
-      {"carcols.dat", "carcols_Backup.dat", install_messages::kCarcolsNoMatch},
-      {"handling.cfg", "handling_Backup.cfg", install_messages::kHandlingNoMatch},
-      {"vehicles.ide", "vehicles_Backup.ide", install_messages::kVehiclesNoMatch},
-      {"carmods.dat", "carmods_Backup.dat", install_messages::kCarmodsNoMatch},
+      {"carcols.dat", "carcols_Backup.dat"},
+      {"handling.cfg", "handling_Backup.cfg"},
+      {"vehicles.ide", "vehicles_Backup.ide"},
+      {"carmods.dat", "carmods_Backup.dat"},
   };
   return kRows[static_cast<int>(file)];
 }
@@ -34,7 +33,7 @@ std::string BackupFilePath(const std::string& gameDir, DataFile file) {
   return GamePath(gameDir, {"data", RowOf(file).backupName});
 }
 
-const char* NoMatchMessage(DataFile file) { return RowOf(file).noMatchMessage; }
+std::string NoMatchMessage(DataFile file) { return msg::DataLineNotReplaced(RowOf(file).name); }
 
 const char* DataFileName(DataFile file) { return RowOf(file).name; }
 
@@ -45,7 +44,7 @@ void BackupDataFiles(const std::string& gameDir) {
     // Without its data file there is nothing to keep; without a backup of an
     // existing file the stock lines could be lost for good, so that stops here.
     if (!CopyFileOver(data, backup) && FileExists(data)) {
-      throw Error(std::string(install_messages::kBackupFailedPrefix) + FullPath(backup) + "'");
+      throw Error(msg::BackupFailed(FullPath(backup)));
     }
   }
 }

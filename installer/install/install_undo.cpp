@@ -7,40 +7,28 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "record_restore.h"
 #include "record_store.h"
 
 namespace wrenfield {
 namespace {
 
-namespace msg = install_messages;
-
-const char* StateText(const InstallSummary& summary) {
-  if (!summary.readable) return msg::kStateUnreadable;
+std::string StateText(const InstallSummary& summary) {
+  if (!summary.readable) return msg::StateUnreadable();
   switch (summary.state) {
     case RecordState::kInProgress:
-      return msg::kStateInProgress;
+      return msg::StateInProgress();
     case RecordState::kComplete:
-      return msg::kStateComplete;
+      return msg::StateComplete();
     case RecordState::kUndoing:
-      return msg::kStateUndoing;
+      return msg::StateUndoing();
     case RecordState::kUndone:
-      return msg::kUndone;
+      return msg::StateUndone();
     case RecordState::kRolledBack:
       break;
   }
-  return msg::kStateRolledBack;
-}
-
-// "<n> (<vehicle> из папки '<mod folder>')"
-std::string Described(unsigned number, const std::string& vehicle, const std::string& modFolder) {
-  return std::to_string(number) + " (" + vehicle + " " + msg::kFromModFolder + " '" + modFolder +
-         "')";
-}
-
-std::string Described(const InstallRecord& record) {
-  return Described(record.number, record.vehicle, record.modFolder);
+  return msg::StateRolledBack();
 }
 
 bool Unfinished(RecordState state) {
@@ -73,7 +61,7 @@ std::vector<std::string> WithoutDamagedCopies(const std::string& gameDir,
   for (std::size_t i = 0; i < record.entries.size(); ++i) {
     if (!record.entries[i].added && isDamaged(record.entries[i].copy)) {
       plan.entries[i] = Standing::kBefore;
-      left.push_back("'" + record.entries[i].name + "' " + msg::kInArchive);
+      left.push_back(msg::EntryInArchive(record.entries[i].name));
     }
   }
   return left;
@@ -93,8 +81,7 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
     RestorePlan plan = PlanRestore(archive, gameDir, record);
     const std::vector<std::string> changed = ChangedNames(record, plan);
     if (!forced && !changed.empty()) {
-      throw Error(std::string(msg::kChangedSince) + " " + Joined(changed) + msg::kLeftAsIs +
-                  std::to_string(record.number) + msg::kForceOption);
+      throw Error(msg::ChangedSinceLeftAsIs(Joined(changed), record.number));
     }
     if (wayOut) left = WithoutDamagedCopies(gameDir, record, plan);
     CheckCopies(gameDir, record, CopiesFor(record, plan, forced));
@@ -102,15 +89,15 @@ std::string Recover(ArchiveSession& archive, const std::string& gameDir, Install
     PutBack(archive, gameDir, record, plan, forced);
     FinishPutBack(gameDir, record, install ? RecordState::kRolledBack : RecordState::kUndone);
   } catch (const Error& error) {
-    throw Error(msg::kRecoveryFailed + Described(record) + ": " + error.message());
+    throw Error(
+        msg::RecoveryFailed(record.number, record.vehicle, record.modFolder, error.message()));
   }
-  const std::string leftAsIs = left.empty() ? "" : msg::kLeftWithoutCopies + Joined(left);
   if (install) {
-    return msg::kInstallNumberSign + Described(record) + " " + msg::kInterruptedUndone + leftAsIs +
-           ".";
+    return msg::InterruptedInstallUndone(record.number, record.vehicle, record.modFolder,
+                                         Joined(left));
   }
-  return msg::kUndoNumberSign + Described(record) + " " + msg::kInterruptedUndoFinished + leftAsIs +
-         ".";
+  return msg::InterruptedUndoFinished(record.number, record.vehicle, record.modFolder,
+                                      Joined(left));
 }
 
 // The record of the installation to undo, after recovery.
@@ -118,14 +105,14 @@ InstallRecord RecordToUndo(const std::string& gameDir, unsigned number) {
   InstallRecord record;
   if (number == 0) {
     InstallSummary latest;
-    if (!FindUndoable(gameDir, latest)) throw Error(msg::kNothingToUndo);
+    if (!FindUndoable(gameDir, latest)) throw Error(msg::NothingToUndo());
     number = latest.number;
   }
   if (!ReadRecord(gameDir, number, record)) {
-    throw Error(msg::kNoSuchInstall + std::to_string(number));
+    throw Error(msg::NoSuchInstall(number));
   }
   if (record.state != RecordState::kComplete) {
-    throw Error(msg::kInstallNumberSign + std::to_string(number) + " " + msg::kAlreadyUndone);
+    throw Error(msg::AlreadyUndone(number));
   }
   return record;
 }
@@ -157,8 +144,7 @@ std::string UndoOne(ArchiveSession& archive, const std::string& gameDir, Install
   if (!force) {
     const std::vector<std::string> changed = ChangedNames(record, plan);
     if (!changed.empty()) {
-      throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
-                  msg::kUndoRefused + " " + Joined(changed));
+      throw Error(msg::UndoRefused(record.number, Joined(changed)));
     }
   }
   CheckCopies(gameDir, record, CopiesFor(record, plan, force));
@@ -170,7 +156,7 @@ std::string UndoOne(ArchiveSession& archive, const std::string& gameDir, Install
   } catch (const Error& error) {
     throw Error(WithRecordKept(error.message()));
   }
-  return msg::kInstallNumberSign + Described(record) + " " + msg::kUndone + ".";
+  return msg::InstallUndone(record.number, record.vehicle, record.modFolder);
 }
 
 bool LinesMeet(const RecordedDataFile& a, const RecordedDataFile& b) {
@@ -195,7 +181,7 @@ bool AddSharedChanges(const InstallRecord& a, const InstallRecord& b,
     for (const RecordedEntry& other : b.entries) {
       if (img::SameNameToGame(entry.name.data(), entry.name.size(), other.name.data(),
                               other.name.size())) {
-        found.push_back("'" + entry.name + "' " + msg::kInArchive);
+        found.push_back(msg::EntryInArchive(entry.name));
       }
     }
   }
@@ -256,8 +242,7 @@ std::vector<std::string> HistoryLines(const std::string& gameDir) {
     }
     lines.push_back(line + "  " + StateText(install));
   }
-  lines.push_back(std::string(msg::kRecordsSpace) + " " + std::to_string(RecordsSize(gameDir)) +
-                  " " + msg::kBytes);
+  lines.push_back(msg::RecordsSpace(RecordsSize(gameDir)));
   return lines;
 }
 
@@ -273,7 +258,7 @@ bool FindUndoable(const std::string& gameDir, InstallSummary& summary) {
 }
 
 std::string UndoQuestion(const InstallSummary& summary) {
-  return msg::kUndoQuestion + Described(summary.number, summary.vehicle, summary.modFolder) + "?";
+  return msg::UndoQuestion(summary.number, summary.vehicle, summary.modFolder);
 }
 
 bool NeedsRecovery(const std::string& gameDir) {
@@ -286,7 +271,7 @@ bool NeedsRecovery(const std::string& gameDir) {
 void RecoverHeld(ArchiveSession& archive, const std::string& gameDir,
                  std::vector<std::string>& messages) {
   if (!archive.setAsideJournal().empty()) {
-    messages.push_back(std::string(msg::kJournalSetAside) + archive.setAsideJournal() + "'");
+    messages.push_back(msg::JournalSetAside(archive.setAsideJournal()));
   }
   SweepLeftovers(gameDir);
   const std::vector<unsigned> numbers = RecordNumbers(gameDir);
@@ -307,9 +292,9 @@ bool RecoverInterruptedInstalls(const std::string& gameDir, std::vector<std::str
 }
 
 UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force) {
-  if (gameDir.empty()) throw Error(msg::kNoGameFolder);
+  if (gameDir.empty()) throw Error(msg::NoGameFolder());
   ArchiveSession archive;
-  if (!archive.Open(ArchivePath(gameDir))) throw Error(msg::kArchiveOpenFailed);
+  if (!archive.Open(ArchivePath(gameDir))) throw Error(msg::ArchiveOpenFailed());
   InstallRecord record;
   const bool wasUnfinished =
       number != 0 && ReadRecord(gameDir, number, record) && Unfinished(record.state);
@@ -335,8 +320,7 @@ UndoOutcome UndoInstall(const std::string& gameDir, unsigned number, bool force)
     for (auto each = later.rbegin(); each != later.rend(); ++each) {
       numbers.push_back(std::to_string(each->number));
     }
-    throw Error(msg::kUndoRefusedNumberSign + std::to_string(record.number) + " " +
-                msg::kUndoRefused + " " + Joined(shared) + msg::kLaterInstalls + Joined(numbers));
+    throw Error(msg::UndoRefusedByLater(record.number, Joined(shared), Joined(numbers)));
   }
   // Every copy the later undos and this one will need is checked first; the
   // first of them checks its own below, against what it will put back.

@@ -9,10 +9,10 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
-#include "install_messages.h"
 #include "install_record.h"
 #include "install_undo.h"
 #include "line_replace.h"
+#include "messages.h"
 #include "record_restore.h"
 #include "record_store.h"
 #include "text_encoding.h"
@@ -20,8 +20,6 @@
 
 namespace wrenfield {
 namespace {
-
-namespace msg = install_messages;
 
 // A mod file as it goes into the archive: its full path, and the entry name it
 // is stored under, worked out once: the last component of the full path, so a
@@ -41,7 +39,8 @@ bool ArchiveCanTake(const ModFile& file) {
 // A model or texture file that exists, can be stored under its own name and
 // can be opened by the archive library (not held by another program, a
 // regular file): one it could not take would fail only after changes.
-ModFile CheckedModFile(const std::string& path, const char* notFound, const char* replaceFailed) {
+ModFile CheckedModFile(const std::string& path, const std::string& notFound,
+                       const std::string& replaceFailed) {
   if (!FileExists(path)) throw Error(notFound);
   ModFile file = ModFileOf(path);
   if (!ArchiveCanTake(file)) throw Error(replaceFailed);
@@ -58,8 +57,7 @@ std::vector<ModFile> AcceptableAdditionalFiles(const std::vector<TAdvItem>& item
     if (!item.checked || !FileExists(item.path)) continue;
     ModFile file = ModFileOf(item.path);
     if (!img::CanBeEntryName(file.entryName.size())) {
-      throw Error(msg::kAdditionalNameUnfit + PathAsText(file.path) +
-                  msg::kAdditionalNameUnfitTail);
+      throw Error(msg::AdditionalNameUnfit(PathAsText(file.path)));
     }
     if (ArchiveCanTake(file)) files.push_back(file);
   }
@@ -146,7 +144,7 @@ std::string RollBack(ArchiveSession& archive, const std::string& gameDir,
                      const RecordWriter& writer) {
   InstallRecord record = writer.record();
   try {
-    if (!archive.Reopen()) throw Error(msg::kArchiveOpenFailed);
+    if (!archive.Reopen()) throw Error(msg::ArchiveOpenFailed());
     std::vector<bool> taken;
     for (std::size_t i = 0; i < record.entries.size(); ++i) taken.push_back(writer.TookEntry(i));
     const RestorePlan plan = PlanRollback(archive, gameDir, record, taken);
@@ -163,7 +161,7 @@ std::string RollBack(ArchiveSession& archive, const std::string& gameDir,
   return std::string();
 }
 
-void AddModFile(ArchiveSession& archive, const ModFile& file, const char* failed) {
+void AddModFile(ArchiveSession& archive, const ModFile& file, const std::string& failed) {
   if (archive.AddReplacing(file.path, file.entryName) != TORVANE_OK) throw Error(failed);
 }
 
@@ -172,15 +170,15 @@ void ChangeGame(ArchiveSession& archive, RecordWriter& record, const std::string
                 const std::vector<PatchedDataFile>& patches, const std::vector<ModFile>& files) {
   BackupDataFiles(gameDir);
   for (const auto& patch : patches) WriteDataFilePatch(patch);
-  AddModFile(archive, files[0], msg::kModelReplaceFailed);
+  AddModFile(archive, files[0], msg::ModelReplaceFailed());
   record.Took(0);
-  AddModFile(archive, files[1], msg::kTextureReplaceFailed);
+  AddModFile(archive, files[1], msg::TextureReplaceFailed());
   record.Took(1);
   for (std::size_t i = 2; i < files.size(); ++i) {
     // A refused file is passed over, but a failed write leaves the archive
     // damaged and must not be reported as success.
     const int status = archive.AddReplacing(files[i].path, files[i].entryName);
-    if (status == TORVANE_IO_ERROR) throw Error(msg::kArchiveWriteFailed);
+    if (status == TORVANE_IO_ERROR) throw Error(msg::ArchiveWriteFailed());
     if (status == TORVANE_OK) record.Took(i);
   }
 }
@@ -193,8 +191,8 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
                         const std::string& replacedHandlingId, const std::string& origin) {
   const auto patches = PrepareDataFilePatches(gameDir, fields, replacedHandlingId);
   std::vector<ModFile> files = {
-      CheckedModFile(fields.DFF, msg::kModelNotFound, msg::kModelReplaceFailed),
-      CheckedModFile(fields.TXD, msg::kTextureNotFound, msg::kTextureReplaceFailed)};
+      CheckedModFile(fields.DFF, msg::ModelNotFound(), msg::ModelReplaceFailed()),
+      CheckedModFile(fields.TXD, msg::TextureNotFound(), msg::TextureReplaceFailed())};
   for (ModFile& file : AcceptableAdditionalFiles(fields.Adv)) files.push_back(file);
   for (const auto& patch : patches) CheckReplaceable(patch.path);
   CheckArchiveChanges(layout, archive.path(), ArchiveChangesOf(files));
@@ -212,7 +210,7 @@ void InstallIntoArchive(ArchiveSession& archive, const ArchiveLayout& layout,
   } catch (const Error& failure) {
     const std::string rollbackFailure = RollBack(archive, gameDir, record);
     if (rollbackFailure.empty()) throw;
-    throw Error(failure.message() + "\n" + msg::kRollbackFailed + WithRecordKept(rollbackFailure));
+    throw Error(msg::RollbackFailed(failure.message(), rollbackFailure));
   } catch (...) {
     RollBack(archive, gameDir, record);
     throw;
@@ -231,7 +229,7 @@ ArchiveLayout RecoverAndReadLayout(ArchiveSession& archive, const std::string& g
   for (const std::string& message : recovered) progress.Recovered(message);
   archive.Close();
   ArchiveLayout layout = ReadArchiveLayout(ArchivePath(gameDir));
-  if (!archive.Reopen()) throw Error(msg::kArchiveOpenFailed);
+  if (!archive.Reopen()) throw Error(msg::ArchiveOpenFailed());
   return layout;
 }
 
@@ -245,10 +243,10 @@ void InstallVehicle(const std::string& gameDir, const TInstallFields& fields,
 void InstallVehicleFrom(const std::string& gameDir, const TInstallFields& fields,
                         const std::string& replacedHandlingId, InstallProgress& progress,
                         const std::string& origin) {
-  if (gameDir.empty()) throw Error(msg::kNoGameFolder);
+  if (gameDir.empty()) throw Error(msg::NoGameFolder());
   const std::string path = ArchivePath(gameDir);
   ArchiveSession archive;
-  if (!archive.Open(path)) throw Error(msg::kArchiveOpenFailed);
+  if (!archive.Open(path)) throw Error(msg::ArchiveOpenFailed());
   try {
     progress.ArchiveOpened();
     const ArchiveLayout layout = RecoverAndReadLayout(archive, gameDir, progress);

@@ -5,7 +5,7 @@
 #include "error.h"
 #include "file_system.h"
 #include "game_paths.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "sha256.h"
 #include "text_encoding.h"
@@ -14,9 +14,7 @@
 namespace wrenfield {
 namespace {
 
-namespace msg = install_messages;
-
-std::string EntryLabel(const std::string& name) { return "'" + name + "' " + msg::kInArchive; }
+std::string EntryLabel(const std::string& name) { return msg::EntryInArchive(name); }
 
 // The record's copy of a data file, read whole.
 std::string SavedCopy(const std::string& gameDir, const InstallRecord& record, DataFile file) {
@@ -100,12 +98,12 @@ void PutBackEntry(ArchiveSession& archive, const std::string& gameDir, const Ins
                   const RecordedEntry& entry, Standing standing, bool forced) {
   if (standing == Standing::kBefore || (standing == Standing::kChanged && !forced)) return;
   if (entry.added) {
-    if (archive.Delete(entry.name) != TORVANE_DELETED) throw Error(msg::kArchiveWriteFailed);
+    if (archive.Delete(entry.name) != TORVANE_DELETED) throw Error(msg::ArchiveWriteFailed());
     return;
   }
   if (archive.AddReplacing(RecordFile(gameDir, record.number, entry.copy), entry.name) !=
       TORVANE_OK) {
-    throw Error(msg::kArchiveWriteFailed);
+    throw Error(msg::ArchiveWriteFailed());
   }
 }
 
@@ -133,8 +131,7 @@ void ExtractEntryTo(ArchiveSession& archive, const std::string& name, const std:
   // here is reading it or writing the file (a full disk, an I/O error).
   std::string reason = LastSystemErrorText();
   if (reason.empty()) reason = TorvaneStatusText(status);
-  throw Error(msg::kEntryCopyFailed + name + msg::kFromArchiveToFile + FullPath(path) +
-              "': " + reason);
+  throw Error(msg::EntryCopyFailed(name, FullPath(path), reason));
 }
 
 std::string CurrentEntryHash(ArchiveSession& archive, const std::string& gameDir, unsigned number,
@@ -243,13 +240,7 @@ void PutBack(ArchiveSession& archive, const std::string& gameDir, const InstallR
   if (!firstFailure.empty()) throw Error(firstFailure);
 }
 
-std::string WithRecordKept(const std::string& message) {
-  const std::string kept = msg::kRollbackKept;  // ". Запись ..."
-  if (!message.empty() && std::string(".!?").find(message.back()) != std::string::npos) {
-    return message + kept.substr(1);
-  }
-  return message + kept;
-}
+std::string WithRecordKept(const std::string& message) { return msg::RecordKept(message); }
 
 void SyncGameFiles(const std::string& gameDir, const InstallRecord& record) {
   // Torvane makes each change of the archive durable before it returns; the

@@ -6,7 +6,7 @@
 #include "file_system.h"
 #include "game_paths.h"
 #include "img_layout.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "record_restore.h"
 #include "sha256.h"
 #include "text_encoding.h"
@@ -14,14 +14,11 @@
 namespace wrenfield {
 namespace {
 
-namespace msg = install_messages;
-
 constexpr char kProbeName[] = "entry.wrenfield-probe.tmp";
 constexpr char kTemporaryPattern[] = "*.wrenfield-*.tmp";
 
 std::string CopyFailure(const std::string& gameDir, unsigned number, const std::string& name) {
-  return msg::kCopyWord + PathAsText(FullPath(RecordFile(gameDir, number, name))) +
-         msg::kCopyDamaged;
+  return msg::CopyDamaged(PathAsText(FullPath(RecordFile(gameDir, number, name))));
 }
 
 bool CopyHolds(const std::string& path, const std::string& hash) {

@@ -9,22 +9,12 @@
 
 #include "extract_field.h"
 #include "file_system.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "readme_text.h"
 #include "stock_tables.h"
 
 namespace wrenfield {
-
-// Файл модели не найден. Укажите его вручную, нажав кнопку "Обзор"
-const char kModelNotFoundMessage[] =
-    "\xD4\xE0\xE9\xEB \xEC\xEE\xE4\xE5\xEB\xE8 \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED. "
-    "\xD3\xEA\xE0\xE6\xE8\xF2\xE5 \xE5\xE3\xEE \xE2\xF0\xF3\xF7\xED\xF3\xFE, "
-    "\xED\xE0\xE6\xE0\xE2 \xEA\xED\xEE\xEF\xEA\xF3 \"\xCE\xE1\xE7\xEE\xF0\"";
-// Файл текстуры не найден. Укажите его вручную, нажав кнопку "Обзор"
-const char kTextureNotFoundMessage[] =
-    "\xD4\xE0\xE9\xEB \xF2\xE5\xEA\xF1\xF2\xF3\xF0\xFB \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED. "
-    "\xD3\xEA\xE0\xE6\xE8\xF2\xE5 \xE5\xE3\xEE \xE2\xF0\xF3\xF7\xED\xF3\xFE, "
-    "\xED\xE0\xE6\xE0\xE2 \xEA\xED\xEE\xEF\xEA\xF3 \"\xCE\xE1\xE7\xEE\xF0\"";
 
 namespace {
 
@@ -207,10 +197,10 @@ std::vector<std::string> ReadmeLines(const std::string& folder) {
 // Puts into field the path of the folder's file named base + extension (letter
 // case aside) as the file system spells it, or the notice when there is none.
 void FindNamedFile(const std::string& folder, const std::string& base, const char* extension,
-                   const char* notice, std::string& field, bool& notFound) {
+                   const std::string& notice, std::string& field, bool& notFound) {
   const std::vector<std::string> found = FindFiles(JoinPath(folder, base + extension));
   notFound = found.empty();
-  field = notFound ? std::string(notice) : JoinPath(folder, found.front());
+  field = notFound ? notice : JoinPath(folder, found.front());
 }
 
 // Appends every file of the pattern except the chosen one to Adv.
@@ -228,8 +218,8 @@ void AppendOtherFiles(const std::string& folder, const char* pattern, const std:
 void ReadData(const std::string& folder, TInstallFields& fields, std::string& replacedHandlingId) {
   // An empty folder text would search the root of the drive: it searches nothing.
   if (folder.empty()) {
-    fields.DFF = kModelNotFoundMessage;
-    fields.TXD = kTextureNotFoundMessage;
+    fields.DFF = msg::ModelFileNotFound();
+    fields.TXD = msg::TextureFileNotFound();
     fields.DFFNotFound = fields.TXDNotFound = true;
   } else {
     std::vector<std::string> lines;
@@ -237,10 +227,11 @@ void ReadData(const std::string& folder, TInstallFields& fields, std::string& re
     Scan scan(std::move(lines), fields, replacedHandlingId);
     scan.RunPasses();
     const std::string& modelBase = scan.modelName().empty() ? replacedHandlingId : scan.modelName();
-    FindNamedFile(folder, modelBase, ".dff", kModelNotFoundMessage, fields.DFF, fields.DFFNotFound);
+    FindNamedFile(folder, modelBase, ".dff", msg::ModelFileNotFound(), fields.DFF,
+                  fields.DFFNotFound);
     const std::string& textureBase =
         scan.textureName().empty() ? replacedHandlingId : scan.textureName();
-    FindNamedFile(folder, textureBase, ".txd", kTextureNotFoundMessage, fields.TXD,
+    FindNamedFile(folder, textureBase, ".txd", msg::TextureFileNotFound(), fields.TXD,
                   fields.TXDNotFound);
     AppendOtherFiles(folder, "*.dff", fields.DFF, fields.Adv);
     AppendOtherFiles(folder, "*.txd", fields.TXD, fields.Adv);

@@ -12,10 +12,8 @@ namespace wrenfield {
 // replacedHandlingId in place; what the scan does not find keeps its value.
 // Throws Error when the read-me exists but cannot be read.
 void ReadData(const std::string& folder, TInstallFields& fields, std::string& replacedHandlingId);
-
-// What ReadData puts into DFF and TXD when the model or texture is not found
-// (setting DFFNotFound or TXDNotFound beside it).
-extern const char kModelNotFoundMessage[];
-extern const char kTextureNotFoundMessage[];
+// When the model or texture is not found, ReadData puts msg::ModelFileNotFound()
+// or msg::TextureFileNotFound() into DFF or TXD and sets DFFNotFound or
+// TXDNotFound beside it.
 
 }  // namespace wrenfield

@@ -4,14 +4,12 @@
 #include <exception>
 #include <utility>
 
-#include "check_messages.h"
 #include "error.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "plain_text.h"
 #include "settings_file.h"
 #include "text_encoding.h"
-#include "ui_texts.h"
 
 namespace wrenfield {
 
@@ -20,7 +18,7 @@ class TAutoInstallForm::Progress : public InstallProgress {
  public:
   explicit Progress(TAutoInstallView& view) : view_(view) {}
   void ArchiveOpened() override { view_.SetReviewEnabled(false); }
-  void Installed() override { view_.ShowInfo(install_messages::kInstalled); }
+  void Installed() override { view_.ShowInfo(msg::Installed()); }
   void Ended() override { view_.SetReviewEnabled(true); }
   void Recovered(const std::string& message) override { view_.ShowInfo(message); }
 
@@ -38,8 +36,8 @@ std::string FindingLines(const Findings& findings) {
   std::string lines;
   for (const Finding& f : findings) {
     if (!lines.empty()) lines += "\n";
-    lines += f.severity == Severity::kError ? check_messages::ErrorLine(f.message)
-                                            : check_messages::WarningLine(f.message);
+    lines +=
+        f.severity == Severity::kError ? msg::ErrorLine(f.message) : msg::WarningLine(f.message);
   }
   return lines;
 }
@@ -78,7 +76,7 @@ void TAutoInstallForm::FormClose() {
 void TAutoInstallForm::DirBrowseBtnClick() {
   Dispatch([this] {
     std::string folder;
-    view_.SelectFolder(ui_texts::kGameFolderPrompt, folder);
+    view_.SelectFolder(msg::kGameFolderPrompt, folder);
     view_.SetText(TEditField::GTASADir, folder);
   });
   UpdateUndoButton();
@@ -87,7 +85,7 @@ void TAutoInstallForm::DirBrowseBtnClick() {
 void TAutoInstallForm::VehDirBrowseBtnClick() {
   Dispatch([this] {
     std::string path;
-    view_.SelectModSource(ui_texts::kModFolderPrompt, path);
+    view_.SelectModSource(msg::kModFolderPrompt, path);
     view_.SetText(TEditField::VehicleDir, path);
     ReadModSource();
   });
@@ -114,11 +112,11 @@ void TAutoInstallForm::VehicleDirKeyDown(int key) {
 }
 
 void TAutoInstallForm::SpeedButton1Click() {
-  Dispatch([this] { PickFile(ui_texts::kModelFilter, TEditField::DFF); });
+  Dispatch([this] { PickFile(msg::kModelFilter, TEditField::DFF); });
 }
 
 void TAutoInstallForm::SpeedButton2Click() {
-  Dispatch([this] { PickFile(ui_texts::kTextureFilter, TEditField::TXD); });
+  Dispatch([this] { PickFile(msg::kTextureFilter, TEditField::TXD); });
 }
 
 void TAutoInstallForm::InstallBtnClick() {
@@ -136,7 +134,7 @@ void TAutoInstallForm::UndoBtnClick() {
   Dispatch([this] {
     const std::string gameDir = view_.GetText(TEditField::GTASADir);
     InstallSummary latest;
-    if (!services_.findUndoable(gameDir, latest)) throw Error(install_messages::kNothingToUndo);
+    if (!services_.findUndoable(gameDir, latest)) throw Error(msg::NothingToUndo());
     if (!view_.Confirm(UndoQuestion(latest))) return;
     const UndoOutcome outcome = services_.undoInstall(gameDir, latest.number);
     for (const std::string& message : outcome.recovered) view_.ShowInfo(message);
@@ -148,7 +146,7 @@ void TAutoInstallForm::UndoBtnClick() {
 void TAutoInstallForm::HistoryBtnClick() {
   Dispatch([this] {
     const std::string gameDir = view_.GetText(TEditField::GTASADir);
-    if (gameDir.empty()) throw Error(install_messages::kNoGameFolder);
+    if (gameDir.empty()) throw Error(msg::NoGameFolder());
     view_.ShowHistory(services_.historyLines(gameDir));
   });
 }
@@ -156,7 +154,7 @@ void TAutoInstallForm::HistoryBtnClick() {
 void TAutoInstallForm::GTASADirChange() { UpdateUndoButton(); }
 
 void TAutoInstallForm::Label12Click() {
-  Dispatch([this] { view_.OpenLink(ui_texts::kAuthorPage); });
+  Dispatch([this] { view_.OpenLink(msg::kAuthorPage); });
 }
 
 void TAutoInstallForm::Label12MouseEnter() {
@@ -273,7 +271,7 @@ bool TAutoInstallForm::CheckFindings(const TInstallFields& fields, Findings& fin
 void TAutoInstallForm::ShowCheckFindings() {
   Findings findings;
   if (!CheckFindings(FieldsFromView(), findings) || findings.empty()) return;
-  const std::string message = check_messages::Findings(FindingLines(findings));
+  const std::string message = msg::Findings(FindingLines(findings));
   if (HasErrors(findings)) {
     view_.ShowError(message);
   } else {
@@ -286,7 +284,7 @@ void TAutoInstallForm::ShowCheckFindings() {
 bool TAutoInstallForm::InstallDespiteCheck(const TInstallFields& fields) {
   Findings findings;
   if (!CheckFindings(fields, findings) || !HasErrors(findings)) return true;
-  return view_.Confirm(check_messages::InstallAnyway(FindingLines(findings)));
+  return view_.Confirm(msg::InstallAnyway(FindingLines(findings)));
 }
 
 // The reader keeps the additional files of earlier reads; those of the archive
@@ -321,7 +319,7 @@ void TAutoInstallForm::UpdateUndoButton() {
 
 void TAutoInstallForm::PickFile(const char* filter, TEditField target) {
   std::string fileName = openDialogFileName_;
-  if (!view_.OpenFile(filter, ui_texts::kOpenDialogTitle, fileName)) return;
+  if (!view_.OpenFile(filter, msg::kOpenDialogTitle, fileName)) return;
   openDialogFileName_ = fileName;
   view_.SetText(target, fileName);
 }

@@ -4,8 +4,8 @@
 
 #include "controls_win.h"
 #include "extra_win.h"
+#include "messages.h"
 #include "text_win.h"
-#include "ui_texts.h"
 
 namespace wrenfield {
 namespace {
@@ -35,7 +35,7 @@ TMainWindow::TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, TFormServic
   const int centreY =
       GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2;
   application_ =
-      CreateWindowExW(0, kApplicationClass, WideFromCp1251(ui_texts::kApplicationTitle).c_str(),
+      CreateWindowExW(0, kApplicationClass, WideFromCp1251(msg::kApplicationTitle).c_str(),
                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, centreX, centreY, 0, 0,
                       nullptr, nullptr, instance, this);
 
@@ -47,7 +47,7 @@ TMainWindow::TMainWindow(HINSTANCE instance, TShellDialogs& dialogs, TFormServic
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  window_ = CreateWindowExW(exStyle, kWindowClass, WideFromCp1251(ui_texts::kWindowCaption).c_str(),
+  window_ = CreateWindowExW(exStyle, kWindowClass, WideFromCp1251(msg::kWindowCaption).c_str(),
                             style, centreX - width / 2, centreY - height / 2, width, height,
                             application_, nullptr, instance, this);
   CreateControls();
@@ -89,7 +89,7 @@ void TMainWindow::CreateControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                              nullptr, instance_, nullptr);
-  std::wstring tip = WideFromCp1251(ui_texts::kLinkTooltip);
+  std::wstring tip = WideFromCp1251(msg::kLinkTooltip);
   TTTOOLINFOW tool = {};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -233,26 +233,26 @@ void TMainWindow::FocusReviewGroup() {
 }
 
 void TMainWindow::ShowError(const std::string& message) {
-  dialogs_.MessageBox(window_, WideFromCp1251(message), WideFromCp1251(ui_texts::kApplicationTitle),
+  dialogs_.MessageBox(window_, WideFromCp1251(message), WideFromCp1251(msg::kApplicationTitle),
                       MB_OK | MB_ICONERROR);
 }
 
 void TMainWindow::ShowInfo(const std::string& message) {
-  dialogs_.MessageBox(window_, WideFromCp1251(message), WideFromCp1251(ui_texts::kApplicationTitle),
+  dialogs_.MessageBox(window_, WideFromCp1251(message), WideFromCp1251(msg::kApplicationTitle),
                       MB_OK | MB_ICONINFORMATION);
 }
 
 bool TMainWindow::Confirm(const std::string& question) {
   return dialogs_.MessageBox(window_, WideFromCp1251(question),
-                             WideFromCp1251(ui_texts::kApplicationTitle),
+                             WideFromCp1251(msg::kApplicationTitle),
                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void TMainWindow::ShowHistory(const std::vector<std::string>& lines) {
   std::vector<std::wstring> wide;
   for (const std::string& line : lines) wide.push_back(WideFromCp1251(line));
-  dialogs_.ShowList(window_, WideFromCp1251(ui_texts::kHistoryTitle), wide,
-                    WideFromCp1251(ui_texts::kCloseButton));
+  dialogs_.ShowList(window_, WideFromCp1251(msg::kHistoryTitle), wide,
+                    WideFromCp1251(msg::kCloseButton));
 }
 
 bool TMainWindow::SelectFolder(const std::string& prompt, std::string& folder) {

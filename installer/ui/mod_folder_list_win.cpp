@@ -1,8 +1,8 @@
 #include "mod_folder_list_win.h"
 
 #include "dialog_template_win.h"
+#include "messages.h"
 #include "text_win.h"
-#include "ui_texts.h"
 #include "window_layout_win.h"
 
 namespace wrenfield {
@@ -54,7 +54,7 @@ INT_PTR CALLBACK ModFolderListProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 std::wstring ModFolderListText(const std::string& folder) {
-  if (folder == ".") return WideFromCp1251(ui_texts::kArchiveTop);
+  if (folder == ".") return WideFromCp1251(msg::kArchiveTop);
   std::string path = folder;
   for (char& c : path) {
     if (c == '/') c = '\\';
@@ -70,15 +70,15 @@ bool ChooseFromModFolderList(HWND owner, const std::vector<std::string>& folders
   const TWindowFonts fonts(dpi > 0 ? dpi : 96);
 
   TDialogTemplate dialog(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 260, 130,
-                         WideFromCp1251(ui_texts::kApplicationTitle));
+                         WideFromCp1251(msg::kApplicationTitle));
   dialog.AddItem(SS_LEFT | SS_NOPREFIX, 7, 7, 246, 18, kModFolderHint, kStaticAtom,
-                 WideFromCp1251(ui_texts::kChooseModFolder));
+                 WideFromCp1251(msg::kChooseModFolder));
   dialog.AddItem(WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 7, 28,
                  246, 76, kModFolderList, kListBoxAtom, L"");
   dialog.AddItem(BS_DEFPUSHBUTTON | WS_TABSTOP, 149, 110, 50, 14, IDOK, kButtonAtom,
-                 WideFromCp1251(ui_texts::kOk));
+                 WideFromCp1251(msg::kOk));
   dialog.AddItem(BS_PUSHBUTTON | WS_TABSTOP, 203, 110, 50, 14, IDCANCEL, kButtonAtom,
-                 WideFromCp1251(ui_texts::kCancel));
+                 WideFromCp1251(msg::kCancel));
 
   TListRequest request{&folders, fonts.Of(TFont::Default), 0};
   const INT_PTR result =

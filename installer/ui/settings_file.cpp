@@ -4,7 +4,7 @@
 #include "file_layer.h"
 #include "file_system.h"
 #include "ini_text.h"
-#include "ui_texts.h"
+#include "messages.h"
 
 namespace wrenfield {
 namespace {
@@ -33,7 +33,7 @@ void StoreGameFolder(const std::string& path, const std::string& gameFolder) {
     const std::string old = FileExists(path) ? ReadFileBytes(path) : std::string();
     WriteFileReplacing(path, WithIniValue(old, kSection, kKey, value));
   } catch (const Error&) {
-    throw Error(ui_texts::kUnableToWrite + path);
+    throw Error(msg::kUnableToWrite + path);
   }
 }
 

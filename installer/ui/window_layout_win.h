@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "controls_win.h"
-#include "ui_texts.h"
+#include "messages.h"
 
 namespace wrenfield {
 
@@ -78,16 +78,16 @@ inline constexpr DWORD kPanel = kChild | WS_CLIPCHILDREN;
 inline constexpr TLayoutEntry kLayout[] = {
     {kImage1, 0, L"Static", "", kChild | SS_OWNERDRAW, 0, 0, 0, 597, 63, TFont::Default},
     {kBevel1, 0, L"Static", "", kChild | SS_OWNERDRAW, 0, 0, 63, 597, 10, TFont::Default},
-    {kLabel11, 0, L"Static", ui_texts::kCredits, kLabel | WS_DISABLED, 0, 8, 513, 207, 13,
+    {kLabel11, 0, L"Static", msg::kCredits, kLabel | WS_DISABLED, 0, 8, 513, 207, 13,
      TFont::Credits},
-    {kLabel12, 0, L"Static", ui_texts::kAuthorPage, kLabel | SS_NOTIFY, 0, 475, 513, 101, 13,
+    {kLabel12, 0, L"Static", msg::kAuthorPage, kLabel | SS_NOTIFY, 0, 475, 513, 101, 13,
      TFont::Link},
-    {kGroupBox1, 0, kPanelClass, ui_texts::kReviewGroup, kPanel, WS_EX_CONTROLPARENT, 8, 176, 569,
-     329, TFont::Default},
-    {kGroupBox2, 0, kPanelClass, ui_texts::kGameFolderGroup, kPanel, WS_EX_CONTROLPARENT, 8, 72,
-     569, 49, TFont::Default},
-    {kGroupBox3, 0, kPanelClass, ui_texts::kModFolderGroup, kPanel, WS_EX_CONTROLPARENT, 8, 124,
-     569, 49, TFont::Default},
+    {kGroupBox1, 0, kPanelClass, msg::kReviewGroup, kPanel, WS_EX_CONTROLPARENT, 8, 176, 569, 329,
+     TFont::Default},
+    {kGroupBox2, 0, kPanelClass, msg::kGameFolderGroup, kPanel, WS_EX_CONTROLPARENT, 8, 72, 569, 49,
+     TFont::Default},
+    {kGroupBox3, 0, kPanelClass, msg::kModFolderGroup, kPanel, WS_EX_CONTROLPARENT, 8, 124, 569, 49,
+     TFont::Default},
 
     {kHandling, kGroupBox1, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 80, 44, 473, 21, TFont::Default},
     {kVehicles, kGroupBox1, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 80, 66, 473, 21, TFont::Default},
@@ -96,36 +96,34 @@ inline constexpr TLayoutEntry kLayout[] = {
     {kDFF, kGroupBox1, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 40, 140, 449, 21, TFont::Default},
     {kTXD, kGroupBox1, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 40, 164, 449, 21, TFont::Default},
     {kAdv, kGroupBox1, nullptr /* check-list */, "", 0, 0, 16, 208, 537, 81, TFont::Default},
-    {kInstallBtn, kGroupBox1, L"Button", ui_texts::kInstallButton, kButton, 0, 208, 296, 153, 25,
+    {kInstallBtn, kGroupBox1, L"Button", msg::kInstallButton, kButton, 0, 208, 296, 153, 25,
      TFont::Default},
     // Beside the install button, right and left, in the review frame's free
     // space; after it in the tab order. Not review controls: the undo button
     // follows the game folder, the list is always there.
-    {kUndoBtn, kGroupBox1, L"Button", ui_texts::kUndoButton, kButton, 0, 400, 296, 153, 25,
+    {kUndoBtn, kGroupBox1, L"Button", msg::kUndoButton, kButton, 0, 400, 296, 153, 25,
      TFont::Default},
-    {kHistoryBtn, kGroupBox1, L"Button", ui_texts::kHistoryButton, kButton, 0, 16, 296, 153, 25,
+    {kHistoryBtn, kGroupBox1, L"Button", msg::kHistoryButton, kButton, 0, 16, 296, 153, 25,
      TFont::Default},
-    {kLabel2, kGroupBox1, L"Static", ui_texts::kReviewHint, kLabel, 0, 57, 24, 455, 13,
-     TFont::Default},
+    {kLabel2, kGroupBox1, L"Static", msg::kReviewHint, kLabel, 0, 57, 24, 455, 13, TFont::Default},
     {kLabel3, kGroupBox1, L"Static", "handling.cfg", kLabel, 0, 16, 48, 58, 13, TFont::Default},
     {kLabel4, kGroupBox1, L"Static", "vehicles.ide", kLabel, 0, 16, 70, 56, 13, TFont::Default},
     {kLabel5, kGroupBox1, L"Static", "carcols.dat", kLabel, 0, 16, 92, 52, 13, TFont::Default},
     {kLabel6, kGroupBox1, L"Static", "carmods.dat", kLabel, 0, 16, 114, 58, 13, TFont::Default},
     {kLabel7, kGroupBox1, L"Static", "DFF", kLabel, 0, 16, 144, 20, 13, TFont::Default},
     {kLabel8, kGroupBox1, L"Static", "TXD", kLabel, 0, 16, 168, 22, 13, TFont::Default},
-    {kLabel9, kGroupBox1, L"Static", ui_texts::kExtraFiles, kLabel, 0, 16, 192, 128, 13,
+    {kLabel9, kGroupBox1, L"Static", msg::kExtraFiles, kLabel, 0, 16, 192, 128, 13, TFont::Default},
+    {kSpeedButton1, kGroupBox1, kFlatButtonClass, msg::kBrowse3, kChild, 0, 496, 139, 57, 23,
      TFont::Default},
-    {kSpeedButton1, kGroupBox1, kFlatButtonClass, ui_texts::kBrowse3, kChild, 0, 496, 139, 57, 23,
-     TFont::Default},
-    {kSpeedButton2, kGroupBox1, kFlatButtonClass, ui_texts::kBrowse3, kChild, 0, 496, 163, 57, 23,
+    {kSpeedButton2, kGroupBox1, kFlatButtonClass, msg::kBrowse3, kChild, 0, 496, 163, 57, 23,
      TFont::Default},
 
-    {kDirBrowseBtn, kGroupBox2, L"Button", ui_texts::kBrowse2, kButton, 0, 486, 16, 75, 25,
+    {kDirBrowseBtn, kGroupBox2, L"Button", msg::kBrowse2, kButton, 0, 486, 16, 75, 25,
      TFont::Default},
     {kGTASADir, kGroupBox2, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 8, 18, 473, 21, TFont::Default},
 
     {kVehicleDir, kGroupBox3, L"Edit", "", kEdit, WS_EX_CLIENTEDGE, 8, 18, 473, 21, TFont::Default},
-    {kVehDirBrowseBtn, kGroupBox3, L"Button", ui_texts::kBrowse3, kButton, 0, 486, 16, 75, 25,
+    {kVehDirBrowseBtn, kGroupBox3, L"Button", msg::kBrowse3, kButton, 0, 486, 16, 75, 25,
      TFont::Default},
 };
 

@@ -21,7 +21,7 @@
 #include "entry_path.h"
 #include "error.h"
 #include "file_system.h"
-#include "unpack_messages.h"
+#include "messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield {
@@ -147,7 +147,7 @@ class Unpacker {
     archive_entry* entry = nullptr;
     const int status = first.Next(entry);
     if (status < ARCHIVE_WARN && !first.Recognized()) {
-      throw Error(unpack_messages::NotAnArchive(archiveName_));
+      throw Error(msg::NotAModArchive(archiveName_));
     }
     const char* options = kFirstPassOptions;
     std::vector<std::u32string> names;
@@ -237,15 +237,15 @@ class Unpacker {
   void CheckEntry(Reader& reader, archive_entry* entry, std::size_t index,
                   const std::u32string& name) {
     if (index >= limits_.maxEntries) {
-      throw Error(unpack_messages::TooManyEntries(archiveName_, limits_.maxEntries));
+      throw Error(msg::TooManyEntries(archiveName_, limits_.maxEntries));
     }
-    if (reader.SawEncryption(entry)) throw Error(unpack_messages::PasswordProtected(archiveName_));
+    if (reader.SawEncryption(entry)) throw Error(msg::PasswordProtected(archiveName_));
     const auto type = archive_entry_filetype(entry);
     platform::ClearErrnoForLibarchive();
     const bool hardLink =
         archive_entry_hardlink(entry) != nullptr || archive_entry_hardlink_w(entry) != nullptr;
     if ((type != AE_IFREG && type != AE_IFDIR) || hardLink) {
-      throw Error(unpack_messages::LinkOrSpecialFile(archiveName_, NameForMessage(name)));
+      throw Error(msg::LinkOrSpecialFile(archiveName_, NameForMessage(name)));
     }
   }
 
@@ -317,7 +317,7 @@ class Unpacker {
     std::string reason;
     const std::string path = FullPathOf(relative);
     if (!TryCreateFolder(path, reason)) {
-      throw Error(unpack_messages::CannotCreateFolder(path, reason));
+      throw Error(msg::CannotCreateFolder(path, reason));
     }
     seen_.emplace(key, Kind::kFolder);
   }
@@ -358,7 +358,7 @@ class Unpacker {
   void Append(platform::NewFile& file, const std::string& path, const void* data,
               std::size_t size) {
     if (size > limits_.maxBytes - unpackedBytes_) {
-      throw Error(unpack_messages::TooLarge(archiveName_, limits_.maxBytes));
+      throw Error(msg::TooLarge(archiveName_, limits_.maxBytes));
     }
     unpackedBytes_ += size;
     std::string reason;
@@ -374,19 +374,21 @@ class Unpacker {
 
   // A failure libarchive reported: a password, or damage.
   [[noreturn]] void Refuse(Reader& reader, archive_entry* entry, const std::u32string& name) {
-    if (reader.SawEncryption(entry)) throw Error(unpack_messages::PasswordProtected(archiveName_));
+    if (reader.SawEncryption(entry)) throw Error(msg::PasswordProtected(archiveName_));
     const char* detail = archive_error_string(reader.get());
     const std::string text = detail != nullptr ? detail : "";
     if (text.find("ncrypt") != std::string::npos) {
-      throw Error(unpack_messages::PasswordProtected(archiveName_));
+      throw Error(msg::PasswordProtected(archiveName_));
     }
-    throw Error(unpack_messages::Damaged(archiveName_, NameForMessage(name)));
+    const std::string entryName = NameForMessage(name);
+    throw Error(entryName.empty() ? msg::ModArchiveDamaged(archiveName_)
+                                  : msg::ModArchiveDamagedIn(archiveName_, entryName));
   }
   [[noreturn]] void RefuseName(const std::u32string& name) {
-    throw Error(unpack_messages::UnsafeName(archiveName_, NameForMessage(name)));
+    throw Error(msg::UnsafeName(archiveName_, NameForMessage(name)));
   }
   [[noreturn]] void RefuseTwice(const std::u32string& name) {
-    throw Error(unpack_messages::SameNameTwice(archiveName_, NameForMessage(name)));
+    throw Error(msg::SameNameTwice(archiveName_, NameForMessage(name)));
   }
 
   Source& source_;

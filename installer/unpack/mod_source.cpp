@@ -6,7 +6,7 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "unpack_messages.h"
+#include "messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield {
@@ -120,17 +120,17 @@ ModSource::ModSource(const std::string& path, const UnpackLimits& limits)
   if (!isArchive_) return;
   unpacked_ = UnpackFolder::Create();
   candidates_ = ModFolderCandidates(UnpackArchive(path, unpacked_.path(), limits));
-  if (candidates_.empty()) throw Error(unpack_messages::NoModel(FullPath(path)));
+  if (candidates_.empty()) throw Error(msg::NoModel(FullPath(path)));
 }
 
 std::string ModSource::ModFolder(const std::string& pick) {
   if (!isArchive_) return path_;
   std::string chosen = pick;
   if (chosen.empty()) {
-    if (candidates_.size() != 1) throw Error(unpack_messages::SeveralModFolders(FullPath(path_)));
+    if (candidates_.size() != 1) throw Error(msg::SeveralModFolders(FullPath(path_)));
     chosen = candidates_.front();
   } else if (std::find(candidates_.begin(), candidates_.end(), chosen) == candidates_.end()) {
-    throw Error(unpack_messages::NoSuchModFolder(FullPath(path_), chosen));
+    throw Error(msg::NoSuchModFolder(FullPath(path_), chosen));
   }
   PlaceReadme(unpacked_.path(), chosen);
   return JoinRelative(unpacked_.path(), chosen);

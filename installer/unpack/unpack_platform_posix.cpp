@@ -12,8 +12,8 @@
 #include "error.h"
 #include "file_layer.h"
 #include "file_system.h"
+#include "messages.h"
 #include "text_encoding.h"
-#include "unpack_messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {
@@ -29,7 +29,7 @@ std::string TemporaryFolder() {
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
   std::string path = JoinPath(parent, prefix + "XXXXXX");
   if (::mkdtemp(&path[0]) == nullptr) {
-    throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, SystemErrorText(errno)));
+    throw Error(msg::CannotCreateTemporaryFolder(parent, SystemErrorText(errno)));
   }
   return path;
 }

@@ -9,8 +9,8 @@
 #include "error.h"
 #include "file_layer.h"
 #include "file_system.h"
+#include "messages.h"
 #include "text_encoding.h"
-#include "unpack_messages.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {
@@ -19,8 +19,7 @@ std::string TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
   if (length == 0 || length > MAX_PATH) {
-    throw Error(
-        unpack_messages::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
+    throw Error(msg::CannotCreateTemporaryFolder("%TEMP%", SystemErrorText(GetLastError())));
   }
   std::wstring wide(buffer, length);
   while (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
@@ -36,7 +35,7 @@ std::string TemporaryFolder() {
   // Unpacked files could not be named for the reader and Torvane: say why.
   std::string shown;
   for (const wchar_t c : wide) shown += Cp1251OrReplacement(c);
-  throw Error(unpack_messages::TemporaryFolderNotSpellable(shown));
+  throw Error(msg::TemporaryFolderNotSpellable(shown));
 }
 
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
@@ -52,7 +51,7 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
     if (CreateDirectoryA(path.c_str(), nullptr)) return path;
     error = GetLastError();
   }
-  throw Error(unpack_messages::CannotCreateTemporaryFolder(parent, SystemErrorText(error)));
+  throw Error(msg::CannotCreateTemporaryFolder(parent, SystemErrorText(error)));
 }
 
 UnicodeNamesScope::UnicodeNamesScope() {}

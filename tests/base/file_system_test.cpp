@@ -9,6 +9,7 @@
 #include "error_of.h"
 #include "fault_seam.h"
 #include "file_bytes.h"
+#include "readable_text.h"
 #include "scratch_dir.h"
 
 #ifdef _WIN32
@@ -26,10 +27,8 @@ using testing::ErrorOf;
 using testing::ReadAll;
 using testing::ScratchDir;
 
-const std::string kOpenPrefix =
-    "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\xEB '";
-const std::string kCreatePrefix =
-    "\xCD\xE5 \xF3\xE4\xE0\xB8\xF2\xF1\xFF \xF1\xEE\xE7\xE4\xE0\xF2\xFC \xF4\xE0\xE9\xEB '";
+const std::string kOpenPrefix = Cp1251("Не удаётся открыть файл '");
+const std::string kCreatePrefix = Cp1251("Не удаётся создать файл '");
 
 std::vector<std::string> Sorted(std::vector<std::string> names) {
   std::sort(names.begin(), names.end());

@@ -17,11 +17,7 @@ using namespace testing;  // the shared test-support layer
 
 CommandResult RunCheck(const cli::Args& args) { return RunCommand(cli::RunCheckCommand, args); }
 
-const char kCleanSummary[] =
-    "\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBE\xD0\xBA: 0, "
-    "\xD0\xB7\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x87\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB9: 0\n";  // Ошибок: 0,
-                                                                                      // замечаний:
-                                                                                      // 0
+const char kCleanSummary[] = "Ошибок: 0, замечаний: 0\n";
 
 TEST(CheckCommand, TheDemoModChecksClean) {
   DemoInstall demo;

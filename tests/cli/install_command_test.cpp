@@ -36,11 +36,7 @@ TEST(InstallCommand, SuccessPrintsTheMessageInUtf8) {
   DemoInstall demo;
   const CommandResult result = RunInstall({demo.game, FieldsFile(demo)});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out,
-            "\xD0\xA2\xD1\x80\xD0\xB0\xD0\xBD\xD1\x81\xD0\xBF\xD0\xBE\xD1\x80\xD1\x82 "
-            "\xD1\x83\xD1\x81\xD0\xBF\xD0\xB5\xD1\x88\xD0\xBD\xD0\xBE "
-            "\xD1\x83\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBB\xD0\xB5"
-            "\xD0\xBD!\n");  // Транспорт успешно установлен!
+  EXPECT_EQ(result.out, "Транспорт успешно установлен!\n");
   EXPECT_EQ(result.err, "");
 }
 
@@ -60,11 +56,7 @@ TEST(InstallCommand, FailureShowsTheMessageWithTheWindowsFinalDot) {
   CommandResult result = RunInstall({demo.dir.Path("nowhere"), FieldsFile(demo)});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(
-      result.err,
-      "\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0 "
-      "\xD0\xBE\xD1\x82\xD0\xBA\xD1\x80\xD1\x8B\xD1\x82\xD0\xB8\xD1\x8F "
-      "IMG-\xD0\xB0\xD1\x80\xD1\x85\xD0\xB8\xD0\xB2\xD0\xB0!\n");  // Ошибка открытия IMG-архива!
+  EXPECT_EQ(result.err, "Ошибка открытия IMG-архива!\n");
   // Ends in "'": no dot.
   result = RunInstall({demo.game, FieldsFile(demo, "monster, 32", "nosuchcar, 32")});
   EXPECT_EQ(result.status, 1);

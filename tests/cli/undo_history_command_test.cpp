@@ -6,7 +6,6 @@
 
 #include "commands.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "run_command.h"
@@ -16,9 +15,6 @@ namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
-
-std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
 
 TEST(UndoCommand, UndoesTheLatestThenSaysNothingIsLeft) {
   DemoInstall demo;
@@ -26,13 +22,11 @@ TEST(UndoCommand, UndoesTheLatestThenSaysNothingIsLeft) {
   ASSERT_EQ(RunCommand(cli::RunInstallCommand, {demo.game, "--mod", demo.mod}).status, 0);
   const CommandResult undone = RunCommand(cli::RunUndoCommand, {demo.game});
   EXPECT_EQ(undone.status, 0) << undone.err;
-  EXPECT_EQ(undone.out,
-            Utf8(std::string(msg::kInstallNumberSign) + "1 (MONSTER " + msg::kFromModFolder + " '" +
-                 FullPath(demo.mod) + "') " + msg::kUndone + ".\n"));
+  EXPECT_EQ(undone.out, "Установка №1 (MONSTER из папки '" + FullPath(demo.mod) + "') отменена.\n");
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   const CommandResult none = RunCommand(cli::RunUndoCommand, {demo.game});
   EXPECT_EQ(none.status, 1);
-  EXPECT_EQ(none.err, Utf8(std::string(msg::kNothingToUndo) + ".\n"));
+  EXPECT_EQ(none.err, "В этой папке игры нет установок, которые можно отменить.\n");
   for (const cli::Args& args : {cli::Args{}, cli::Args{demo.game, "0"}, cli::Args{demo.game, "x"},
                                 cli::Args{demo.game, "1", "2"}, cli::Args{demo.game, "--all"}}) {
     EXPECT_EQ(RunCommand(cli::RunUndoCommand, args).status, 2) << args.size();
@@ -48,7 +42,8 @@ TEST(UndoCommand, RefusesWhatChangedSinceUnlessForced) {
   ASSERT_EQ(Install(demo.game, second, "MONSTER", progress), "");
   const CommandResult refused = RunCommand(cli::RunUndoCommand, {demo.game, "1"});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find(Utf8(msg::kUndoRefused) + " carcols.dat"), std::string::npos)
+  EXPECT_NE(refused.err.find("Установку №1 нельзя отменить: после неё изменились carcols.dat"),
+            std::string::npos)
       << refused.err;
   EXPECT_EQ(RunCommand(cli::RunUndoCommand, {demo.game, "1", "--force"}).status, 0);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
@@ -59,7 +54,7 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
   const GameState before = StateOf(demo.game);
   const CommandResult empty = RunCommand(cli::RunHistoryCommand, {demo.game});
   EXPECT_EQ(empty.status, 0);
-  EXPECT_EQ(empty.out, Utf8(std::string(msg::kRecordsSpace) + " 0 " + msg::kBytes + "\n"));
+  EXPECT_EQ(empty.out, "Записи об установках занимают на диске 0 байт\n");
 
   // Killed just before the installation was marked complete.
   RecordingProgress progress;
@@ -71,13 +66,13 @@ TEST(HistoryCommand, ListsTheInstallsAfterPuttingRightAnInterruptedOneOnce) {
 
   const CommandResult listed = RunCommand(cli::RunHistoryCommand, {demo.game});
   EXPECT_EQ(listed.status, 0);
-  EXPECT_EQ(listed.err,
-            Utf8(std::string(msg::kInstallNumberSign) + "1 (MONSTER " + msg::kFromModFolder + " '" +
-                 FullPath(demo.mod) + "') " + msg::kInterruptedUndone + ".\n"));
-  EXPECT_EQ(listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
-                                 Utf8(msg::kStateRolledBack) + "\n" + Utf8(msg::kRecordsSpace),
-                             0),
-            0u)
+  EXPECT_EQ(listed.err, "Установка №1 (MONSTER из папки '" + FullPath(demo.mod) +
+                            "') была прервана; её изменения отменены.\n");
+  EXPECT_EQ(
+      listed.out.rfind("1  " + record.date + "  MONSTER  " + FullPath(demo.mod) + "  " +
+                           "не удалась, изменения отменены\nЗаписи об установках занимают на диске",
+                       0),
+      0u)
       << listed.out;
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_EQ(RunCommand(cli::RunHistoryCommand, {demo.game}).err, "");  // said once

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "install_messages.h"
 #include "install_test_support.h"
+#include "messages.h"
 
 namespace wrenfield {
 namespace {
@@ -59,7 +59,7 @@ TEST(InstallThroughTorvaneDll, ArchiveHeldByAnotherProcessFailsToOpenAndChangesN
     ASSERT_TRUE(testing::Exists(marker)) << "the helper did not take the archive";
     const auto before = TreeSnapshot(demo.game);
     RecordingProgress progress;
-    EXPECT_EQ(Install(demo, progress), install_messages::kArchiveOpenFailed);
+    EXPECT_EQ(Install(demo, progress), msg::ArchiveOpenFailed());
     EXPECT_EQ(progress.events, "");
     EXPECT_TRUE(TreeSnapshot(demo.game) == before);
   }

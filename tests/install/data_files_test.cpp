@@ -6,8 +6,8 @@
 
 #include "error_of.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_test_support.h"
+#include "messages.h"
 
 namespace wrenfield {
 namespace {
@@ -66,16 +66,17 @@ TEST_F(DataFilesTest, NoMatchFailsWithTheRowsMessageAndLeavesTheFile) {
   const std::string text = "mods\nmonstera, nto_b_l\n MONSTER, x\n";
   for (const DataFile file : kAllDataFiles) WriteAll(Path(file), text);
   EXPECT_EQ(PatchMessage(DataFile::kCarcols, "monster, 1", "monster"),
-            install_messages::kCarcolsNoMatch);
+            msg::DataLineNotReplaced("carcols.dat"));
   EXPECT_EQ(PatchMessage(DataFile::kHandling, "MONSTER 1", "MONSTER"),
-            install_messages::kHandlingNoMatch);
-  EXPECT_EQ(PatchMessage(DataFile::kVehicles, "444, m", "444"), install_messages::kVehiclesNoMatch);
-  EXPECT_EQ(PatchMessage(DataFile::kCarmods, "x", ""), install_messages::kCarmodsNoMatch);
+            msg::DataLineNotReplaced("handling.cfg"));
+  EXPECT_EQ(PatchMessage(DataFile::kVehicles, "444, m", "444"),
+            msg::DataLineNotReplaced("vehicles.ide"));
+  EXPECT_EQ(PatchMessage(DataFile::kCarmods, "x", ""), msg::DataLineNotReplaced("carmods.dat"));
   for (const DataFile file : kAllDataFiles) EXPECT_EQ(ReadAll(Path(file)), text);
 
   WriteAll(Path(DataFile::kCarcols), "");
   EXPECT_EQ(PatchMessage(DataFile::kCarcols, "monster, 1", "monster"),
-            install_messages::kCarcolsNoMatch);
+            msg::DataLineNotReplaced("carcols.dat"));
   EXPECT_EQ(ReadAll(Path(DataFile::kCarcols)), "");
 }
 
@@ -115,7 +116,7 @@ TEST_F(DataFilesTest, BackupThatCannotBeWrittenStopsWithItsFullPath) {
   WriteAll(Path(DataFile::kHandling), "handling");
   testing::MakeDir(Backup(DataFile::kHandling));
   EXPECT_EQ(testing::ErrorOf([&] { BackupDataFiles(game_); }),
-            install_messages::kBackupFailedPrefix + FullPath(Backup(DataFile::kHandling)) + "'");
+            msg::BackupFailed(FullPath(Backup(DataFile::kHandling))));
   EXPECT_EQ(ReadAll(Backup(DataFile::kCarcols)), "carcols");
   EXPECT_FALSE(testing::Exists(Backup(DataFile::kVehicles)));
 

@@ -9,17 +9,17 @@
 #include "data_files.h"
 #include "demo_game.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "line_replace.h"
+#include "messages.h"
+#include "readable_text.h"
 
 namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
 
 struct ChildResult {
   std::string events;
@@ -45,7 +45,7 @@ TEST(InstallWithWriteFailures, ModelThatCannotBeWrittenIsRolledBack) {
   const GameState before = StateOf(demo.game);
   WriteAll(demo.fields.DFF, DemoBytes(64 * 1024, 1));
   const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
-  EXPECT_EQ(result.message, msg::kModelReplaceFailed);
+  EXPECT_EQ(result.message, msg::ModelReplaceFailed());
   EXPECT_EQ(result.events, "OE");
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_TRUE(
@@ -58,7 +58,7 @@ TEST(InstallWithWriteFailures, TextureThatCannotBeWrittenIsRolledBackWithTheMode
   const GameState before = StateOf(demo.game);
   WriteAll(demo.fields.TXD, DemoBytes(64 * 1024, 2));
   const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
-  EXPECT_EQ(result.message, msg::kTextureReplaceFailed);
+  EXPECT_EQ(result.message, msg::TextureReplaceFailed());
   EXPECT_EQ(result.events, "OE");
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
 }
@@ -75,15 +75,17 @@ TEST(InstallWithWriteFailures, RollbackThatCannotWriteEitherIsSaidAndFinishedLat
   demo.fields.Adv = {{big, true}};
   const ChildResult result = InstallWithFileSizeLimit(demo, ReadAll(demo.archive()).size());
   // The rollback's reason ends in "!": the notice after it adds no ".".
-  EXPECT_EQ(result.message, std::string(msg::kArchiveWriteFailed) + "\n" + msg::kRollbackFailed +
-                                msg::kArchiveWriteFailed + (msg::kRollbackKept + 1));
+  EXPECT_EQ(Readable(result.message),
+            "Ошибка записи в IMG-архив!\nВернуть файлы игры в прежнее состояние не удалось: "
+            "Ошибка записи в IMG-архив! Запись об установке сохранена: её изменения будут "
+            "отменены при следующей установке или отмене.");
   EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kInProgress);
 
   RecordingProgress retry;
   ASSERT_EQ(Install(demo, retry), "");
   EXPECT_EQ(retry.events, "ORIE");
   ASSERT_EQ(retry.recovered.size(), 1u);
-  EXPECT_EQ(retry.recovered[0].rfind(std::string(msg::kInstallNumberSign) + "1 (MONSTER ", 0), 0u);
+  EXPECT_EQ(Readable(retry.recovered[0]).rfind("Установка №1 (MONSTER ", 0), 0u);
   EXPECT_EQ(ListInstalls(demo.game).at(0).state, RecordState::kRolledBack);
   UndoInstall(demo.game, 2, false);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
@@ -99,11 +101,10 @@ TEST(InstallWithWriteFailures, CopyOfAnEntryThatCannotBeWrittenIsNamedWithTheRea
   constexpr std::uint64_t kLimit = 60 * 1024;
   for (const auto& [name, bytes] : before.dataFiles) ASSERT_LT(bytes.size(), kLimit) << name;
   const ChildResult result = InstallWithFileSizeLimit(demo, kLimit);
-  const std::string named = msg::kEntryCopyFailed + std::string("monster.dff") +
-                            msg::kFromArchiveToFile +
+  const std::string named = "Не удаётся скопировать запись 'monster.dff' из IMG-архива в файл '" +
                             FullPath(RecordFile(demo.game, 1, "entry-1.bin")) + "': ";
-  EXPECT_EQ(result.message.rfind(named, 0), 0u) << result.message;
-  EXPECT_GT(result.message.size(), named.size());  // the reason
+  EXPECT_EQ(Readable(result.message).rfind(named, 0), 0u) << Readable(result.message);
+  EXPECT_GT(Readable(result.message).size(), named.size());  // the reason
   EXPECT_EQ(result.events, "OE");
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_TRUE(ListInstalls(demo.game).empty());

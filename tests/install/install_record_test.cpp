@@ -10,16 +10,16 @@
 #include "archive_image.h"
 #include "error.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "messages.h"
+#include "readable_text.h"
 #include "sha256.h"
 
 namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
 
 InstallRecord SampleRecord() {
   InstallRecord record;
@@ -117,9 +117,9 @@ TEST(InstallRecord, ArchiveChangeThatWouldFailIsRefusedBeforeAnythingIsWritten) 
   demo.fields.DFF = JoinPath(demo.mod, "newpart.dff");
   const auto before = TreeSnapshot(demo.game);
   RecordingProgress progress;
-  EXPECT_EQ(Install(demo, progress), msg::kArchiveDamaged + FullPath(demo.archive()) +
-                                         msg::kArchiveDamagedEntry + RecordAt(image, 5).name +
-                                         msg::kArchiveDamagedTail);
+  EXPECT_EQ(Readable(Install(demo, progress)),
+            "IMG-архив '" + FullPath(demo.archive()) + "' повреждён: данные записи '" +
+                RecordAt(image, 5).name + "' выходят за конец файла");
   EXPECT_TRUE(TreeSnapshot(demo.game) == before);
 
   // The model's name twice, exactly or but for letter case (the game finds
@@ -130,9 +130,9 @@ TEST(InstallRecord, ArchiveChangeThatWouldFailIsRefusedBeforeAnythingIsWritten) 
     PutRecord(twice, 5, {RecordAt(twice, 7).offset, RecordAt(twice, 7).size, second});
     WriteAll(demo.archive(), twice);
     const auto withTwice = TreeSnapshot(demo.game);
-    EXPECT_EQ(Install(demo, progress), msg::kArchiveEntryTwice + FullPath(demo.archive()) +
-                                           msg::kArchiveEntryTwiceEntry + "monster.dff" +
-                                           msg::kArchiveEntryTwiceTail)
+    EXPECT_EQ(Readable(Install(demo, progress)),
+              "В IMG-архиве '" + FullPath(demo.archive()) +
+                  "' несколько записей 'monster.dff'; какую из них заменять, неясно")
         << second;
     EXPECT_TRUE(TreeSnapshot(demo.game) == withTwice) << second;
   }
@@ -159,8 +159,8 @@ TEST(InstallRecord, StaleTemporaryFilesAndRecordsWithoutManifestAreSwept) {
 
 TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   DemoInstall demo;
-  EXPECT_EQ(HistoryLines(demo.game),
-            std::vector<std::string>{std::string(msg::kRecordsSpace) + " 0 " + msg::kBytes});
+  EXPECT_EQ(HistoryLines(demo.game), std::vector<std::string>{msg::RecordsSpace(0)});
+  EXPECT_EQ(Readable(msg::RecordsSpace(0)), "Записи об установках занимают на диске 0 байт");
   RecordingProgress progress;
   ASSERT_EQ(Install(demo, progress), "");
   ASSERT_EQ(
@@ -171,14 +171,15 @@ TEST(InstallHistory, OneLinePerInstallThenTheSpaceTheRecordsTake) {
   ASSERT_EQ(lines.size(), 3u);
   InstallRecord first;
   ASSERT_TRUE(ReadRecord(demo.game, 1, first));
-  EXPECT_EQ(lines[0],
-            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  " + msg::kUndone);
+  EXPECT_EQ(Readable(lines[0]),
+            "1  " + first.date + "  MONSTER  " + FullPath(demo.mod) + "  отменена");
   EXPECT_EQ(lines[1].rfind("2  ", 0), 0u);
   EXPECT_NE(lines[1].find("  LANDSTAL  "), std::string::npos);
-  EXPECT_EQ(lines[1].substr(lines[1].size() - std::string(msg::kStateComplete).size()),
-            msg::kStateComplete);
-  EXPECT_EQ(lines[2], std::string(msg::kRecordsSpace) + " " +
-                          std::to_string(RecordsSize(demo.game)) + " " + msg::kBytes);
+  EXPECT_EQ(
+      Readable(lines[1]).substr(Readable(lines[1]).size() - std::string("установлена").size()),
+      "установлена");
+  EXPECT_EQ(Readable(lines[2]), "Записи об установках занимают на диске " +
+                                    std::to_string(RecordsSize(demo.game)) + " байт");
   EXPECT_GT(RecordsSize(demo.game), 0u);
 }
 

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "error.h"
-#include "install_messages.h"
 #include "install_test_support.h"
+#include "messages.h"
+#include "readable_text.h"
 
 namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
 
 struct Installation {
   TInstallFields fields;
@@ -43,15 +43,14 @@ TEST(Undo, InReverseOrderReturnsEachEarlierStateForOneTwoAndThreeInstallations) 
   const std::vector<GameState> states = InstallAll(demo, all);
   for (std::size_t undone = 3; undone > 0; --undone) {
     SCOPED_TRACE("undoing installation " + std::to_string(undone));
-    const std::string message = UndoMessage(demo.game, 0);
-    EXPECT_EQ(message.rfind(msg::kInstallNumberSign + std::to_string(undone) + " (", 0), 0u)
-        << message;
+    const std::string message = Readable(UndoMessage(demo.game, 0));
+    EXPECT_EQ(message.rfind("Установка №" + std::to_string(undone) + " (", 0), 0u) << message;
     EXPECT_EQ(StateDifference(StateOf(demo.game), states[undone - 1]), "");
   }
-  EXPECT_EQ(UndoMessage(demo.game, 0), std::string("refused: ") + msg::kNothingToUndo);
-  EXPECT_EQ(UndoMessage(demo.game, 2),
-            "refused: " + std::string(msg::kInstallNumberSign) + "2 " + msg::kAlreadyUndone);
-  EXPECT_EQ(UndoMessage(demo.game, 4), "refused: " + std::string(msg::kNoSuchInstall) + "4");
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 0)),
+            "refused: В этой папке игры нет установок, которые можно отменить");
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 2)), "refused: Установка №2 уже отменена");
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 4)), "refused: В этой папке игры нет установки №4");
 }
 
 TEST(Undo, OfAnOlderInstallationOfAnotherVehicleLeavesTheLaterOnesInPlace) {
@@ -73,12 +72,10 @@ TEST(Undo, OfAnInstallationWhoseFilesChangedSinceIsRefusedNamingThemUnlessForced
   DemoInstall demo;
   const Installation second = {OtherVehicleFields(demo, "monster", "MONSTER", 1), "MONSTER"};
   const std::vector<GameState> states = InstallAll(demo, {{demo.fields, "MONSTER"}, second});
-  const std::string refusal = UndoMessage(demo.game, 1);
-  EXPECT_EQ(refusal.rfind("refused: " + std::string(msg::kUndoRefusedNumberSign) + "1 " +
-                              msg::kUndoRefused +
-                              " carcols.dat, handling.cfg, vehicles.ide, "
-                              "carmods.dat, 'monster.dff' " +
-                              msg::kInArchive,
+  const std::string refusal = Readable(UndoMessage(demo.game, 1));
+  EXPECT_EQ(refusal.rfind("refused: Установку №1 нельзя отменить: после неё изменились "
+                          "carcols.dat, handling.cfg, vehicles.ide, carmods.dat, 'monster.dff' "
+                          "в IMG-архиве",
                           0),
             0u)
       << refusal;
@@ -89,13 +86,13 @@ TEST(Undo, OfAnInstallationWhoseFilesChangedSinceIsRefusedNamingThemUnlessForced
   const std::string& line = second.fields.carcols;
   carcols.replace(carcols.find(line), line.size(), "monster, 7,7, 7,7");
   WriteAll(demo.data("carcols.dat"), carcols);
-  const std::string edited = UndoMessage(demo.game, 0);
-  EXPECT_NE(edited.find(std::string(msg::kUndoRefused) + " carcols.dat"), std::string::npos)
+  const std::string edited = Readable(UndoMessage(demo.game, 0));
+  EXPECT_NE(edited.find("нельзя отменить: после неё изменились carcols.dat"), std::string::npos)
       << edited;
   EXPECT_EQ(edited.find("handling.cfg"), std::string::npos);
 
   // Forced, the first installation's copies come back whatever changed since.
-  EXPECT_EQ(UndoMessage(demo.game, 1, true).rfind(msg::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 1, true)).rfind("Установка №", 0), 0u);
   EXPECT_EQ(StateDifference(StateOf(demo.game), states[0]), "");
 }
 
@@ -109,7 +106,7 @@ TEST(Undo, DataFileAsTheInstallationLeftItComesBackWithItsOwnLineEnds) {
   RecordingProgress progress;
   ASSERT_EQ(Install(demo, progress), "");
   EXPECT_NE(ReadAll(demo.data("carmods.dat")).find("\r\n"), std::string::npos);
-  EXPECT_EQ(UndoMessage(demo.game, 0).rfind(msg::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 0)).rfind("Установка №", 0), 0u);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
 }
 

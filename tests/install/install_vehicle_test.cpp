@@ -11,17 +11,17 @@
 #include "data_files.h"
 #include "demo_game.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_test_support.h"
 #include "install_undo.h"
 #include "line_replace.h"
+#include "messages.h"
+#include "readable_text.h"
 #include "torvane.h"
 
 namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
 
 // The data file as it should be after the installation: every line that
 // begins with the key as a whole name replaced, CR LF throughout.
@@ -129,8 +129,11 @@ TEST(InstallVehicle, SaysOnceThatARecordOfAnInterruptedChangeWasSetAside) {
     ASSERT_EQ(Install(demo, progress), "");
     EXPECT_EQ(progress.events, "ORIE");
     ASSERT_EQ(progress.recovered.size(), 1u);
-    const std::string& said = progress.recovered[0];
-    EXPECT_EQ(said.rfind(msg::kJournalSetAside, 0), 0u) << said;
+    const std::string said = Readable(progress.recovered[0]);
+    EXPECT_EQ(
+        said.rfind("Запись прерванного изменения не совпала с IMG-архивом и отложена в файл '", 0),
+        0u)
+        << said;
     EXPECT_NE(said.find(stale.substr(stale.find_last_of("/\\") + 1) + "'"), std::string::npos)
         << said;
     EXPECT_FALSE(Exists(journal));
@@ -140,39 +143,39 @@ TEST(InstallVehicle, SaysOnceThatARecordOfAnInterruptedChangeWasSetAside) {
 }
 
 TEST(InstallVehicle, FailsBeforeOpeningTheArchive) {
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.game.clear(); }, msg::kNoGameFolder, "");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.game.clear(); }, msg::NoGameFolder(), "");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.game = d.dir.Path("nowhere"); },
-                         msg::kArchiveOpenFailed, "");
+                         msg::ArchiveOpenFailed(), "");
   ExpectRefusedUnchanged([](DemoInstall& d) { std::remove(d.archive().c_str()); },
-                         msg::kArchiveOpenFailed, "");
+                         msg::ArchiveOpenFailed(), "");
   ExpectRefusedUnchanged([](DemoInstall& d) { WriteAll(d.archive(), "VER1\0\0\0\0"); },
-                         msg::kArchiveOpenFailed, "");
+                         msg::ArchiveOpenFailed(), "");
 }
 
 TEST(InstallVehicle, LineThatCannotBeReplacedFailsBeforeAnythingIsWritten) {
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "nosuchcar, 1,1"; },
-                         msg::kCarcolsNoMatch, "OE");
+                         msg::DataLineNotReplaced("carcols.dat"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "monster 1 1"; },
-                         msg::kCarcolsNoMatch, "OE");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "   "; }, msg::kCarcolsNoMatch,
-                         "OE");
+                         msg::DataLineNotReplaced("carcols.dat"), "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carcols = "   "; },
+                         msg::DataLineNotReplaced("carcols.dat"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.replacedHandlingId.clear(); },
-                         msg::kHandlingNoMatch, "OE");
+                         msg::DataLineNotReplaced("handling.cfg"), "OE");
   // The handling line is that of another vehicle than the one being replaced.
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.handling = "BUS\t1.0\t2.0"; },
-                         msg::kHandlingNoMatch, "OE");
+                         msg::DataLineNotReplaced("handling.cfg"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.replacedHandlingId = "MONSTE"; },
-                         msg::kHandlingNoMatch, "OE");
+                         msg::DataLineNotReplaced("handling.cfg"), "OE");
   ExpectRefusedUnchanged(
       [](DemoInstall& d) {
         d.replacedHandlingId = "NOSUCHID";
         d.fields.handling = "NOSUCHID\t1.0";
       },
-      msg::kHandlingNoMatch, "OE");
+      msg::DataLineNotReplaced("handling.cfg"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.vehicles = "44, monster"; },
-                         msg::kVehiclesNoMatch, "OE");
+                         msg::DataLineNotReplaced("vehicles.ide"), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.carmods = "Monster, nto_b_l"; },
-                         msg::kCarmodsNoMatch, "OE");
+                         msg::DataLineNotReplaced("carmods.dat"), "OE");
 }
 
 TEST(InstallVehicle, UnreadableDataFileFailsWithItsOpenErrorBeforeAnythingIsWritten) {
@@ -216,36 +219,37 @@ TEST(InstallVehicle, MissingHandlingFileFailsWithItsOpenErrorWhateverTheHandling
 
 TEST(InstallVehicle, ModelAndTextureAreCheckedBeforeAnythingIsWritten) {
   const std::string notice = "\xD4\xE0\xE9\xEB \xEC\xEE\xE4\xE5\xEB\xE8";  // Файл модели
-  ExpectRefusedUnchanged([&](DemoInstall& d) { d.fields.DFF = notice; }, msg::kModelNotFound, "OE");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF = d.mod; }, msg::kModelNotFound, "OE");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF += ".gone"; }, msg::kModelNotFound,
+  ExpectRefusedUnchanged([&](DemoInstall& d) { d.fields.DFF = notice; }, msg::ModelNotFound(),
                          "OE");
-  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.TXD = ""; }, msg::kTextureNotFound, "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF = d.mod; }, msg::ModelNotFound(), "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF += ".gone"; }, msg::ModelNotFound(),
+                         "OE");
+  ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.TXD = ""; }, msg::TextureNotFound(), "OE");
   // 24 characters: too long for an entry name.
   ExpectRefusedUnchanged(
       [](DemoInstall& d) {
         d.fields.DFF = JoinPath(d.mod, "a_name_of_24_chars_x.dff");
         WriteAll(d.fields.DFF, "model");
       },
-      msg::kModelReplaceFailed, "OE");
+      msg::ModelReplaceFailed(), "OE");
   ExpectRefusedUnchanged(
       [](DemoInstall& d) {
         d.fields.TXD = JoinPath(d.mod, "a_name_of_24_chars_x.txd");
         WriteAll(d.fields.TXD, "texture");
       },
-      msg::kTextureReplaceFailed, "OE");
+      msg::TextureReplaceFailed(), "OE");
   // A file the archive cannot take (here the held archive itself) is refused up front.
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.DFF = d.archive(); },
-                         msg::kModelReplaceFailed, "OE");
+                         msg::ModelReplaceFailed(), "OE");
   ExpectRefusedUnchanged([](DemoInstall& d) { d.fields.TXD = d.archive(); },
-                         msg::kTextureReplaceFailed, "OE");
+                         msg::TextureReplaceFailed(), "OE");
   // The model is checked first.
   ExpectRefusedUnchanged(
       [](DemoInstall& d) {
         d.fields.DFF.clear();
         d.fields.TXD.clear();
       },
-      msg::kModelNotFound, "OE");
+      msg::ModelNotFound(), "OE");
 }
 
 TEST(InstallVehicle, NameOfTwentyThreeCharactersIsStoredUnderItself) {
@@ -390,8 +394,9 @@ TEST(InstallVehicle, TickedAdditionalFileWhoseNameCannotBeAnEntryNameIsRefusedNa
   demo.fields.Adv = {{longName, true}};
   const auto before = TreeSnapshot(demo.game);
   RecordingProgress progress;
-  EXPECT_EQ(Install(demo, progress),
-            msg::kAdditionalNameUnfit + FullPath(longName) + msg::kAdditionalNameUnfitTail);
+  EXPECT_EQ(Readable(Install(demo, progress)),
+            "Имя дополнительного файла '" + FullPath(longName) +
+                "' длиннее 23 символов и не может быть именем записи IMG-архива");
   EXPECT_EQ(progress.events, "OE");
   EXPECT_TRUE(TreeSnapshot(demo.game) == before);
 
@@ -432,7 +437,7 @@ TEST(InstallVehicle, ArchiveIsClosedBeforeSuccessAndEndAreReported) {
   DemoInstall failing;
   failing.fields.TXD.clear();
   ArchiveStateProgress failed(failing.archive());
-  EXPECT_EQ(Install(failing, failed), msg::kTextureNotFound);
+  EXPECT_EQ(Install(failing, failed), msg::TextureNotFound());
   EXPECT_EQ(failed.events, "OE(closed)");
 }
 
@@ -441,8 +446,9 @@ TEST(InstallVehicle, BackupThatCannotBeWrittenStopsBeforeAnyDataFileChanges) {
   testing::MakeDir(demo.data("vehicles_Backup.ide"));
   const auto before = TreeSnapshot(demo.dir.path());
   RecordingProgress progress;
-  EXPECT_EQ(Install(demo, progress), std::string(msg::kBackupFailedPrefix) +
-                                         FullPath(demo.data("vehicles_Backup.ide")) + "'");
+  EXPECT_EQ(
+      Readable(Install(demo, progress)),
+      "Не удаётся создать резервную копию '" + FullPath(demo.data("vehicles_Backup.ide")) + "'");
   EXPECT_EQ(progress.events, "OE");
   auto after = TreeSnapshot(demo.dir.path());
   const std::string game = std::string("game") + kPathSeparator;

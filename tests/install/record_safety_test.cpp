@@ -11,11 +11,12 @@
 
 #include "error.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "install_record.h"
 #include "install_test_support.h"
 #include "install_undo.h"
+#include "messages.h"
 #include "plain_text.h"
+#include "readable_text.h"
 #include "sha256.h"
 
 #ifndef _WIN32
@@ -26,7 +27,6 @@ namespace wrenfield {
 namespace {
 
 using namespace testing;  // the shared test-support layer
-namespace msg = install_messages;
 
 constexpr char kPlayerLine[] = "PLAYER 1.0 2.0 3.0\r\n";
 
@@ -59,7 +59,7 @@ TEST(RecoveryOfAnInterruptedInstall, KeepsTheLinesAndEntriesThePlayerChangedSinc
   std::vector<std::string> messages;
   EXPECT_EQ(Recovery(demo.game, messages), "");
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find(msg::kInterruptedUndone), std::string::npos);
+  EXPECT_NE(Readable(messages[0]).find("была прервана; её изменения отменены"), std::string::npos);
   EXPECT_EQ(StateDifference(StateOf(demo.game), expected), "");
   EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kRolledBack);
 }
@@ -77,15 +77,16 @@ TEST(RecoveryOfAnInterruptedInstall, StopsAtAnEntryChangedSinceAndForcedUndoIsTh
 
   std::vector<std::string> messages;
   const std::string stopped = Recovery(demo.game, messages);
-  EXPECT_EQ(stopped.rfind(msg::kRecoveryFailed + std::string("1 "), 0), 0u) << stopped;
-  EXPECT_NE(stopped.find("'newpart.dff' " + std::string(msg::kInArchive)), std::string::npos);
+  EXPECT_EQ(Readable(stopped).rfind("Не удаётся отменить прерванную установку №1 ", 0), 0u)
+      << Readable(stopped);
+  EXPECT_NE(Readable(stopped).find("'newpart.dff' в IMG-архиве"), std::string::npos);
   EXPECT_NE(stopped.find("undo 1 --force"), std::string::npos) << stopped;
   EXPECT_EQ(StateDifference(StateOf(demo.game), changed), "");  // nothing changed
   EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kInProgress);
   EXPECT_EQ(HistoryLines(demo.game).size(), 2u);  // the list is never locked
 
   const std::string forced = UndoMessage(demo.game, 1, true);
-  EXPECT_EQ(forced.rfind(msg::kInstallNumberSign + std::string("1 ("), 0), 0u) << forced;
+  EXPECT_EQ(Readable(forced).rfind("Установка №1 (", 0), 0u) << Readable(forced);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
   EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kRolledBack);
 }
@@ -105,15 +106,15 @@ TEST(RecoveryOfAnInterruptedInstall, WithDamagedCopiesIsLeftByAForcedUndo) {
 
   std::vector<std::string> messages;
   const std::string stopped = Recovery(demo.game, messages);
-  EXPECT_NE(stopped.find(msg::kCopyWord), std::string::npos) << stopped;
+  EXPECT_NE(Readable(stopped).find("Копия '"), std::string::npos) << Readable(stopped);
   EXPECT_EQ(StateDifference(StateOf(demo.game), after), "");
   EXPECT_EQ(Install(demo, progress), stopped);  // stops an installation too, naming it
 
   const std::string forced = UndoMessage(demo.game, 1, true);
-  EXPECT_NE(forced.find(msg::kLeftWithoutCopies + std::string("handling.cfg, 'monster.dff' ") +
-                        msg::kInArchive + "."),
+  EXPECT_NE(Readable(forced).find("; без целых копий в записи оставлены как есть: handling.cfg, "
+                                  "'monster.dff' в IMG-архиве."),
             std::string::npos)
-      << forced;
+      << Readable(forced);
   expected.dataFiles["handling.cfg"] = after.dataFiles.at("handling.cfg");
   expected.entries["monster.dff"] = after.entries.at("monster.dff");
   EXPECT_EQ(StateDifference(StateOf(demo.game), expected), "");
@@ -135,8 +136,9 @@ TEST(UndoWithDamagedCopies, NamesTheCopyAndChangesNothing) {
   const std::string handlingBytes = ReadAll(handlingCopy), entryBytes = ReadAll(entryCopy);
 
   const auto expectRefusedNaming = [&](const std::string& copy) {
-    EXPECT_EQ(UndoMessage(demo.game, 1),
-              "refused: " + std::string(msg::kCopyWord) + FullPath(copy) + msg::kCopyDamaged);
+    EXPECT_EQ(Readable(UndoMessage(demo.game, 1)),
+              "refused: Копия '" + FullPath(copy) +
+                  "' в записи об установке повреждена или отсутствует; ничего не изменено");
     EXPECT_EQ(StateDifference(StateOf(demo.game), after), "");
     EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kComplete);
     EXPECT_FALSE(NeedsRecovery(demo.game));
@@ -149,11 +151,10 @@ TEST(UndoWithDamagedCopies, NamesTheCopyAndChangesNothing) {
   RemoveFile(entryCopy);
   expectRefusedNaming(entryCopy);
   // A forced undo uses the copies all the same.
-  EXPECT_EQ(UndoMessage(demo.game, 1, true).rfind("refused: " + std::string(msg::kCopyWord), 0),
-            0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 1, true)).rfind("refused: Копия '", 0), 0u);
 
   WriteAll(entryCopy, entryBytes);
-  EXPECT_EQ(UndoMessage(demo.game, 1).rfind(msg::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 1)).rfind("Установка №", 0), 0u);
   EXPECT_EQ(StateDifference(StateOf(demo.game), before), "");
 }
 
@@ -218,30 +219,27 @@ GameState* ForcedUndo::before_ = nullptr;
 TEST_F(ForcedUndo, OfAnEarlierInstallationUndoesTheLaterOnesThatChangedTheSameFirst) {
   DemoInstall demo(*pattern_);
   const GameState installed = StateOf(demo.game);
-  const std::string refused = UndoMessage(demo.game, 1);
-  EXPECT_EQ(refused.rfind("refused: " + std::string(msg::kUndoRefusedNumberSign) + "1 " +
-                              msg::kUndoRefused +
-                              " carcols.dat, handling.cfg, vehicles.ide, "
-                              "carmods.dat, 'monster.dff' " +
-                              msg::kInArchive,
+  const std::string refused = Readable(UndoMessage(demo.game, 1));
+  EXPECT_EQ(refused.rfind("refused: Установку №1 нельзя отменить: после неё изменились "
+                          "carcols.dat, handling.cfg, vehicles.ide, carmods.dat, 'monster.dff' "
+                          "в IMG-архиве",
                           0),
             0u)
       << refused;
-  EXPECT_NE(refused.find(msg::kLaterInstalls + std::string("2")), std::string::npos) << refused;
+  EXPECT_NE(refused.find("; их изменили более поздние установки №2"), std::string::npos) << refused;
   EXPECT_EQ(refused.find("3"), std::string::npos) << refused;  // another vehicle: not in the way
   EXPECT_EQ(StateDifference(StateOf(demo.game), installed), "");
 
-  const std::string forced = UndoMessage(demo.game, 1, true);
-  const std::string second = msg::kInstallNumberSign + std::string("2 (MONSTER ");
-  const std::string first = msg::kInstallNumberSign + std::string("1 (MONSTER ");
+  const std::string forced = Readable(UndoMessage(demo.game, 1, true));
+  const std::string second = "Установка №2 (MONSTER ";
+  const std::string first = "Установка №1 (MONSTER ";
   EXPECT_EQ(forced.rfind(second, 0), 0u) << forced;
   EXPECT_NE(forced.find("\n" + first), std::string::npos) << forced;
   EXPECT_EQ(StateOfRecord(demo.game, 2), RecordState::kUndone);
   EXPECT_EQ(StateOfRecord(demo.game, 3), RecordState::kComplete);
-  EXPECT_EQ(UndoMessage(demo.game, 2, true),
-            "refused: " + std::string(msg::kInstallNumberSign) + "2 " + msg::kAlreadyUndone);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 2, true)), "refused: Установка №2 уже отменена");
   EXPECT_EQ(UndoneLeftovers(demo), "");
-  EXPECT_EQ(UndoMessage(demo.game, 3).rfind(msg::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 3)).rfind("Установка №", 0), 0u);
   EXPECT_EQ(StateDifference(StateOf(demo.game), *before_), "");
 }
 
@@ -268,7 +266,7 @@ TEST(InstallWithoutDataLines, NeedsNoDataFolder) {
   RecordingProgress progress;
   ASSERT_EQ(Install(demo, progress), "");
   EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), AsEntry(ReadAll(demo.fields.DFF)));
-  EXPECT_EQ(UndoMessage(demo.game, 1).rfind(msg::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 1)).rfind("Установка №", 0), 0u);
   EXPECT_EQ(ExtractEntry(demo.archive(), "monster.dff"), stock);
   EXPECT_FALSE(Exists(JoinPath(demo.game, "data")));
 }
@@ -289,7 +287,7 @@ TEST(UndoWithADataFileThatCannotBeReplaced, NamesItAndChangesNothing) {
   EXPECT_EQ(StateDifference(StateOf(demo.game), after), "");
   EXPECT_EQ(StateOfRecord(demo.game, 1), RecordState::kComplete);
   std::filesystem::remove(blocker);
-  EXPECT_EQ(UndoMessage(demo.game, 1).rfind(msg::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(UndoMessage(demo.game, 1)).rfind("Установка №", 0), 0u);
 }
 
 // A link among the records leads to the player's own folder: the sweep

@@ -9,9 +9,9 @@
 #include "demo_game.h"
 #include "file_system.h"
 #include "gtest_support.h"
-#include "install_messages.h"
 #include "install_test_support.h"
 #include "line_replace.h"
+#include "messages.h"
 #include "read_data.h"
 
 namespace wrenfield {
@@ -121,7 +121,7 @@ TEST_F(FixtureStockDataTest, ModWhoseUpgradeLineHasNoStockLineChangesNothing) {
   ReadMod("05_FreewayPlus__Lines.txt", "freeway");
   ASSERT_FALSE(demo_.fields.carmods.empty());
   RecordingProgress progress;
-  EXPECT_EQ(Install(demo_, progress), install_messages::kCarmodsNoMatch);
+  EXPECT_EQ(Install(demo_, progress), msg::DataLineNotReplaced("carmods.dat"));
   for (const char* name : kDataFiles) {
     EXPECT_TRUE(SameBytes(ReadAll(demo_.data(name)), stock_[name])) << name;
     EXPECT_FALSE(testing::Exists(demo_.data(BackupName(name).c_str()))) << name;

@@ -6,6 +6,7 @@
 
 #include "file_system.h"
 #include "gtest_support.h"
+#include "messages.h"
 #include "read_data.h"
 #include "scratch_dir.h"
 #include "stock_tables.h"
@@ -44,7 +45,7 @@ TEST(FixtureReadmes, CompleteModReadmeFillsAllFourLines) {
   EXPECT_EQ(s.fields.carcols, "mesa, 75,84, 40,84, 40,110, 28,119, 25,119, 21,119, 13,119, 4,119");
   EXPECT_EQ(s.fields.carmods,
             "mesa, exh_b_l, exh_b_m, exh_b_t, lgt_b_rspt, lgt_b_sspt, nto_b_l, nto_b_s, nto_b_tw");
-  EXPECT_EQ(s.fields.DFF, kModelNotFoundMessage);
+  EXPECT_EQ(s.fields.DFF, msg::ModelFileNotFound());
 }
 
 TEST(FixtureReadmes, FirstColourLineWinsEvenForAnotherVehicle) {

@@ -8,6 +8,7 @@
 
 #include "error_of.h"
 #include "file_system.h"
+#include "messages.h"
 #include "scratch_dir.h"
 
 namespace wrenfield {
@@ -106,8 +107,8 @@ TEST(ReadDataHandling, TabEntriesNeedTheTabAndFindNoModel) {
   const Result r = Scan(folder.path());
   EXPECT_EQ(r.fields.handling, "ROLLER\t\t\t\t\t\t1000.0\t1354.2");
   EXPECT_EQ(r.replaced, "ROLLER\t");
-  EXPECT_EQ(r.fields.DFF, kModelNotFoundMessage);
-  EXPECT_EQ(r.fields.TXD, kTextureNotFoundMessage);
+  EXPECT_EQ(r.fields.DFF, msg::ModelFileNotFound());
+  EXPECT_EQ(r.fields.TXD, msg::TextureFileNotFound());
   EXPECT_EQ(Paths(r.fields.Adv),
             (std::vector<std::string>{folder.Path("roller.dff"), folder.Path("ROLLER.txd")}));
 }
@@ -172,7 +173,7 @@ TEST(ReadDataFolder, SecondScanKeepsWhatItDoesNotFindAndGrowsAdv) {
   EXPECT_EQ(r.fields.carmods, "landstal, nto_b_l");
   EXPECT_EQ(r.replaced, "BUS");
   EXPECT_EQ(r.fields.DFF, second.Path("bus.dff"));
-  EXPECT_EQ(r.fields.TXD, kTextureNotFoundMessage);
+  EXPECT_EQ(r.fields.TXD, msg::TextureFileNotFound());
   EXPECT_FALSE(r.fields.DFFNotFound);
   EXPECT_TRUE(r.fields.TXDNotFound);
   EXPECT_EQ(Paths(r.fields.Adv), (std::vector<std::string>{first.Path("spare.txd"), "typed by hand",
@@ -239,8 +240,8 @@ TEST(ReadDataFolder, EmptyOrMissingFolderFindsNothingButMarksAdv) {
   start.fields.Adv = {{"a.dff", false}};
   for (const std::string& folder : {std::string(), std::string("/no/such/folder/anywhere")}) {
     const Result r = Scan(folder, start);
-    EXPECT_EQ(r.fields.DFF, kModelNotFoundMessage);
-    EXPECT_EQ(r.fields.TXD, kTextureNotFoundMessage);
+    EXPECT_EQ(r.fields.DFF, msg::ModelFileNotFound());
+    EXPECT_EQ(r.fields.TXD, msg::TextureFileNotFound());
     EXPECT_EQ(r.fields.vehicles, "kept");
     EXPECT_EQ(r.replaced, "BUS");
     ASSERT_EQ(r.fields.Adv.size(), 1u);

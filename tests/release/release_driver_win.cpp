@@ -23,10 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "install_messages.h"
 #include "main_window_win.h"
+#include "messages.h"
 #include "text_win.h"
-#include "ui_texts.h"
 
 namespace wrenfield {
 namespace {
@@ -158,13 +157,13 @@ std::wstring LastPart(const std::wstring& path) {
 class ProgramWindow {
  public:
   ProgramWindow() {
-    const std::wstring caption = WideFromCp1251(ui_texts::kWindowCaption);
+    const std::wstring caption = WideFromCp1251(msg::kWindowCaption);
     WaitFor(
         [&] {
           window_ = FindWindowW(nullptr, caption.c_str());
           return window_ != nullptr && IsWindowVisible(window_);
         },
-        "the window \"" + std::string(ui_texts::kWindowCaption) + "\"");
+        "the window \"" + std::string(msg::kWindowCaption) + "\"");
     GetWindowThreadProcessId(window_, &process_);
   }
 
@@ -198,7 +197,7 @@ class ProgramWindow {
   // Presses OK on the message box and returns its text.
   std::wstring AnswerMessageBox() const {
     HWND box = WaitForDialog(process_, false, "a message box");
-    if (TextOf(box) != WideFromCp1251(ui_texts::kApplicationTitle))
+    if (TextOf(box) != WideFromCp1251(msg::kApplicationTitle))
       Fail("message box caption " + Utf8(TextOf(box)));
     std::wstring text;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -282,7 +281,7 @@ int Install(const std::wstring& game, const std::wstring& mod, const std::wstrin
   }
 
   window.Click(kInstallBtn);
-  Expect(window.AnswerMessageBox(), WideFromCp1251(install_messages::kInstalled), "message box");
+  Expect(window.AnswerMessageBox(), WideFromCp1251(msg::Installed()), "message box");
   WaitFor([&] { return IsWindowEnabled(window.Control(kInstallBtn)) != FALSE; },
           "the review controls to open again");
   std::printf("driver: installed, success box answered\n");

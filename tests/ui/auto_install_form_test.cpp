@@ -9,15 +9,13 @@
 #include <map>
 #include <memory>
 
-#include "check_messages.h"
 #include "error.h"
 #include "fake_view.h"
 #include "file_bytes.h"
 #include "file_system.h"
-#include "install_messages.h"
+#include "messages.h"
 #include "scratch_dir.h"
 #include "settings_file.h"
-#include "ui_texts.h"
 
 namespace wrenfield {
 namespace {
@@ -250,7 +248,7 @@ TEST_F(FormTest, GameFolderBrowseSetsOrEmptiesTheEdit) {
   view_.folderReplies = {std::string("C:\\Games\\GTA"), std::nullopt};
   form_.DirBrowseBtnClick();
   EXPECT_EQ(view_.GetText(TEditField::GTASADir), "C:\\Games\\GTA");
-  EXPECT_EQ(view_.folderPrompts.back(), ui_texts::kGameFolderPrompt);
+  EXPECT_EQ(view_.folderPrompts.back(), msg::kGameFolderPrompt);
   form_.DirBrowseBtnClick();  // cancelled: emptied even though it held a folder
   EXPECT_EQ(view_.GetText(TEditField::GTASADir), "");
   EXPECT_EQ(calls_.reads, 0);
@@ -261,7 +259,7 @@ TEST_F(FormTest, ModFolderBrowseReadsShowsAndOpensReview) {
   view_.SetText(TEditField::carcols, "typed by hand");
   view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
-  EXPECT_EQ(view_.folderPrompts.back(), ui_texts::kModFolderPrompt);
+  EXPECT_EQ(view_.folderPrompts.back(), msg::kModFolderPrompt);
   EXPECT_EQ(calls_.reads, 1);
   EXPECT_EQ(calls_.readFolder, temp_.path());
   EXPECT_EQ(calls_.readGot.carcols, "typed by hand");  // the reader gets the fields as they stand
@@ -335,7 +333,7 @@ TEST_F(FormTest, ArchiveChosenDroppedOrEnteredIsUnpackedReadAndOpensReview) {
 
   view_.folderReplies = {single};
   form_.VehDirBrowseBtnClick();
-  EXPECT_EQ(view_.folderPrompts.back(), ui_texts::kModFolderPrompt);
+  EXPECT_EQ(view_.folderPrompts.back(), msg::kModFolderPrompt);
   EXPECT_EQ(view_.GetText(TEditField::VehicleDir), single);
   EXPECT_TRUE(view_.offeredChoices.empty());  // one mod folder: nothing to choose
   EXPECT_EQ(calls_.readFolder, Unpacked(1, "Car"));
@@ -419,15 +417,15 @@ TEST_F(FormTest, FileButtonsShareOneDialogThatRemembersTheLastFile) {
                        std::string("C:\\mods\\car.txd")};
   form_.SpeedButton1Click();
   EXPECT_EQ(view_.GetText(TEditField::DFF), "keep me");
-  EXPECT_EQ(view_.fileFilters.back(), ui_texts::kModelFilter);
-  EXPECT_EQ(view_.fileTitles.back(), ui_texts::kOpenDialogTitle);
+  EXPECT_EQ(view_.fileFilters.back(), msg::kModelFilter);
+  EXPECT_EQ(view_.fileTitles.back(), msg::kOpenDialogTitle);
   EXPECT_EQ(view_.fileStartNames.back(), "");
 
   form_.SpeedButton1Click();
   EXPECT_EQ(view_.GetText(TEditField::DFF), "C:\\mods\\car.dff");
 
   form_.SpeedButton2Click();  // cancelled: TXD unchanged, the remembered file stays
-  EXPECT_EQ(view_.fileFilters.back(), ui_texts::kTextureFilter);
+  EXPECT_EQ(view_.fileFilters.back(), msg::kTextureFilter);
   EXPECT_EQ(view_.fileStartNames.back(), "C:\\mods\\car.dff");
   EXPECT_EQ(view_.GetText(TEditField::TXD), "");
 
@@ -454,7 +452,7 @@ TEST_F(FormTest, InstallPassesTheFieldsAsLeftAndLocksAroundTheSuccessBox) {
   ASSERT_EQ(calls_.installGot.Adv.size(), 2u);
   EXPECT_TRUE(calls_.installGot.Adv[0].checked);
   EXPECT_FALSE(calls_.installGot.Adv[1].checked);
-  EXPECT_EQ(view_.infos, std::vector<std::string>{install_messages::kInstalled});
+  EXPECT_EQ(view_.infos, std::vector<std::string>{msg::Installed()});
   EXPECT_EQ(view_.log, (std::vector<std::string>{"lock", "info while locked", "unlock"}));
   EXPECT_TRUE(view_.errors.empty());
   EXPECT_TRUE(view_.reviewEnabled);
@@ -511,8 +509,7 @@ TEST_F(FormTest, UndoAsksNamingVehicleAndModAndUndoesOnlyOnYes) {
   EXPECT_EQ(view_.infos, std::vector<std::string>{"undone"});
   EXPECT_FALSE(view_.undoEnabled);
   form_.UndoBtnClick();  // nothing left: said so, nothing asked
-  EXPECT_EQ(view_.errors,
-            std::vector<std::string>{std::string(install_messages::kNothingToUndo) + "."});
+  EXPECT_EQ(view_.errors, std::vector<std::string>{std::string(msg::NothingToUndo()) + "."});
   EXPECT_EQ(view_.questions.size(), 2u);
 
   form_.HistoryBtnClick();
@@ -521,7 +518,7 @@ TEST_F(FormTest, UndoAsksNamingVehicleAndModAndUndoesOnlyOnYes) {
 
 TEST_F(FormTest, LinkOpensTheShownAddressAndColoursFollowTheMouse) {
   form_.Label12Click();
-  EXPECT_EQ(view_.links, std::vector<std::string>{ui_texts::kAuthorPage});
+  EXPECT_EQ(view_.links, std::vector<std::string>{msg::kAuthorPage});
   EXPECT_EQ(view_.linkColour, 0x800000u);
   for (int i = 0; i < 3; ++i) {
     form_.Label12MouseEnter();
@@ -554,16 +551,14 @@ TEST_F(FormTest, ReadingAModShowsWhatTheCheckFinds) {
   view_.folderReplies = {temp_.path()};
   form_.VehDirBrowseBtnClick();
   ASSERT_EQ(view_.infos.size(), 1u);
-  EXPECT_EQ(view_.infos[0],
-            check_messages::Findings(check_messages::WarningLine("colours elsewhere")));
+  EXPECT_EQ(view_.infos[0], msg::Findings(msg::WarningLine("colours elsewhere")));
   EXPECT_TRUE(view_.errors.empty());
 
   findings_ = {kError, kWarning};
   form_.FormDropFiles(Archive("mod.zip", {"."}));
   ASSERT_EQ(view_.errors.size(), 1u);
-  EXPECT_EQ(view_.errors[0],
-            check_messages::Findings(check_messages::ErrorLine("fields missing") + "\n" +
-                                     check_messages::WarningLine("colours elsewhere")));
+  EXPECT_EQ(view_.errors[0], msg::Findings(msg::ErrorLine("fields missing") + "\n" +
+                                           msg::WarningLine("colours elsewhere")));
   EXPECT_TRUE(view_.reviewEnabled);  // the fields stay open for correcting
 }
 
@@ -573,8 +568,7 @@ TEST_F(FormTest, AModWithErrorsIsInstalledOnlyWhenTheUserSaysSo) {
   findings_ = {kError};
   form_.InstallBtnClick();  // the question's default answer: no
   ASSERT_EQ(view_.questions.size(), 1u);
-  EXPECT_EQ(view_.questions[0],
-            check_messages::InstallAnyway(check_messages::ErrorLine("fields missing")));
+  EXPECT_EQ(view_.questions[0], msg::InstallAnyway(msg::ErrorLine("fields missing")));
   EXPECT_EQ(calls_.installs, 0);
 
   view_.confirmReplies = {true};

@@ -18,21 +18,20 @@
 #include <fstream>
 #include <sstream>
 
-#include "check_messages.h"
 #include "demo_game.h"
 #include "error.h"
 #include "extra_win.h"
 #include "file_bytes.h"
 #include "file_system.h"
-#include "install_messages.h"
 #include "list_dialog_win.h"
 #include "main_window_win.h"
+#include "messages.h"
 #include "mod_folder_list_win.h"
 #include "read_data.h"
+#include "readable_text.h"
 #include "scratch_dir.h"
 #include "text_win.h"
 #include "torvane.h"
-#include "ui_texts.h"
 #include "unpack_test_support.h"
 
 namespace wrenfield {
@@ -181,30 +180,25 @@ struct Expected {
   int left, top, width, height;
 };
 
-// The window's layout at 96 dots per inch.
+// The window's layout at 96 dots per inch, with each control's text as it reads.
 const Expected kExpected[] = {
     {kImage1, 0, nullptr, 0, 0, 597, 63},
     {kBevel1, 0, nullptr, 0, 63, 597, 10},
     {kLabel11, 0, nullptr, 8, 513, 207, 13},
     {kLabel12, 0, "www.odrun.example", 475, 513, 101, 13},
-    {kGroupBox1, 0, "\xD2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2", 8, 176, 569, 329},  // Транспорт
+    {kGroupBox1, 0, "Транспорт", 8, 176, 569, 329},
     {kLabel2, kGroupBox1,
-     "\xCF\xF0\xEE\xE2\xE5\xF0\xFC\xF2\xE5 \xE2\xF1\xE5 \xEF\xF0\xEE\xF7\xE8\xF2\xE0\xED\xFB\xE5 "
-     "\xE4\xE0\xED\xED\xFB\xE5, \xEF\xEE\xF1\xEB\xE5 \xF7\xE5\xE3\xEE \xED\xE0\xE6\xEC\xE8\xF2\xE5 "
-     "\xEA\xED\xEE\xEF\xEA\xF3 \"\xD3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC "
-     "\xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\"",
-     57, 24, 455, 13},
+     "Проверьте все прочитаные данные, после чего нажмите кнопку \"Установить транспорт\"", 57, 24,
+     455, 13},
     {kLabel3, kGroupBox1, "handling.cfg", 16, 48, 58, 13},
     {kLabel4, kGroupBox1, "vehicles.ide", 16, 70, 56, 13},
     {kLabel5, kGroupBox1, "carcols.dat", 16, 92, 52, 13},
     {kLabel6, kGroupBox1, "carmods.dat", 16, 114, 58, 13},
     {kLabel7, kGroupBox1, "DFF", 16, 144, 20, 13},
     {kLabel8, kGroupBox1, "TXD", 16, 168, 22, 13},
-    {kLabel9, kGroupBox1,
-     "\xC4\xEE\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC\xED\xFB\xE5 \xF4\xE0\xE9\xEB\xFB:", 16, 192, 128,
-     13},
-    {kSpeedButton1, kGroupBox1, "\xCE\xE1\xE7\xEE\xF0...", 496, 139, 57, 23},
-    {kSpeedButton2, kGroupBox1, "\xCE\xE1\xE7\xEE\xF0...", 496, 163, 57, 23},
+    {kLabel9, kGroupBox1, "Дополнительные файлы:", 16, 192, 128, 13},
+    {kSpeedButton1, kGroupBox1, "Обзор...", 496, 139, 57, 23},
+    {kSpeedButton2, kGroupBox1, "Обзор...", 496, 163, 57, 23},
     {kHandling, kGroupBox1, "", 80, 44, 473, 21},
     {kVehicles, kGroupBox1, "", 80, 66, 473, 21},
     {kCarcols, kGroupBox1, "", 80, 88, 473, 21},
@@ -212,19 +206,13 @@ const Expected kExpected[] = {
     {kDFF, kGroupBox1, "", 40, 140, 449, 21},
     {kTXD, kGroupBox1, "", 40, 164, 449, 21},
     {kAdv, kGroupBox1, nullptr, 16, 208, 537, 81},
-    {kInstallBtn, kGroupBox1,
-     "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xE8\xF2\xFC \xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2", 208, 296, 153,
-     25},
-    {kGroupBox2, 0, "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 \xE8\xE3\xF0\xEE\xE9", 8, 72,
-     569, 49},
-    {kDirBrowseBtn, kGroupBox2, "\xCE\xE1\xE7\xEE\xF0..", 486, 16, 75, 25},
+    {kInstallBtn, kGroupBox1, "Установить транспорт", 208, 296, 153, 25},
+    {kGroupBox2, 0, "Путь к папке с игрой", 8, 72, 569, 49},
+    {kDirBrowseBtn, kGroupBox2, "Обзор..", 486, 16, 75, 25},
     {kGTASADir, kGroupBox2, "", 8, 18, 473, 21},
-    {kGroupBox3, 0,
-     "\xCF\xF3\xF2\xFC \xEA \xEF\xE0\xEF\xEA\xE5 \xF1 "
-     "\xF2\xF0\xE0\xED\xF1\xEF\xEE\xF0\xF2\xEE\xEC",
-     8, 124, 569, 49},
+    {kGroupBox3, 0, "Путь к папке с транспортом", 8, 124, 569, 49},
     {kVehicleDir, kGroupBox3, "", 8, 18, 473, 21},
-    {kVehDirBrowseBtn, kGroupBox3, "\xCE\xE1\xE7\xEE\xF0...", 486, 16, 75, 25},
+    {kVehDirBrowseBtn, kGroupBox3, "Обзор...", 486, 16, 75, 25},
 };
 
 TEST_F(MainWindowTest, EveryControlHasItsTextPlaceAndSize) {
@@ -235,7 +223,7 @@ TEST_F(MainWindowTest, EveryControlHasItsTextPlaceAndSize) {
     EXPECT_EQ(GetParent(control),
               expected.parent == 0 ? window_->handle() : Control(expected.parent));
     if (expected.text) {
-      EXPECT_EQ(Text(expected.id), expected.text);
+      EXPECT_EQ(Readable(Text(expected.id)), expected.text);
     }
     const RECT place = PlaceOf(control);
     EXPECT_EQ(place.left, window_->Scale(expected.left));
@@ -368,8 +356,7 @@ TEST_F(MainWindowTest, LinkLabelIsNavyUnderlinedAndTurnsBlueUnderTheMouse) {
   tool.uId = reinterpret_cast<UINT_PTR>(label);
   tool.lpszText = tip;
   SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
-  EXPECT_EQ(Cp1251FromWide(tip),
-            "\xCF\xE5\xF0\xE5\xE9\xF2\xE8 \xED\xE0 \xF1\xE0\xE9\xF2");  // Перейти на сайт
+  EXPECT_EQ(Readable(Cp1251FromWide(tip)), "Перейти на сайт");
 
   SendMessageW(window_->handle(), WM_COMMAND, MAKEWPARAM(kLabel12, STN_CLICKED),
                reinterpret_cast<LPARAM>(label));
@@ -447,13 +434,13 @@ TEST_F(MainWindowTest, StoredFolderIsShownAndTheClosingFolderIsStored) {
 }
 
 TEST_F(MainWindowTest, NotFoundNoticeShowsInRussianAndComesBackByteForByte) {
-  window_->ShowNotice(TEditField::DFF, kModelNotFoundMessage);
+  window_->ShowNotice(TEditField::DFF, msg::ModelFileNotFound());
   wchar_t shown[128] = {};
   GetWindowTextW(Control(kDFF), shown, 128);
   EXPECT_EQ(std::wstring(shown).substr(0, 5), L"\u0424\u0430\u0439\u043B ");  // Файл
-  EXPECT_EQ(window_->GetText(TEditField::DFF), kModelNotFoundMessage);
-  window_->ShowNotice(TEditField::TXD, kTextureNotFoundMessage);
-  EXPECT_EQ(window_->GetText(TEditField::TXD), kTextureNotFoundMessage);
+  EXPECT_EQ(window_->GetText(TEditField::DFF), msg::ModelFileNotFound());
+  window_->ShowNotice(TEditField::TXD, msg::TextureFileNotFound());
+  EXPECT_EQ(window_->GetText(TEditField::TXD), msg::TextureFileNotFound());
   // A path set afterwards is a path again.
   window_->SetText(TEditField::TXD, folder_ + "\\car.txd");
   EXPECT_EQ(window_->GetText(TEditField::TXD), folder_ + "\\car.txd");
@@ -503,7 +490,7 @@ TEST_F(MainWindowTest, InstallsTheDemoModIntoTheDemoGameAndShowsSuccess) {
 
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 1u) << Cp1251FromWide(dialogs_.boxes[0].text);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), install_messages::kInstalled);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text), msg::Installed());
   EXPECT_EQ(dialogs_.boxes[0].caption, L"Wrenfield");
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(dialogs_.owners[0], window_->handle());
@@ -525,7 +512,7 @@ TEST_F(MainWindowTest, AModTheCheckFindsErrorsInIsInstalledOnlyWhenTheUserSaysSo
   Click(kDirBrowseBtn);
   Click(kVehDirBrowseBtn);  // the findings, in an error box
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text).rfind(check_messages::Findings(""), 0), 0u);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text).rfind(msg::Findings(""), 0), 0u);
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
   EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
 
@@ -537,7 +524,7 @@ TEST_F(MainWindowTest, AModTheCheckFindsErrorsInIsInstalledOnlyWhenTheUserSaysSo
   dialogs_.answers = {IDYES};
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 4u);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text), install_messages::kInstalled);
+  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text), msg::Installed());
   EXPECT_NE(ReadAll(game + "\\models\\gta3.img"), archiveBefore);
 }
 
@@ -560,7 +547,7 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   ShowWindowAndSettle();
   EXPECT_FALSE(IsWindowEnabled(Control(kUndoBtn)));
   EXPECT_TRUE(IsWindowEnabled(Control(kHistoryBtn)));
-  EXPECT_EQ(Text(kUndoBtn), ui_texts::kUndoButton);
+  EXPECT_EQ(Text(kUndoBtn), msg::kUndoButton);
   // In the review frame beside the install button, clear of it.
   EXPECT_EQ(GetParent(Control(kUndoBtn)), Control(kGroupBox1));
   EXPECT_GE(PlaceOf(Control(kUndoBtn)).left, PlaceOf(Control(kInstallBtn)).right);
@@ -580,18 +567,15 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   dialogs_.answers = {IDNO, IDYES};
   Click(kUndoBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 2u);
-  const std::string question = Cp1251FromWide(dialogs_.boxes[1].text);
-  EXPECT_EQ(question, std::string(install_messages::kUndoQuestion) + "1 (MONSTER " +
-                          install_messages::kFromModFolder + " '" + mod + "')?");
+  const std::string question = Readable(Cp1251FromWide(dialogs_.boxes[1].text));
+  EXPECT_EQ(question, "Отменить установку №1 (MONSTER из папки '" + Readable(mod) + "')?");
   EXPECT_EQ(dialogs_.boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
   EXPECT_NE(ReadAll(game + "\\data\\carcols.dat"), carcols);  // No: nothing undone
 
   Click(kUndoBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 4u);
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[3].text),
-            std::string(install_messages::kInstallNumberSign) + "1 (MONSTER " +
-                install_messages::kFromModFolder + " '" + mod + "') " + install_messages::kUndone +
-                ".");
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.boxes[3].text)),
+            "Установка №1 (MONSTER из папки '" + Readable(mod) + "') отменена.");
   EXPECT_EQ(dialogs_.boxes[3].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(ReadAll(game + "\\data\\carcols.dat"), carcols);
   EXPECT_EQ(EntryBytes(game + "\\models\\gta3.img", "monster.dff"), model);
@@ -602,9 +586,9 @@ TEST_F(MainWindowTest, UndoFollowsTheGameFolderAsksNamingVehicleAndModAndPutsThe
   ASSERT_EQ(dialogs_.lists[0].size(), 2u);
   const std::string first = Cp1251FromWide(dialogs_.lists[0][0]);
   EXPECT_EQ(first.rfind("1  ", 0), 0u);
-  EXPECT_EQ(first.substr(first.size() - 8), install_messages::kUndone);
+  EXPECT_EQ(first.substr(first.size() - 8), msg::StateUndone());
   EXPECT_EQ(dialogs_.listTitles[0],
-            WideFromCp1251(std::string(ui_texts::kHistoryTitle) + " / " + ui_texts::kCloseButton));
+            WideFromCp1251(std::string(msg::kHistoryTitle) + " / " + msg::kCloseButton));
 }
 
 // Saves the whole screen as a 24-bit BMP file.
@@ -738,8 +722,8 @@ TEST(SystemBoxesTest, UndoThroughTheSystemsQuestionBoxAndTheListOfInstallations)
   SendMessageW(window.Control(kHistoryBtn), BM_CLICK, 0, 0);
 
   ASSERT_EQ(answers.texts.size(), 4u);  // success, question, undone, list
-  EXPECT_EQ(Cp1251FromWide(answers.texts[1]).rfind(install_messages::kUndoQuestion, 0), 0u);
-  EXPECT_EQ(Cp1251FromWide(answers.texts[2]).rfind(install_messages::kInstallNumberSign, 0), 0u);
+  EXPECT_EQ(Readable(Cp1251FromWide(answers.texts[1])).rfind("Отменить установку №", 0), 0u);
+  EXPECT_EQ(Readable(Cp1251FromWide(answers.texts[2])).rfind("Установка №", 0), 0u);
   EXPECT_NE(answers.texts[3].find(L"MONSTER"), std::wstring::npos);
   EXPECT_EQ(ReadAll(game + "\\data\\vehicles.ide"), vehicles);
   SendMessageW(window.handle(), WM_CLOSE, 0, 0);
@@ -753,9 +737,8 @@ TEST_F(MainWindowTest, InstallWithoutGameFolderShowsTheErrorWithoutDot) {
   window_->SetReviewEnabled(true);
   Click(kInstallBtn);
   ASSERT_EQ(dialogs_.boxes.size(), 1u);
-  // Укажите папку с GTA: San Andreas! (ends in "!": no "." added)
-  EXPECT_EQ(Cp1251FromWide(dialogs_.boxes[0].text),
-            "\xD3\xEA\xE0\xE6\xE8\xF2\xE5 \xEF\xE0\xEF\xEA\xF3 \xF1 GTA: San Andreas!");
+  // Ends in "!": no "." added.
+  EXPECT_EQ(Readable(Cp1251FromWide(dialogs_.boxes[0].text)), "Укажите папку с GTA: San Andreas!");
   EXPECT_EQ(dialogs_.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
   EXPECT_TRUE(IsWindowEnabled(Control(kInstallBtn)));
 }
@@ -771,8 +754,7 @@ TEST_F(MainWindowTest, FlatButtonsOpenTheFileDialogWithoutTakingFocus) {
   EXPECT_EQ(GetFocus(), Control(kCarcols));
   EXPECT_EQ(Text(kDFF), "C:\\mods\\car.dff");
   ASSERT_EQ(dialogs_.filters.size(), 1u);
-  EXPECT_EQ(dialogs_.filters[0],
-            std::string(ui_texts::kModelFilter) + " / " + ui_texts::kOpenDialogTitle);
+  EXPECT_EQ(dialogs_.filters[0], std::string(msg::kModelFilter) + " / " + msg::kOpenDialogTitle);
   Click(kSpeedButton2);  // cancelled
   EXPECT_EQ(Text(kTXD), "");
   EXPECT_EQ(FileDialogFilter("a (*.x)|*.x"), std::wstring(L"a (*.x)\0*.x\0\0", 13));
@@ -808,7 +790,7 @@ class FileDialogAnswer {
     GetClassNameW(candidate, className, 16);
     GetWindowTextW(candidate, title, 64);
     if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(candidate) ||
-        WideFromCp1251(ui_texts::kOpenDialogTitle) != title)
+        WideFromCp1251(msg::kOpenDialogTitle) != title)
       return TRUE;
     *reinterpret_cast<HWND*>(found) = candidate;
     return FALSE;
@@ -1057,7 +1039,7 @@ TEST_F(MainWindowTest, EnterOnAnArchiveOfVariantsListsThemAndReadsThePickedOne) 
   EXPECT_EQ(Text(kVehicles), line + "2");
   EXPECT_EQ(ReadAll(window_->GetText(TEditField::DFF)), "2");
   EXPECT_FALSE(FileExists(firstModel));  // the archive read before went
-  EXPECT_EQ(ModFolderListText("."), WideFromCp1251(ui_texts::kArchiveTop));
+  EXPECT_EQ(ModFolderListText("."), WideFromCp1251(msg::kArchiveTop));
 }
 
 // The mod's folder dialog shows folders and mod archives, nothing else.

@@ -11,8 +11,8 @@
 #include "error_of.h"
 #include "file_system.h"
 #include "gtest_support.h"
+#include "messages.h"
 #include "read_data.h"
-#include "unpack_messages.h"
 #include "unpack_platform.h"
 #include "unpack_test_support.h"
 
@@ -34,7 +34,7 @@ using testing::Tree;
 using testing::TreeOf;
 using testing::ZipEntry;
 
-namespace messages = unpack_messages;
+namespace messages = msg;
 
 std::string Zip(const std::vector<ZipEntry>& entries) {
   return ScratchFile("mod.zip", testing::ZipOf(entries));
@@ -289,7 +289,7 @@ TEST(FixtureModArchives, ReadAsWhenUnpackedByHand) {
     const std::string folder = source.ModFolder(testing::Cp(layout.pick));
     const Read fromArchive = ReadFolder(folder);
     EXPECT_NE(fromArchive.fields.vehicles, "") << layout.archive;
-    EXPECT_NE(fromArchive.fields.DFF, kModelNotFoundMessage) << layout.archive;
+    EXPECT_NE(fromArchive.fields.DFF, msg::ModelFileNotFound()) << layout.archive;
     const std::string byHand = SampleTree(testing::SamplePathText(layout.handFolder));
     ExpectSameRead(fromArchive, ReadFolder(byHand));
     EXPECT_EQ(TreeOf(folder), TreeOf(byHand)) << layout.archive;

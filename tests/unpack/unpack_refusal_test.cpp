@@ -9,8 +9,8 @@
 #include "fault_seam.h"
 #include "file_bytes.h"
 #include "file_system.h"
+#include "messages.h"
 #include "mod_source.h"
-#include "unpack_messages.h"
 #include "unpack_test_support.h"
 
 namespace wrenfield {
@@ -23,7 +23,7 @@ using testing::ScratchFile;
 using testing::ZipEntry;
 using testing::ZipOf;
 
-namespace messages = unpack_messages;
+namespace messages = msg;
 
 constexpr std::uint32_t kFileMode = 0100644;
 constexpr std::uint32_t kLinkMode = 0120777;
@@ -179,7 +179,7 @@ TEST(UnpackRefusal, DamagedAndTruncatedArchives) {
     if (cut.flipAt != 0) bytes[cut.flipAt] ^= 0x55;
     const std::string archive = ScratchFile("damaged", bytes);
     const std::string message = Refusal(archive);
-    const std::string damaged = messages::Damaged(FullPath(archive), "");
+    const std::string damaged = messages::ModArchiveDamaged(FullPath(archive));
     EXPECT_EQ(message.substr(0, damaged.size()), damaged) << cut.sample << " " << cut.keep;
   }
 }
@@ -210,7 +210,7 @@ TEST(UnpackRefusal, FilesThatAreNoArchiveNameTheFormatsTaken) {
        {ScratchFile("readme.txt", "500, mesa, mesa, car"), ScratchFile("empty.zip", ""),
         ScratchFile("gta3.img", std::string("VER2\x01\x00\x00\x00", 8) + std::string(2040, '\0')),
         Sample("formats.tar")}) {
-    EXPECT_EQ(Refusal(archive), messages::NotAnArchive(FullPath(archive))) << archive;
+    EXPECT_EQ(Refusal(archive), messages::NotAModArchive(FullPath(archive))) << archive;
   }
 }
 
