@@ -139,7 +139,8 @@ guide_is_windows_text_and_quotes_every_program_text() {
     sed 's/^ *//' | (cd build/release-win32 && xargs realpath -m) | grep "^$root/" |
     grep -v "^$root/build/" | sort -u)
   [ "${#sources[@]}" -gt 0 ] || fail "no sources listed for the release build" || return 1
-  ninja -C build/release-win32 -t deps | grep -q "messages_cp1251\.cpp" ||
+  # grep reads to the end: with pipefail, an early exit would fail ninja on SIGPIPE.
+  ninja -C build/release-win32 -t deps | grep "messages_cp1251\.cpp" >/dev/null ||
     fail "the release build did not compile the table of texts" || return 1
   sources+=("$root/installer/messages/messages.cpp")
   while IFS= read -r text; do
