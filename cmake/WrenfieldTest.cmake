@@ -8,6 +8,8 @@ function(wrenfield_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} wrenfield_gtest_support GTest::gtest
     GTest::gtest_main)
+  # The test variant of Wrenfield's base library: its file layer holds the fault seam.
+  set_target_properties(${name} PROPERTIES WRENFIELD_FAULT_SEAM ON)
   if(T_FIXTURES)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_filter=-Fixture*)
     add_test(NAME ${name}_fixtures COMMAND ${name} --gtest_brief=1 --gtest_filter=Fixture*)

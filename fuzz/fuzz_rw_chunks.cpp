@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "random_access_file.h"
+#include "file_layer.h"
 #include "rw_chunks.h"
 #include "scratch_dir.h"
 

@@ -68,7 +68,7 @@ bool File::Close() {
   if (handle_ == kNoHandle) return true;
   const bool closed = ::close(static_cast<int>(handle_)) == 0;  // also drops the lock
   handle_ = kNoHandle;
-  return !TORVANE_FAULT(kClose) && closed;
+  return !FAULT_AT(kClose) && closed;
 }
 
 bool File::Size(std::uint64_t* size) const {
@@ -79,7 +79,7 @@ bool File::Size(std::uint64_t* size) const {
 }
 
 bool File::ReadAt(std::uint64_t pos, void* buffer, std::size_t n, std::size_t* got) {
-  if (TORVANE_FAULT(kRead)) return false;
+  if (FAULT_AT(kRead)) return false;
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
@@ -98,7 +98,7 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
-    if (TORVANE_FAULT(kWrite)) return false;
+    if (FAULT_AT(kWrite)) return false;
     const ssize_t w =
         ::pwrite(static_cast<int>(handle_), bytes + done, n - done, static_cast<off_t>(pos + done));
     if (w < 0 && errno == EINTR) continue;
@@ -111,7 +111,7 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
 // fdatasync where there is one: it also carries the length, which is all the
 // metadata a reader of the bytes needs, and spares the times of access.
 bool File::Sync() {
-  if (TORVANE_FAULT(kSync)) return false;
+  if (FAULT_AT(kSync)) return false;
   int r;
 #if defined(__linux__)
   do r = ::fdatasync(static_cast<int>(handle_));
@@ -123,7 +123,7 @@ bool File::Sync() {
 }
 
 bool File::Truncate(std::uint64_t length) {
-  if (TORVANE_FAULT(kTruncate)) return false;
+  if (FAULT_AT(kTruncate)) return false;
   int r;
   do r = ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length));
   while (r != 0 && errno == EINTR);
@@ -208,7 +208,7 @@ static bool LinkThenUnlink(const char* from, const char* to) {
 }
 
 bool RenameNoReplace(const char* from, const char* to) {
-  if (TORVANE_FAULT(kRename)) return false;
+  if (FAULT_AT(kRename)) return false;
   bool renamed = false;
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
   renamed = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
@@ -222,14 +222,14 @@ bool RenameNoReplace(const char* from, const char* to) {
 }
 
 bool RemoveFile(const char* path) {
-  if (TORVANE_FAULT(kDelete)) return false;
+  if (FAULT_AT(kDelete)) return false;
   return ::unlink(path) == 0;
 }
 
 // A new file's name lives in its folder, not in the file: syncing the file
 // alone would not keep the name through a power cut.
 bool SyncFolderOf(const char* path) {
-  if (TORVANE_FAULT(kSync)) return false;
+  if (FAULT_AT(kSync)) return false;
   const char* slash = std::strrchr(path, '/');
   const std::string folder = slash == nullptr ? "."
                              : slash == path  ? "/"

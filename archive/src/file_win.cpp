@@ -73,7 +73,7 @@ bool File::Close() {
   if (handle_ == kNoHandle) return true;
   const bool closed = CloseHandle(Native(handle_)) != 0;
   handle_ = kNoHandle;
-  return !TORVANE_FAULT(kClose) && closed;
+  return !FAULT_AT(kClose) && closed;
 }
 
 bool File::Size(std::uint64_t* size) const {
@@ -84,7 +84,7 @@ bool File::Size(std::uint64_t* size) const {
 }
 
 bool File::ReadAt(std::uint64_t pos, void* buffer, std::size_t n, std::size_t* got) {
-  if (TORVANE_FAULT(kRead) || !Seek(Native(handle_), pos)) return false;
+  if (FAULT_AT(kRead) || !Seek(Native(handle_), pos)) return false;
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < n) {
@@ -107,7 +107,7 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
     const std::size_t left = n - done;
     const DWORD want = left < kMaxChunk ? static_cast<DWORD>(left) : kMaxChunk;
     DWORD moved = 0;
-    if (TORVANE_FAULT(kWrite) || !WriteFile(Native(handle_), bytes + done, want, &moved, nullptr) ||
+    if (FAULT_AT(kWrite) || !WriteFile(Native(handle_), bytes + done, want, &moved, nullptr) ||
         moved == 0) {
       return false;
     }
@@ -117,12 +117,12 @@ bool File::WriteAt(std::uint64_t pos, const void* buffer, std::size_t n) {
 }
 
 bool File::Sync() {
-  if (TORVANE_FAULT(kSync)) return false;
+  if (FAULT_AT(kSync)) return false;
   return FlushFileBuffers(Native(handle_)) != 0;
 }
 
 bool File::Truncate(std::uint64_t length) {
-  if (TORVANE_FAULT(kTruncate)) return false;
+  if (FAULT_AT(kTruncate)) return false;
   return Seek(Native(handle_), length) && SetEndOfFile(Native(handle_)) != 0;
 }
 
@@ -195,7 +195,7 @@ bool LandingOf(const char* path, bool follow_last, FileId* folder, std::string* 
 }
 
 bool RenameNoReplace(const char* from, const char* to) {
-  if (TORVANE_FAULT(kRename)) return false;
+  if (FAULT_AT(kRename)) return false;
   // Without MOVEFILE_REPLACE_EXISTING an existing `to` makes it fail.
   return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
 }
@@ -211,7 +211,7 @@ std::string LastSystemError() {
 }
 
 bool RemoveFile(const char* path) {
-  if (TORVANE_FAULT(kDelete)) return false;
+  if (FAULT_AT(kDelete)) return false;
   return DeleteFileA(path) != 0;
 }
 

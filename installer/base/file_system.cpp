@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "file_system_platform.h"
+#include "error.h"
+#include "file_layer.h"
 #include "messages.h"
 #include "plain_text.h"
 #include "text_encoding.h"
@@ -71,6 +72,14 @@ std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
     return bytes.size() < maxBytes;
   });
   return bytes;
+}
+
+// A link to a folder is as good as the folder here: the player may have moved
+// the program's folders elsewhere.
+void CreateFolder(const std::string& path) {
+  std::string reason;
+  if (TryCreateFolder(path, reason) || DirectoryExists(path)) return;
+  throw Error(CreateFileErrorMessage(FullPath(path), reason));
 }
 
 std::string OpenFileErrorMessage(const std::string& fullPath, const std::string& reason) {

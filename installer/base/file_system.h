@@ -1,7 +1,7 @@
 // Wrenfield's file-system layer: existence tests, wildcard directory search,
 // whole-file reads and safe whole-file writes. Paths are single-byte code page
-// 1251 text; one implementation per platform (file_system_win.cpp,
-// file_system_posix.cpp), the portable parts in file_system.cpp.
+// 1251 text; the portable parts in file_system.cpp, above the platform's file
+// layer (file_layer.h: file_layer_posix.cpp, file_layer_win.cpp).
 #pragma once
 
 #include <cstddef>
@@ -94,8 +94,13 @@ void CheckReplaceable(const std::string& path);
 // itself; there only the test seam counts the call.
 void SyncFolder(const std::string& path);
 
-// Creates the folder unless it exists. Throws the create error.
+// Creates the folder unless it exists (a link to a folder counts). Throws the
+// create error.
 void CreateFolder(const std::string& path);
+
+// Creates a folder; true also when a folder stands there already (a link to one
+// does not count). Otherwise false with the system's reason (code page 1251).
+bool TryCreateFolder(const std::string& path, std::string& reason);
 
 // Remove a file, or an empty folder; false when it cannot be removed (a
 // missing one included).

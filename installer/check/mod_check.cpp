@@ -8,11 +8,11 @@
 
 #include "entry_name.h"
 #include "error.h"
+#include "file_layer.h"
 #include "file_system.h"
 #include "img_directory.h"
 #include "messages.h"
 #include "plain_text.h"
-#include "random_access_file.h"
 #include "rw_chunks.h"
 #include "stock_tables.h"
 

@@ -1,10 +1,10 @@
 #include "settings_file.h"
 
 #include "error.h"
+#include "file_layer.h"
 #include "file_system.h"
 #include "ini_text.h"
 #include "messages.h"
-#include "working_directory.h"
 
 namespace wrenfield {
 namespace {

@@ -316,7 +316,7 @@ class Unpacker {
     }
     std::string reason;
     const std::string path = FullPathOf(relative);
-    if (!platform::CreateFolder(path, reason)) {
+    if (!TryCreateFolder(path, reason)) {
       throw Error(msg::CannotCreateFolder(path, reason));
     }
     seen_.emplace(key, Kind::kFolder);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "file_layer.h"
+
 struct archive_entry;
 
 namespace wrenfield::unpack_platform {
@@ -24,59 +26,13 @@ std::string TemporaryFolder();
 // a unique suffix, and returns its path. Throws Error.
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix);
 
-// Creates a folder; true also when a folder stands there already. Otherwise false
-// with the system's reason (code page 1251).
-bool CreateFolder(const std::string& path, std::string& reason);
-
-// Removes the folder and everything in it, never following a link; what cannot be
-// removed stays.
-void RemoveTree(const std::string& path);
-
-// The folders in parent whose names begin with prefix, that belong to the user
-// and that were last changed more than maxAgeSeconds ago (links never count).
-std::vector<std::string> StaleFolders(const std::string& parent, const std::string& prefix,
-                                      std::int64_t maxAgeSeconds);
-
-// Whether a character can stand in a path of the path code page.
-bool FitsPathCodePage(char32_t c);
-
-// Characters that fit the path code page as path text.
-std::string EncodePath(const std::u32string& text);
-
-// A new file written piece by piece; creating it fails when anything stands at its
-// path. Reasons are code page 1251.
-class NewFile {
- public:
-  NewFile() = default;
-  ~NewFile();
-  NewFile(const NewFile&) = delete;
-  NewFile& operator=(const NewFile&) = delete;
-
-  bool Create(const std::string& path, std::string& reason);
-  bool Write(const void* data, std::size_t size, std::string& reason);
-  bool Close(std::string& reason);
-
- private:
-  std::intptr_t handle_ = -1;
-};
-
-// The archive being unpacked, read through libarchive's callbacks.
-class ArchiveFile {
- public:
-  ArchiveFile() = default;
-  ~ArchiveFile();
-  ArchiveFile(const ArchiveFile&) = delete;
-  ArchiveFile& operator=(const ArchiveFile&) = delete;
-
-  bool Open(const std::string& path, std::string& reason);
-  // Bytes read (0 at the end), or -1.
-  std::int64_t Read(void* buffer, std::size_t size);
-  // The new position, or -1; whence is SEEK_SET, SEEK_CUR or SEEK_END.
-  std::int64_t Seek(std::int64_t offset, int whence);
-
- private:
-  std::intptr_t handle_ = -1;
-};
+// The file layer's calls that unpacking uses.
+using ::wrenfield::ArchiveFile;
+using ::wrenfield::EncodePath;
+using ::wrenfield::FitsPathCodePage;
+using ::wrenfield::NewFile;
+using ::wrenfield::RemoveTree;
+using ::wrenfield::StaleFolders;
 
 // While it lives, libarchive converts names to Unicode on this thread (POSIX: a
 // UTF-8 locale for the thread; Windows converts through wide strings anyway).

@@ -1,40 +1,22 @@
-// Unpacking's system layer on Linux and other POSIX systems. Paths are bytes; the
-// names the archive gives are written in code page 1251, the program's own, so
-// that the fields show them as the archive spells them.
+// Unpacking's platform parts on Linux and other POSIX systems, above the file
+// layer: the temporary folder and libarchive's names. Paths are bytes; the names
+// the archive gives are written in code page 1251, the program's own, so that the
+// fields show them as the archive spells them.
 #include <archive_entry.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <ftw.h>
 #include <locale.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 
 #include "error.h"
-#include "file_fault.h"
+#include "file_layer.h"
 #include "file_system.h"
 #include "messages.h"
-#include "platform_io_posix.h"
 #include "text_encoding.h"
 #include "unpack_platform.h"
 
 namespace wrenfield::unpack_platform {
-namespace {
-
-int RemoveOne(const char* path, const struct stat*, int type, struct FTW*) {
-  if (type == FTW_DP)
-    ::rmdir(path);
-  else
-    ::unlink(path);
-  return 0;
-}
-
-}  // namespace
 
 std::string TemporaryFolder() {
   const char* fromEnvironment = std::getenv("TMPDIR");
@@ -50,125 +32,6 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
     throw Error(msg::CannotCreateTemporaryFolder(parent, SystemErrorText(errno)));
   }
   return path;
-}
-
-bool CreateFolder(const std::string& path, std::string& reason) {
-  if (::mkdir(path.c_str(), 0755) == 0) return true;
-  const int error = errno;
-  struct stat info {};
-  if (error == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
-  reason = SystemErrorText(error);
-  return false;
-}
-
-void RemoveTree(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return;
-  if (!S_ISDIR(info.st_mode)) {
-    ::unlink(path.c_str());
-    return;
-  }
-  // Children first, links removed as links, never leaving the folder's file system.
-  ::nftw(path.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
-}
-
-std::vector<std::string> StaleFolders(const std::string& parent, const std::string& prefix,
-                                      std::int64_t maxAgeSeconds) {
-  std::vector<std::string> stale;
-  DIR* directory = ::opendir(parent.c_str());
-  if (directory == nullptr) return stale;
-  const std::time_t now = std::time(nullptr);
-  while (const dirent* entry = ::readdir(directory)) {
-    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0) continue;
-    const std::string path = JoinPath(parent, entry->d_name);
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
-    if (info.st_uid != ::geteuid()) continue;
-    if (now - info.st_mtime > maxAgeSeconds) stale.push_back(path);
-  }
-  ::closedir(directory);
-  return stale;
-}
-
-bool FitsPathCodePage(char32_t c) {
-  unsigned char byte = 0;
-  return c != 0 && CodePointToCp1251(c, byte);
-}
-
-std::string EncodePath(const std::u32string& text) {
-  std::string path;
-  for (const char32_t c : text) {
-    unsigned char byte = '_';
-    CodePointToCp1251(c, byte);
-    path += static_cast<char>(byte);
-  }
-  return path;
-}
-
-NewFile::~NewFile() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-}
-
-bool NewFile::Create(const std::string& path, std::string& reason) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    reason = SystemErrorText(errno);
-    return false;
-  }
-  handle_ = fd;
-  return true;
-}
-
-bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
-  if (FileOpFails(kFileWrite)) {
-    reason = SystemErrorText(EIO);
-    return false;
-  }
-  if (WriteFully(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
-  reason = SystemErrorText(errno);
-  return false;
-}
-
-bool NewFile::Close(std::string& reason) {
-  const int fd = static_cast<int>(handle_);
-  handle_ = -1;
-  if (FileOpFails(kFileClose)) {
-    ::close(fd);
-    errno = EIO;
-  } else if (::close(fd) == 0) {
-    return true;
-  }
-  reason = SystemErrorText(errno);
-  return false;
-}
-
-ArchiveFile::~ArchiveFile() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-}
-
-bool ArchiveFile::Open(const std::string& path, std::string& reason) {
-  // Opened without waiting, so that a named pipe cannot hang the program.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    reason = SystemErrorText(fd < 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
-    if (fd >= 0) ::close(fd);
-    return false;
-  }
-  handle_ = fd;
-  return true;
-}
-
-std::int64_t ArchiveFile::Read(void* buffer, std::size_t size) {
-  for (;;) {
-    const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
-    if (got < 0 && errno == EINTR) continue;
-    return got;
-  }
-}
-
-std::int64_t ArchiveFile::Seek(std::int64_t offset, int whence) {
-  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), whence);
 }
 
 UnicodeNamesScope::UnicodeNamesScope() {

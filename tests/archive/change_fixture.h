@@ -13,8 +13,6 @@
 
 namespace tvtest {
 
-namespace fault = torvane::fault;
-
 // Every kind of call the seam can fail or hook, reads included.
 constexpr unsigned kEveryCall = fault::kChanges | fault::kRead;
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "error_of.h"
+#include "fault_seam.h"
 #include "file_bytes.h"
-#include "file_fault.h"
 #include "readable_text.h"
 #include "scratch_dir.h"
 
@@ -189,15 +189,16 @@ TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
   ScratchDir folder;
   const std::string file = folder.Write("handling.cfg", "stock");
   const std::string source = folder.Write("big.img", std::string(100000, 'b'));
-  for (const FileOp op : {kFileWrite, kFileSync, kFileClose, kFileRename}) {
+  for (const fault::Op op : {fault::kWrite, fault::kSync, fault::kClose, fault::kRename}) {
     SCOPED_TRACE(op);
-    FailFileOp(op, 1);
+    fault::FailNth(op, 1);
     const std::string message = ErrorOf([&] { WriteFileReplacing(file, std::string(50000, 'n')); });
-    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(fault::Clear(), 1u);
     EXPECT_EQ(message.rfind(kCreatePrefix + FullPath(file) + "': ", 0), 0u) << message;
-    FailFileOp(op, op == kFileWrite ? 2 : 1);  // the copy's second write: part of it is on disk
+    fault::FailNth(op,
+                   op == fault::kWrite ? 2 : 1);  // the copy's second write: part of it is on disk
     EXPECT_FALSE(CopyFileOver(source, file));
-    EXPECT_EQ(ClearFileFault(), 1u);
+    EXPECT_EQ(fault::Clear(), 1u);
     EXPECT_EQ(ReadAll(file), "stock");
     EXPECT_EQ(folder.EntryCount(), 2u);
   }
@@ -206,12 +207,12 @@ TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
 TEST(FileSystemFaults, AReplacingWriteSyncsClosesAndRenamesOnce) {
   ScratchDir folder;
   const std::string file = folder.Write("carcols.dat", "stock");
-  ClearFileFault();
+  fault::Clear();
   WriteFileReplacing(file, "new");
-  EXPECT_EQ(FileOpCalls(kFileWrite), 1u);
-  EXPECT_EQ(FileOpCalls(kFileSync), 1u);
-  EXPECT_EQ(FileOpCalls(kFileClose), 1u);
-  EXPECT_EQ(FileOpCalls(kFileRename), 1u);
+  EXPECT_EQ(fault::Calls(fault::kWrite), 1u);
+  EXPECT_EQ(fault::Calls(fault::kSync), 1u);
+  EXPECT_EQ(fault::Calls(fault::kClose), 1u);
+  EXPECT_EQ(fault::Calls(fault::kRename), 1u);
   EXPECT_EQ(ReadAll(file), "new");
 }
 
@@ -280,6 +281,27 @@ TEST(FileSystem, ReplacingKeepsTheModeAndWritesThroughASymbolicLink) {
   ASSERT_EQ(stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0600u);
   EXPECT_EQ(folder.EntryCount(), 2u);
+}
+
+// The file layer's one folder creation: the unpacking's strict form takes no
+// link for a folder; the installer's form takes a link to one.
+TEST(FileSystem, CreatingAFolderTakesAFolderThereAndALinkOnlyWhereAskedTo) {
+  ScratchDir folder;
+  std::string reason;
+  const std::string fresh = folder.Path("Wrenfield");
+  EXPECT_TRUE(TryCreateFolder(fresh, reason));
+  EXPECT_TRUE(TryCreateFolder(fresh, reason));
+  EXPECT_EQ(ErrorOf([&] { CreateFolder(fresh); }), "");
+  const std::string link = folder.Path("moved");
+  ASSERT_EQ(symlink(fresh.c_str(), link.c_str()), 0);
+  EXPECT_FALSE(TryCreateFolder(link, reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(ErrorOf([&] { CreateFolder(link); }), "");
+  const std::string file = folder.Write("records", "x");
+  reason.clear();
+  EXPECT_FALSE(TryCreateFolder(file, reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(ErrorOf([&] { CreateFolder(file); }), CreateFileErrorMessage(FullPath(file), reason));
 }
 
 TEST(FileSystem, ANamedPipeWithoutWriterReadsAsEmptyInsteadOfWaiting) {

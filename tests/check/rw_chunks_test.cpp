@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "random_access_file.h"
+#include "file_layer.h"
 #include "rw_stream.h"
 #include "scratch_dir.h"
 

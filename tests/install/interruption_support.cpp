@@ -1,13 +1,9 @@
 #include "interruption_support.h"
 
 #include "fault_seam.h"
-#include "file_fault.h"
 
 namespace wrenfield::testing {
 namespace {
-
-constexpr unsigned kEveryFileOp = kFileWrite | kFileSync | kFileRename | kFileClose;
-constexpr unsigned kEveryArchiveOp = torvane::fault::kChanges;
 
 // A smaller archive than the demo's own (the monster's entries among the
 // first): each of the many runs copies and compares it.
@@ -39,27 +35,11 @@ const ReferenceStates& References() {
 
 std::unique_ptr<DemoInstall> FreshDemo() { return std::make_unique<DemoInstall>(Pattern()); }
 
-const char* NameOf(Layer layer) { return layer == Layer::kWrenfield ? "Wrenfield" : "Torvane"; }
+void Arm(unsigned long nth, bool persist) { fault::FailNth(fault::kChanges, nth, persist); }
 
-void Arm(Layer layer, unsigned long nth, bool persist) {
-  if (layer == Layer::kWrenfield) {
-    FailFileOp(kEveryFileOp, nth, persist);
-  } else {
-    torvane::fault::FailNth(kEveryArchiveOp, nth, persist);
-  }
-}
+unsigned long Disarm() { return fault::Clear(); }
 
-unsigned long Disarm(Layer layer) {
-  return layer == Layer::kWrenfield ? ClearFileFault() : torvane::fault::Clear();
-}
-
-void ArmHook(Layer layer, unsigned long nth, void (*hook)()) {
-  if (layer == Layer::kWrenfield) {
-    HookFileOp(kEveryFileOp, nth, hook);
-  } else {
-    torvane::fault::HookNth(kEveryArchiveOp, nth, hook);
-  }
-}
+void ArmHook(unsigned long nth, void (*hook)()) { fault::HookNth(fault::kChanges, nth, hook); }
 
 const GameState& StateBeforeInstall() { return References().before; }
 const GameState& StateAfterInstall() { return References().after; }

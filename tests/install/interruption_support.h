@@ -1,6 +1,6 @@
 // What the tests that fail or interrupt an installation or an undo at each of
-// its file operations share: the two file layers' seams, and the demo game's
-// state before and after the demo installation.
+// its file operations share: the file layers' seam, and the demo game's state
+// before and after the demo installation.
 #pragma once
 
 #include <memory>
@@ -10,19 +10,18 @@
 
 namespace wrenfield::testing {
 
-// The file layers the work writes through: Wrenfield's (data files, backups,
-// the record) and Torvane's (the archive, the extracted entries).
-enum class Layer { kWrenfield, kTorvane };
-const char* NameOf(Layer layer);
+// The work writes through two file layers, Wrenfield's (data files, backups,
+// the record) and Torvane's (the archive, the extracted entries); the seam
+// counts the calls of both in one sequence.
 
-// From now on the layer's nth write, sync, rename, truncation, deletion or
-// close fails; with `persist`, every later one too (the device is gone).
-void Arm(Layer layer, unsigned long nth, bool persist);
-// Disarms the layer's seam; returns how many calls it failed.
-unsigned long Disarm(Layer layer);
-// From now on, just before the layer's nth such call, hook runs (a test ends
-// its process there, as a crash would).
-void ArmHook(Layer layer, unsigned long nth, void (*hook)());
+// From now on the nth write, sync, rename, truncation, deletion or close of
+// either layer fails; with `persist`, every later one too (the device is gone).
+void Arm(unsigned long nth, bool persist);
+// Disarms the seam; returns how many calls it failed.
+unsigned long Disarm();
+// From now on, just before the nth such call, hook runs (a test ends its
+// process there, as a crash would).
+void ArmHook(unsigned long nth, void (*hook)());
 
 // A fresh demo game and mod, copied from one generated once.
 std::unique_ptr<DemoInstall> FreshDemo();

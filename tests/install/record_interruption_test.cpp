@@ -116,14 +116,13 @@ void ExpectRecoveredToGoal(Work work, const DemoInstall& demo) {
 
 struct Interruption {
   Work work;
-  Layer layer;
   bool persist;
 };
 
 std::string Label(const ::testing::TestParamInfo<Interruption>& info) {
   return std::string(info.param.work == Work::kRecoverChanged ? "RecoveryMeetingAChange"
                                                               : "ForcedUndoOfTwo") +
-         NameOf(info.param.layer) + (info.param.persist ? "DeviceGone" : "OneCall");
+         (info.param.persist ? "DeviceGone" : "OneCall");
 }
 
 class EveryFileOperationOfRecords : public ::testing::TestWithParam<Interruption> {};
@@ -133,9 +132,9 @@ TEST_P(EveryFileOperationOfRecords, LeavesEveryItemAtARecordedStateAndTheGoalIsR
   unsigned long n = 1;
   for (;; ++n) {
     DemoInstall demo(*ScenarioOf(c.work).pattern);
-    Arm(c.layer, n, c.persist);
+    Arm(n, c.persist);
     const std::string message = RunWork(c.work, demo);
-    const bool failed = Disarm(c.layer) > 0;
+    const bool failed = Disarm() > 0;
     SCOPED_TRACE("call " + std::to_string(n) + " failing: " + message);
     EXPECT_EQ(Readable(message).find("повреждён: данные записи"), std::string::npos);
     if (!failed) {
@@ -146,48 +145,40 @@ TEST_P(EveryFileOperationOfRecords, LeavesEveryItemAtARecordedStateAndTheGoalIsR
     ExpectRecoveredToGoal(c.work, demo);
     if (HasFailure()) break;
   }
-  EXPECT_GT(n, c.layer == Layer::kWrenfield ? 10u : 2u) << "too few calls were failed";
+  EXPECT_GT(n, 12u) << "too few calls were failed";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Records, EveryFileOperationOfRecords,
-    ::testing::Values(Interruption{Work::kRecoverChanged, Layer::kWrenfield, false},
-                      Interruption{Work::kRecoverChanged, Layer::kWrenfield, true},
-                      Interruption{Work::kRecoverChanged, Layer::kTorvane, false},
-                      Interruption{Work::kRecoverChanged, Layer::kTorvane, true},
-                      Interruption{Work::kForcedUndo, Layer::kWrenfield, false},
-                      Interruption{Work::kForcedUndo, Layer::kWrenfield, true},
-                      Interruption{Work::kForcedUndo, Layer::kTorvane, false},
-                      Interruption{Work::kForcedUndo, Layer::kTorvane, true}),
-    Label);
+INSTANTIATE_TEST_SUITE_P(Records, EveryFileOperationOfRecords,
+                         ::testing::Values(Interruption{Work::kRecoverChanged, false},
+                                           Interruption{Work::kRecoverChanged, true},
+                                           Interruption{Work::kForcedUndo, false},
+                                           Interruption{Work::kForcedUndo, true}),
+                         Label);
 
 #ifndef _WIN32
-void ExpectKillsRecovered(Work work, Layer layer) {
+void ExpectKillsRecovered(Work work) {
   unsigned long n = 1;
   for (;; ++n) {
     DemoInstall demo(*ScenarioOf(work).pattern);
     const int end = RunInChild([&] {
-      ArmHook(layer, n, KillSelf);
+      ArmHook(n, KillSelf);
       return RunWork(work, demo).empty() ? 0 : 3;
     });
     if (end == 0) break;
-    SCOPED_TRACE(std::string(NameOf(layer)) + " call " + std::to_string(n) + ", child ended with " +
-                 std::to_string(end));
+    SCOPED_TRACE("call " + std::to_string(n) + ", child ended with " + std::to_string(end));
     ASSERT_EQ(end, -SIGKILL);
     ExpectRecoveredToGoal(work, demo);
     if (::testing::Test::HasFailure()) break;
   }
-  EXPECT_GT(n, layer == Layer::kWrenfield ? 10u : 2u) << "too few calls were reached";
+  EXPECT_GT(n, 12u) << "too few calls were reached";
 }
 
 TEST(RecoveryMeetingAChangeKilled, AtEveryCallOfEitherFileLayer) {
-  ExpectKillsRecovered(Work::kRecoverChanged, Layer::kWrenfield);
-  ExpectKillsRecovered(Work::kRecoverChanged, Layer::kTorvane);
+  ExpectKillsRecovered(Work::kRecoverChanged);
 }
 
 TEST(ForcedUndoOfTwoKilled, AtEveryCallOfEitherFileLayer) {
-  ExpectKillsRecovered(Work::kForcedUndo, Layer::kWrenfield);
-  ExpectKillsRecovered(Work::kForcedUndo, Layer::kTorvane);
+  ExpectKillsRecovered(Work::kForcedUndo);
 }
 #endif
 

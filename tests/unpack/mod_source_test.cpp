@@ -169,11 +169,11 @@ TEST(UnpackFolders, StaleOnesAreSweptAfterADay) {
   TemporaryRoot temporary;
   UnpackFolder old = UnpackFolder::Create(), recent = UnpackFolder::Create();
   std::string reason;
-  unpack_platform::CreateFolder(JoinPath(old.path(), "inner"), reason);
+  TryCreateFolder(JoinPath(old.path(), "inner"), reason);
   AgeFolder(old.path(), 25 * 60 * 60);
   AgeFolder(recent.path(), 23 * 60 * 60);
   const std::string other = JoinPath(temporary.path(), "other-program");
-  unpack_platform::CreateFolder(other, reason);
+  TryCreateFolder(other, reason);
   AgeFolder(other, 48 * 60 * 60);
   RemoveStaleUnpackFolders();
   EXPECT_FALSE(DirectoryExists(old.path()));

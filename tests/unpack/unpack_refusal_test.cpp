@@ -6,8 +6,8 @@
 
 #include "entry_path.h"
 #include "error_of.h"
+#include "fault_seam.h"
 #include "file_bytes.h"
-#include "file_fault.h"
 #include "file_system.h"
 #include "messages.h"
 #include "mod_source.h"
@@ -197,10 +197,10 @@ TEST(UnpackRefusal, NameCutMidCharacterAfterAnEarlierOutOfMemory) {
 TEST(UnpackRefusal, WriteFailurePartWayLeavesNothing) {
   const std::string cannotCreate = CreateFileErrorMessage("", "");
   const std::string prefix = cannotCreate.substr(0, cannotCreate.size() - 4);  // up to "'"
-  for (const FileOp op : {kFileWrite, kFileClose}) {
-    FailFileOp(op, 2);
+  for (const fault::Op op : {fault::kWrite, fault::kClose}) {
+    fault::FailNth(op, 2);
     const std::string message = Refusal(Sample("lzma2_solid.7z"));
-    EXPECT_EQ(ClearFileFault(), 1u) << op;
+    EXPECT_EQ(fault::Clear(), 1u) << op;
     EXPECT_EQ(message.substr(0, prefix.size()), prefix) << op;
   }
 }

@@ -106,7 +106,7 @@ TemporaryRoot::TemporaryRoot() {
   static int counter = 0;
   path_ = JoinPath(ScratchFolder(), "temp-" + std::to_string(++counter));
   std::string reason;
-  unpack_platform::CreateFolder(path_, reason);
+  TryCreateFolder(path_, reason);
   hadPrevious_ = GetVariable(previous_);
   SetVariable(&path_);
 }

@@ -1,6 +1,8 @@
-// The file-system layer on Linux and other POSIX systems.
+// The file layer on Linux and other POSIX systems: every call the installer makes
+// to the file system, beneath the portable algorithms of file_system.cpp.
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,20 +10,22 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
 
 #include "error.h"
-#include "file_fault.h"
+#include "fault_seam.h"
+#include "file_layer.h"
 #include "file_system.h"
-#include "file_system_platform.h"
-#include "platform_io_posix.h"
-#include "working_directory.h"
+#include "text_encoding.h"
 
 namespace wrenfield {
 namespace {
 
 // A call the test seam fails: reported as an I/O error.
-bool Injected(FileOp op) {
-  if (!FileOpFails(op)) return false;
+bool Injected(bool fails) {
+  if (!fails) return false;
   errno = EIO;
   return true;
 }
@@ -43,7 +47,7 @@ class FileDescriptor {
     const int fd = fd_;
     fd_ = -1;
     const bool closed = ::close(fd) == 0;
-    return !Injected(kFileClose) && closed;
+    return !Injected(FAULT_AT(kClose)) && closed;
   }
 
  private:
@@ -72,7 +76,7 @@ class DirectoryStream {
 
 // The test seam counts one write per call that has bytes to write.
 bool WriteAll(int fd, const char* data, std::size_t size) {
-  if (size > 0 && Injected(kFileWrite)) return false;
+  if (size > 0 && Injected(FAULT_AT(kWrite))) return false;
   return WriteFully(fd, data, size);
 }
 
@@ -128,9 +132,10 @@ class ReplacementFile {
   // Flushes, closes and renames over the target; false with errno set on failure.
   bool Commit() {
     created_ = true;
-    if (Injected(kFileSync) || (::fsync(fd_.get()) != 0 && errno != EINVAL)) return false;
+    if (Injected(FAULT_AT(kSync)) || (::fsync(fd_.get()) != 0 && errno != EINVAL)) return false;
     if (!fd_.Close()) return false;
-    if (Injected(kFileRename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+    if (Injected(FAULT_AT(kRename)) || ::rename(temporary_.c_str(), target_.c_str()) != 0)
+      return false;
     created_ = false;
     return true;
   }
@@ -259,14 +264,18 @@ void SyncFolder(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd.valid()) ThrowCreateError(path, errno);
   // Some file systems cannot sync a folder (EINVAL); their entries need no sync.
-  if (Injected(kFileSync) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
+  if (Injected(FAULT_AT(kSync)) || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
     ThrowCreateError(path, errno);
   }
 }
 
-void CreateFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(path))) return;
-  ThrowCreateError(path, errno);
+bool TryCreateFolder(const std::string& path, std::string& reason) {
+  if (::mkdir(path.c_str(), 0755) == 0) return true;
+  const int error = errno;
+  struct stat info {};
+  if (error == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+  reason = SystemErrorText(error);
+  return false;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
@@ -295,6 +304,212 @@ std::string FullPath(const std::string& path) {
   const std::string directory = WorkingDirectory();
   if (directory.empty()) return path;
   return directory == "/" ? directory + path : JoinPath(directory, path);
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+std::string SystemErrorText(int error) {
+  const std::string text = std::strerror(error);
+  std::string converted;
+  return Utf8ToCp1251Lossy(text, converted) ? converted : text;
+}
+
+bool WriteFully(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+std::string WorkingDirectory() {
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE || buffer.size() >= (1u << 20)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+RandomAccessFile::RandomAccessFile(const std::string& path) {
+  // Without waiting, so that a named pipe never blocks the check.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat info {};
+  int error = fd < 0 ? errno : 0;
+  if (error == 0 && ::fstat(fd, &info) != 0) error = errno;
+  if (error == 0 && !S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  if (error != 0) {
+    if (fd >= 0) ::close(fd);
+    throw Error(OpenFileErrorMessage(FullPath(path), SystemErrorText(error)));
+  }
+  handle_ = fd;
+  size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+RandomAccessFile::~RandomAccessFile() { ::close(static_cast<int>(handle_)); }
+
+bool RandomAccessFile::ReadSome(std::uint64_t pos, unsigned char* bytes, std::size_t n,
+                                std::size_t& got) const {
+  got = 0;
+  while (got < n) {
+    const ssize_t r =
+        ::pread(static_cast<int>(handle_), bytes + got, n - got, static_cast<off_t>(pos + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return false;
+    if (r == 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+bool RandomAccessFile::ReadAt(std::uint64_t pos, unsigned char* bytes, std::size_t n) const {
+  std::size_t got = 0;
+  return ReadSome(pos, bytes, n, got) && got == n;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+
+NewFile::~NewFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+bool NewFile::Create(const std::string& path, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    reason = SystemErrorText(errno);
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}
+
+bool NewFile::Write(const void* data, std::size_t size, std::string& reason) {
+  if (FAULT_AT(kWrite)) {
+    reason = SystemErrorText(EIO);
+    return false;
+  }
+  if (WriteFully(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
+  reason = SystemErrorText(errno);
+  return false;
+}
+
+bool NewFile::Close(std::string& reason) {
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (FAULT_AT(kClose)) {
+    ::close(fd);
+    errno = EIO;
+  } else if (::close(fd) == 0) {
+    return true;
+  }
+  reason = SystemErrorText(errno);
+  return false;
+}
+
+}  // namespace wrenfield
+
+namespace wrenfield {
+namespace {
+
+int RemoveOne(const char* path, const struct stat*, int type, struct FTW*) {
+  if (type == FTW_DP)
+    ::rmdir(path);
+  else
+    ::unlink(path);
+  return 0;
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return;
+  if (!S_ISDIR(info.st_mode)) {
+    ::unlink(path.c_str());
+    return;
+  }
+  // Children first, links removed as links, never leaving the folder's file system.
+  ::nftw(path.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
+}
+
+std::vector<std::string> StaleFolders(const std::string& parent, const std::string& prefix,
+                                      std::int64_t maxAgeSeconds) {
+  std::vector<std::string> stale;
+  DIR* directory = ::opendir(parent.c_str());
+  if (directory == nullptr) return stale;
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(directory)) {
+    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0) continue;
+    const std::string path = JoinPath(parent, entry->d_name);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
+    if (info.st_uid != ::geteuid()) continue;
+    if (now - info.st_mtime > maxAgeSeconds) stale.push_back(path);
+  }
+  ::closedir(directory);
+  return stale;
+}
+
+bool FitsPathCodePage(char32_t c) {
+  unsigned char byte = 0;
+  return c != 0 && CodePointToCp1251(c, byte);
+}
+
+std::string EncodePath(const std::u32string& text) {
+  std::string path;
+  for (const char32_t c : text) {
+    unsigned char byte = '_';
+    CodePointToCp1251(c, byte);
+    path += static_cast<char>(byte);
+  }
+  return path;
+}
+
+ArchiveFile::~ArchiveFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+bool ArchiveFile::Open(const std::string& path, std::string& reason) {
+  // Opened without waiting, so that a named pipe cannot hang the program.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    reason = SystemErrorText(fd < 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}
+
+std::int64_t ArchiveFile::Read(void* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
+    if (got < 0 && errno == EINTR) continue;
+    return got;
+  }
+}
+
+std::int64_t ArchiveFile::Seek(std::int64_t offset, int whence) {
+  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), whence);
 }
 
 }  // namespace wrenfield
