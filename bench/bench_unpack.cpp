@@ -44,7 +44,7 @@ struct Archives {
                                                   "wrenfield-bench-unpack-");
     const std::string mod = JoinPath(folder, "Big Car");
     std::string reason;
-    unpack_platform::CreateFolder(mod, reason);
+    TryCreateFolder(mod, reason);
     WriteModelFile(JoinPath(mod, "car.dff"), 48 << 20, 1);
     WriteModelFile(JoinPath(mod, "car.txd"), 40 << 20, 2);
     std::ofstream(JoinPath(mod, "readme.txt")) << "500, mesa, mesa, car\n";

@@ -103,9 +103,9 @@ TEST_P(EveryFileOperationOfPruning, LeavesEachRecordUndoableOrPrunedAndARetryFin
   unsigned long n = 1;
   for (;; ++n) {
     DemoInstall demo(*Scenario().pattern);
-    Arm(Layer::kWrenfield, n, persist);
+    Arm(n, persist);
     const std::string message = RunPrune(demo);
-    const bool failed = Disarm(Layer::kWrenfield) > 0;
+    const bool failed = Disarm() > 0;
     SCOPED_TRACE("call " + std::to_string(n) + " failing: " + message);
     ExpectSoundRecords(demo);
     ExpectRetryPrunesAll(demo);
@@ -120,12 +120,12 @@ INSTANTIATE_TEST_SUITE_P(Records, EveryFileOperationOfPruning, ::testing::Values
                          });
 
 #ifndef _WIN32
-TEST(PruningKilled, AtEveryCallOfWrenfieldsFileLayer) {
+TEST(PruningKilled, AtEveryCallOfEitherFileLayer) {
   unsigned long n = 1;
   for (;; ++n) {
     DemoInstall demo(*Scenario().pattern);
     const int end = RunInChild([&] {
-      ArmHook(Layer::kWrenfield, n, KillSelf);
+      ArmHook(n, KillSelf);
       return RunPrune(demo).empty() ? 0 : 3;
     });
     if (end == 0) break;
