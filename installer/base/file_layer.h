@@ -2,10 +2,10 @@
 // other POSIX systems, file_layer_win.cpp on Windows) that the portable code
 // above it uses besides file_system.h: reading a file piece by piece, the
 // system's error texts, whole writes, the working directory, new files written
-// piece by piece, unpacked trees removed and swept, path spelling, the archive
-// being unpacked and files read at any position. Paths are in the system code
-// page (1251 on the players' machines). Writes, syncs, renames and closes pass
-// the test seam (fault_seam.h), which only test builds compile in.
+// piece by piece, the temporary folder and private folders in it, unpacked trees
+// removed and swept, path spelling, the archive being unpacked and files read at
+// any position. Paths are in the system code page (1251 on the players' machines). Writes, syncs,
+// renames and closes pass the test seam (fault_seam.h), which only test builds compile in.
 #pragma once
 
 #ifdef _WIN32
@@ -70,6 +70,22 @@ class NewFile {
  private:
   std::intptr_t handle_ = -1;
 };
+
+// Why the user's temporary folder could not be had or a private folder not made.
+enum class FolderFailure {
+  kSystem,        // the system refused; reason holds its error text
+  kNotSpellable,  // the temporary folder's path has characters the path code page
+                  // lacks; reason holds the path with those shown as replacements
+};
+
+// The user's temporary folder, without a trailing separator. On failure returns
+// false with the kind and reason set.
+bool TemporaryFolder(std::string& folder, FolderFailure& failure, std::string& reason);
+
+// Creates a folder that only the user can reach inside parent, named prefix and a
+// unique suffix. On failure returns false with the system's reason (code page 1251).
+bool CreatePrivateFolder(const std::string& parent, const std::string& prefix, std::string& path,
+                         std::string& reason);
 
 // Removes the folder and everything in it, never following a link; what cannot be
 // removed stays.

@@ -439,6 +439,21 @@ int RemoveOne(const char* path, const struct stat*, int type, struct FTW*) {
 
 }  // namespace
 
+bool TemporaryFolder(std::string& folder, FolderFailure&, std::string&) {
+  const char* fromEnvironment = std::getenv("TMPDIR");
+  folder = fromEnvironment != nullptr && fromEnvironment[0] == '/' ? fromEnvironment : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return true;
+}
+
+bool CreatePrivateFolder(const std::string& parent, const std::string& prefix, std::string& path,
+                         std::string& reason) {
+  path = JoinPath(parent, prefix + "XXXXXX");
+  if (::mkdtemp(&path[0]) != nullptr) return true;
+  reason = SystemErrorText(errno);
+  return false;
+}
+
 void RemoveTree(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "error.h"
@@ -570,6 +571,49 @@ std::wstring WideFromCodePoints(const std::u32string& text) {
     }
   }
   return wide;
+}
+
+bool TemporaryFolder(std::string& folder, FolderFailure& failure, std::string& reason) {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) {
+    failure = FolderFailure::kSystem;
+    reason = SystemErrorText(GetLastError());
+    return false;
+  }
+  std::wstring wide(buffer, length);
+  while (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
+  if (PathFromWide(wide, folder)) return true;
+  // A user name the system code page lacks: the short form of the folder has none.
+  wchar_t shortForm[MAX_PATH + 1];
+  const DWORD shortLength = GetShortPathNameW(wide.c_str(), shortForm, MAX_PATH + 1);
+  if (shortLength > 0 && shortLength <= MAX_PATH &&
+      PathFromWide(std::wstring(shortForm, shortLength), folder)) {
+    return true;
+  }
+  // Unpacked files could not be named for the reader and Torvane: say which folder.
+  failure = FolderFailure::kNotSpellable;
+  reason.clear();
+  for (const wchar_t c : wide) reason += Cp1251OrReplacement(c);
+  return false;
+}
+
+bool CreatePrivateFolder(const std::string& parent, const std::string& prefix, std::string& path,
+                         std::string& reason) {
+  static unsigned counter = 0;
+  DWORD error = ERROR_ALREADY_EXISTS;
+  for (int attempt = 0; attempt < 100 && error == ERROR_ALREADY_EXISTS; ++attempt) {
+    LARGE_INTEGER ticks{};
+    QueryPerformanceCounter(&ticks);
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "%lx%04x%02x", GetCurrentProcessId(),
+                  static_cast<unsigned>(ticks.LowPart & 0xFFFF), ++counter & 0xFF);
+    path = JoinPath(parent, prefix + suffix);
+    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+    error = GetLastError();
+  }
+  reason = SystemErrorText(error);
+  return false;
 }
 
 void RemoveTree(const std::string& path) {

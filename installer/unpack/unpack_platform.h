@@ -1,8 +1,8 @@
 // What unpacking needs from the system: the user's temporary folder, private
 // folders, folders and new files inside them, removal of a whole tree, the code
-// page of paths, the archive file itself and the names libarchive gives. One
-// implementation per platform (unpack_platform_posix.cpp, unpack_platform_win.cpp),
-// the portable parts in unpack_platform.cpp.
+// page of paths, the archive file itself and the names libarchive gives. The
+// file system is the file layer's (file_layer.h); unpack_platform.cpp raises
+// unpacking's messages from its failures and reads libarchive's names.
 // Paths are in the program's path code page: code page 1251 on POSIX, the system
 // code page on Windows (what the file-system layer uses).
 #pragma once
