@@ -9,6 +9,7 @@
 #include "error_of.h"
 #include "fault_seam.h"
 #include "file_bytes.h"
+#include "file_layer.h"
 #include "readable_text.h"
 #include "scratch_dir.h"
 
@@ -185,6 +186,39 @@ TEST(FileSystem, FullPathAnchorsRelativePathsAtTheWorkingDirectory) {
 // Every write, sync, close and rename of a replacing write or copy can fail:
 // the old file stays whole and no temporary file is left. A write that skipped
 // its sync, or synced only after the rename, fails this too.
+// Private folders are new on every call, named by their prefix, reachable by the
+// user alone; where the parent is no folder the system's reason comes back.
+TEST(FileSystem, PrivateFoldersAreFreshAndTheirFailureCarriesTheReason) {
+  ScratchDir folder;
+  std::string first, second, reason;
+  ASSERT_TRUE(CreatePrivateFolder(folder.path(), "wrenfield-", first, reason));
+  ASSERT_TRUE(CreatePrivateFolder(folder.path(), "wrenfield-", second, reason));
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(IsRealFolder(first));
+  EXPECT_TRUE(IsRealFolder(second));
+  EXPECT_EQ(first.rfind(folder.Path("wrenfield-"), 0), 0u);
+#ifndef _WIN32
+  struct stat info {};
+  ASSERT_EQ(::stat(first.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+#endif
+  const std::string file = folder.Write("not-a-folder", "x");
+  std::string path;
+  EXPECT_FALSE(CreatePrivateFolder(file, "wrenfield-", path, reason));
+  EXPECT_FALSE(reason.empty());
+}
+
+// The temporary folder is one the system names, without a trailing separator.
+TEST(FileSystem, TheTemporaryFolderIsAFolderWithoutTrailingSeparator) {
+  std::string folder, reason;
+  FolderFailure failure = FolderFailure::kSystem;
+  ASSERT_TRUE(TemporaryFolder(folder, failure, reason));
+  EXPECT_TRUE(IsRealFolder(folder));
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder.back(), '/');
+  EXPECT_NE(folder.back(), '\\');
+}
+
 TEST(FileSystemFaults, AReplacingWriteThatFailsAnywhereKeepsTheOldFile) {
   ScratchDir folder;
   const std::string file = folder.Write("handling.cfg", "stock");

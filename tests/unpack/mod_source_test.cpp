@@ -165,6 +165,18 @@ void AgeFolder(const std::string& path, long long seconds) {
 #endif
 }
 
+// A parent where no folder can be made: unpacking names it and gives the reason.
+TEST(UnpackFolders, AFolderThatCannotBeMadeIsNamedWithTheReason) {
+  TemporaryRoot temporary;
+  const std::string parent = JoinPath(temporary.path(), "not-a-folder");
+  WriteFileReplacing(parent, "x");
+  const std::string error =
+      testing::ErrorOf([&] { unpack_platform::CreatePrivateFolder(parent, "wrenfield-"); });
+  const std::string named = msg::CannotCreateTemporaryFolder(parent, "");
+  EXPECT_EQ(error.rfind(named, 0), 0u) << error;
+  EXPECT_GT(error.size(), named.size());
+}
+
 TEST(UnpackFolders, StaleOnesAreSweptAfterADay) {
   TemporaryRoot temporary;
   UnpackFolder old = UnpackFolder::Create(), recent = UnpackFolder::Create();
