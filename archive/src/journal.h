@@ -138,7 +138,8 @@ class Journal {
              NewBytes& new_bytes);
   // Whether the n bytes a change is about to write at position are the new
   // bytes Begin was told, for each block's piece of a range that the write
-  // covers whole (the sums are read back from the journal, so memory stays
+  // covers whole (the sums of a change's first 8192 pieces are kept as they
+  // are written; later ones are read back from the journal, so memory stays
   // bounded). A source read twice, once for Begin and once for the write, may
   // have changed in between: writing other bytes would leave blocks neither
   // old nor new, which no later open could tell from another file. False
@@ -182,6 +183,7 @@ class Journal {
     std::uint64_t position;
     std::uint64_t length;
     std::uint64_t offset;
+    std::uint64_t first_sum;  // the index of its first piece's sum among those kept
   };
   bool PieceExpects(const Placed& range, std::uint64_t piece, std::uint64_t piece_end,
                     const unsigned char* bytes);

@@ -263,6 +263,30 @@ TEST_F(StaleJournalTest, ASourceThatChangesDuringTheChangeFailsItAndIsRolledBack
   EXPECT_FALSE(Exists(journal_));
   WriteAll(g_source, source);
 }
+
+// The copy compares a change's first 8192 blocks with the sums kept in memory
+// and later ones with the sums read back from the journal: a block changed past
+// the kept ones is caught as well.
+TEST_F(StaleJournalTest, ASourceThatChangesPastTheKeptSumsFailsTheChange) {
+  constexpr std::size_t kBlocks = 8192 + 8;
+  const Change change = {"replacement past the kept sums",
+                         BuildArchive({{1, kBlocks * kBlock / kSector, "big.dff"}}),
+                         [] { return IMGAddFile(g_source.c_str(), nullptr, 1); }, TORVANE_OK};
+  g_source = dir_.Write("big.dff", Pattern(kBlocks * kBlock, 7));
+  bool fired = false;
+  auto change_a_late_block = [] {
+    Bytes bytes = ReadAll(g_source);
+    bytes[(kBlocks - 3) * kBlock + 5] ^= 0x5A;
+    WriteAll(g_source, bytes);
+  };
+  EXPECT_EQ(Run(
+                change, [&] { fault::HookNth(fault::kSync, 1, change_a_late_block); }, &fired),
+            TORVANE_IO_ERROR);
+  EXPECT_TRUE(fired);
+  IMGClose();
+  EXPECT_TRUE(SameBytes(ReadAll(archive_), change.before));
+  EXPECT_FALSE(Exists(journal_));
+}
 #endif
 
 // A directory that ends past the file's end is lengthened by a deletion, or
