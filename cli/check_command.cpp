@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli_messages.h"
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
@@ -20,10 +21,7 @@ namespace wrenfield::cli {
 namespace {
 
 int Usage() {
-  std::fputs(
-      "usage: wrenfield-cli check GAMEDIR FIELDS [--json]\n"
-      "       wrenfield-cli check GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--json]\n",
-      stderr);
+  std::fputs(msg::cli::CheckUsage().c_str(), stderr);
   return 2;
 }
 

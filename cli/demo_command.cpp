@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_messages.h"
 #include "commands.h"
 #include "demo_game.h"
 #include "error.h"
@@ -16,9 +17,7 @@ namespace wrenfield::cli {
 namespace {
 
 int Usage() {
-  std::fputs(
-      "usage: wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
-      stderr);
+  std::fputs(msg::cli::DemoUsage().c_str(), stderr);
   return 2;
 }
 
@@ -43,13 +42,13 @@ bool HoldsAnything(const std::string& folder) {
 std::string Refusal(const std::vector<std::string>& folders, bool force) {
   for (const std::string& folder : folders) {
     if (!force && (FileExists(folder) || HoldsAnything(folder))) {
-      return folder + " exists and is not empty; give --force to write the demo over it";
+      return msg::cli::DemoFolderNotEmpty(folder);
     }
   }
   // Not even with --force over an archive that a running game or installation holds.
   const std::string archive = JoinPath(JoinPath(folders[0], "models"), "gta3.img");
   if (FileExists(archive) && !CanOpenExclusively(archive)) {
-    return archive + " is in use by another program; nothing was written";
+    return msg::cli::DemoArchiveInUse(archive);
   }
   return "";
 }
@@ -93,7 +92,7 @@ int RunDemoCommand(const Args& args) {
     std::fprintf(stderr, "wrenfield-cli: %s\n", Cp1251ToUtf8(e.message()).c_str());
     return 1;
   }
-  std::printf("demo game: %s\ndemo mod:  %s\n", folders[0].c_str(), folders[1].c_str());
+  std::printf("%s\n", msg::cli::DemoWritten(folders[0], folders[1]).c_str());
   return 0;
 }
 

@@ -3,10 +3,13 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "cli_messages.h"
 #include "text_encoding.h"
 
 namespace wrenfield::cli {
 namespace {
+
+namespace text = msg::cli;
 
 constexpr int kMaxDepth = 64;  // nesting allowed inside ignored values
 
@@ -26,7 +29,7 @@ class JsonReader {
       Expect('}');
     }
     SkipSpace();
-    if (pos_ != text_.size()) Fail("unexpected text after the object");
+    if (pos_ != text_.size()) Fail(text::JsonTextAfterObject());
   }
 
  private:
@@ -80,11 +83,11 @@ class JsonReader {
   // A string value as code page 1251 text.
   std::string ParseFieldText(const std::string& key) {
     SkipSpace();
-    if (Peek() != '"') Fail("\"" + key + "\" must be a string");
+    if (Peek() != '"') Fail(text::JsonNotString(key));
     const std::string utf8 = ParseString();
     std::string text;
     if (!Utf8ToCp1251(utf8, text)) {
-      Fail("\"" + key + "\" holds a character that code page 1251 cannot hold");
+      Fail(text::JsonNotCp1251(key));
     }
     return text;
   }
@@ -93,7 +96,7 @@ class JsonReader {
     SkipSpace();
     if (ConsumeWord("true")) return true;
     if (ConsumeWord("false")) return false;
-    Fail("\"" + key + "\" must be true or false");
+    Fail(text::JsonNotBool(key));
   }
 
   // A JSON string as UTF-8 with its escapes resolved.
@@ -101,15 +104,15 @@ class JsonReader {
     Expect('"');
     std::string out;
     for (;;) {
-      if (pos_ >= text_.size()) Fail("unterminated string");
+      if (pos_ >= text_.size()) Fail(text::JsonUnterminated());
       const char c = text_[pos_++];
       if (c == '"') return out;
-      if (static_cast<unsigned char>(c) < 0x20) Fail("control character in a string");
+      if (static_cast<unsigned char>(c) < 0x20) Fail(text::JsonControlCharacter());
       if (c != '\\') {
         out += c;
         continue;
       }
-      if (pos_ >= text_.size()) Fail("unterminated string");
+      if (pos_ >= text_.size()) Fail(text::JsonUnterminated());
       const char escape = text_[pos_++];
       switch (escape) {
         case '"':
@@ -140,28 +143,27 @@ class JsonReader {
           AppendUtf8(ParseUnicodeEscape(), out);
           break;
         default:
-          Fail("unknown escape in a string");
+          Fail(text::JsonUnknownEscape());
       }
     }
   }
 
   // The code point of \uXXXX (the "\u" already read), joining surrogate pairs.
   char32_t ParseUnicodeEscape() {
-    static constexpr char kLoneSurrogate[] = "lone surrogate in a string";
     char32_t unit = ParseHex4();
-    if (unit >= 0xDC00 && unit <= 0xDFFF) Fail(kLoneSurrogate);
+    if (unit >= 0xDC00 && unit <= 0xDFFF) Fail(text::JsonLoneSurrogate());
     if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (text_.compare(pos_, 2, "\\u") != 0) Fail(kLoneSurrogate);
+      if (text_.compare(pos_, 2, "\\u") != 0) Fail(text::JsonLoneSurrogate());
       pos_ += 2;
       const char32_t low = ParseHex4();
-      if (low < 0xDC00 || low > 0xDFFF) Fail(kLoneSurrogate);
+      if (low < 0xDC00 || low > 0xDFFF) Fail(text::JsonLoneSurrogate());
       unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
     }
     return unit;
   }
 
   char32_t ParseHex4() {
-    if (text_.size() - pos_ < 4) Fail("short \\u escape");
+    if (text_.size() - pos_ < 4) Fail(text::JsonShortEscape());
     char32_t value = 0;
     for (int i = 0; i < 4; ++i) {
       const char c = text_[pos_++];
@@ -173,14 +175,14 @@ class JsonReader {
       else if (c >= 'A' && c <= 'F')
         value |= c - 'A' + 10;
       else
-        Fail("bad \\u escape");
+        Fail(text::JsonBadEscape());
     }
     return value;
   }
 
   // Skips a value of a key this reader does not use.
   void SkipValue(int depth) {
-    if (depth > kMaxDepth) Fail("nesting too deep");
+    if (depth > kMaxDepth) Fail(text::JsonTooDeep());
     SkipSpace();
     const char c = Peek();
     if (c == '"') {
@@ -208,7 +210,7 @@ class JsonReader {
            std::string("+-0123456789.eE").find(text_[pos_]) != std::string::npos) {
       ++pos_;
     }
-    if (pos_ == start) Fail("unexpected character");
+    if (pos_ == start) Fail(text::JsonUnexpected());
   }
 
   void SkipSpace() {
@@ -225,7 +227,7 @@ class JsonReader {
     return true;
   }
   void Expect(char c) {
-    if (!Consume(c)) Fail(std::string("expected '") + c + "'");
+    if (!Consume(c)) Fail(text::JsonExpected(c));
   }
   bool ConsumeWord(const char* word) {
     const std::string w = word;
@@ -234,7 +236,7 @@ class JsonReader {
     return true;
   }
   [[noreturn]] void Fail(const std::string& what) const {
-    throw FieldsJsonError("fields JSON: " + what + " (at byte " + std::to_string(pos_) + ")");
+    throw FieldsJsonError(text::FieldsJson(what, pos_));
   }
 
   const std::string& text_;

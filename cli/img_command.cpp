@@ -9,6 +9,7 @@
 #include <string>
 
 #include "archive.h"
+#include "cli_messages.h"
 #include "commands.h"
 #include "entry_name.h"
 #include "img_check.h"
@@ -20,9 +21,19 @@ namespace wrenfield::cli {
 
 namespace {
 
+namespace text = msg::cli;
+
+// One line of the command's own on stderr.
+void SayError(const std::string& message) {
+  std::fprintf(stderr, "wrenfield-cli img: %s\n", message.c_str());
+}
+
+// One line of the command's report on stdout.
+void Say(const std::string& message) { std::printf("%s\n", message.c_str()); }
+
 // The library reports a missing entry as success; the command says so instead.
 int NoSuchEntry(const std::string& archive, const std::string& name) {
-  std::fprintf(stderr, "wrenfield-cli img: %s has no entry '%s'\n", archive.c_str(), name.c_str());
+  SayError(text::NoSuchEntry(archive, name));
   return 1;
 }
 
@@ -31,8 +42,7 @@ std::string NameOf(const img::Entry& entry) {
 }
 
 int Fail(const std::string& what, int status) {
-  std::fprintf(stderr, "wrenfield-cli img: %s: %s (code %d)\n", what.c_str(),
-               TorvaneStatusText(status), status);
+  SayError(text::ImgFailed(what, TorvaneStatusText(status), status));
   return 1;
 }
 
@@ -44,32 +54,21 @@ bool HasEntry(const torvane::Archive& archive, const std::string& name) {
 }
 
 int Usage() {
-  std::fputs(
-      "usage: wrenfield-cli img list ARCHIVE\n"
-      "       wrenfield-cli img check ARCHIVE\n"
-      "       wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
-      "       wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
-      "       wrenfield-cli img del ARCHIVE NAME\n"
-      "       wrenfield-cli img compact ARCHIVE [--dry-run]\n",
-      stderr);
+  std::fputs(text::ImgUsage().c_str(), stderr);
   return 2;
 }
 
 // Said once, when the open set aside a journal that did not fit the archive.
 void SaySetAside(const torvane::Archive& archive, const std::string& path) {
   if (archive.SetAsideJournal().empty()) return;
-  std::fprintf(stderr,
-               "wrenfield-cli img: the record of an interrupted change to %s did not match the "
-               "archive and was set aside as %s\n",
-               path.c_str(), archive.SetAsideJournal().c_str());
+  SayError(text::JournalSetAside(path, archive.SetAsideJournal()));
 }
 
 // A change that failed: when its journal could not be written, the journal
 // and the system's reason are named rather than `what`.
 int FailChange(const torvane::Archive& archive, const std::string& what, int status) {
   if (status != TORVANE_IO_ERROR || archive.JournalFailure().empty()) return Fail(what, status);
-  std::fprintf(stderr, "wrenfield-cli img: cannot write the journal %s: %s (code %d)\n",
-               archive.JournalPath().c_str(), archive.JournalFailure().c_str(), status);
+  SayError(text::JournalNotWritten(archive.JournalPath(), archive.JournalFailure(), status));
   return 1;
 }
 
@@ -98,8 +97,8 @@ int List(const std::string& path) {
   OpenArchive archive(path);
   if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
   const auto& entries = archive->Entries();
-  std::printf("%s: %zu entr%s\n", path.c_str(), entries.size(), entries.size() == 1 ? "y" : "ies");
-  std::printf("%6s  %-23s  %10s  %8s  %12s\n", "#", "name", "sector", "sectors", "bytes");
+  Say(text::EntryCount(path, entries.size()));
+  Say(text::ListHeading());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const img::Entry& e = entries[i];
     std::printf("%6zu  %-23s  %10u  %8u  %12llu\n", i, NameOf(e).c_str(), e.offset, e.size,
@@ -132,7 +131,7 @@ int Add(const Args& args) {
   const int status = archive->Add(file.c_str(), name.c_str(), replace);
   if (status != TORVANE_OK) return FailChange(*archive, args[2], status);
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
-  std::printf("stored %s in %s as '%s'\n", args[2].c_str(), path.c_str(), name.c_str());
+  Say(text::Stored(args[2], path, name));
   return 0;
 }
 
@@ -147,7 +146,7 @@ int Extract(const Args& args) {
   const int status = archive->Extract(name.c_str(), output.c_str());
   if (status != TORVANE_OK) return Fail(output, status);
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
-  std::printf("extracted '%s' to %s\n", name.c_str(), output.c_str());
+  Say(text::Extracted(name, output));
   return 0;
 }
 
@@ -161,7 +160,7 @@ int Delete(const Args& args) {
   const int status = archive->Delete(name.c_str());
   if (status != TORVANE_DELETED) return FailChange(*archive, path, status);
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
-  std::printf("deleted '%s' from %s\n", name.c_str(), path.c_str());
+  Say(text::Deleted(name, path));
   return 0;
 }
 
@@ -172,28 +171,22 @@ bool ReportJournal(const std::string& where, torvane::Journal::Found journal) {
     case Found::kNone:
       return false;
     case Found::kRollBack:
-      std::printf("%s: a change was cut off; opening the archive rolls it back\n", where.c_str());
+      Say(text::JournalCutOff(where));
       break;
     case Found::kStale:
-      std::printf(
-          "%s: the record of an interrupted change that does not match the archive; "
-          "opening the archive sets it aside\n",
-          where.c_str());
+      Say(text::JournalStale(where));
       break;
     case Found::kIncomplete:
-      std::printf("%s: an incomplete journal; opening the archive deletes it\n", where.c_str());
+      Say(text::JournalIncomplete(where));
       break;
     case Found::kLink:
-      std::printf("%s: a link where the journal goes, never followed; every change will fail\n",
-                  where.c_str());
+      Say(text::JournalLink(where));
       break;
     case Found::kNotAFile:
-      std::printf("%s: not a file, where the journal goes; every change will fail\n",
-                  where.c_str());
+      Say(text::JournalNotAFile(where));
       break;
     case Found::kUnreadable:
-      std::printf("%s: a journal that cannot be read; the archive cannot be opened\n",
-                  where.c_str());
+      Say(text::JournalUnreadable(where));
       break;
   }
   return true;
@@ -209,10 +202,7 @@ std::size_t ReportSetAside(const std::string& journal) {
     const std::filesystem::file_type type = std::filesystem::symlink_status(stale, error).type();
     if (error || type == std::filesystem::file_type::not_found) break;
     if (type != std::filesystem::file_type::regular) continue;
-    std::printf(
-        "%s: the record of an interrupted change that did not match the archive, set "
-        "aside\n",
-        stale.c_str());
+    Say(text::JournalFoundSetAside(stale));
     ++found;
   }
   return found;
@@ -223,33 +213,26 @@ void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
   using Kind = img::Finding::Kind;
   const std::size_t i = finding.entry;
   if (finding.kind == Kind::kDirectoryPastEnd) {
-    std::printf("the file (%llu bytes) ends inside the directory of %zu records\n",
-                static_cast<unsigned long long>(length), entries.size());
+    Say(text::DirectoryCutShort(length, entries.size()));
     return;
   }
   const img::Entry& e = entries[i];
   const std::string name = NameOf(e);
   switch (finding.kind) {
     case Kind::kPastEnd:
-      std::printf("entry %zu '%s': sectors %u to %llu run past the end (%llu bytes)\n", i,
-                  name.c_str(), e.offset,
-                  static_cast<unsigned long long>(e.DataEnd() / img::kSectorSize - 1),
-                  static_cast<unsigned long long>(length));
+      Say(text::EntryPastEnd(i, name, e.offset, e.DataEnd() / img::kSectorSize - 1, length));
       break;
     case Kind::kInsideDirectory:
-      std::printf("entry %zu '%s': sector %u lies inside the header or directory\n", i,
-                  name.c_str(), e.offset);
+      Say(text::EntryInsideDirectory(i, name, e.offset));
       break;
     case Kind::kOverlap:
-      std::printf("entry %zu '%s' overlaps entry %zu '%s'\n", i, name.c_str(), finding.other,
-                  NameOf(entries[finding.other]).c_str());
+      Say(text::EntryOverlaps(i, name, finding.other, NameOf(entries[finding.other])));
       break;
     case Kind::kDuplicateName:
       if (NameOf(entries[finding.other]) == name) {
-        std::printf("entry %zu bears the name '%s' of entry %zu\n", i, name.c_str(), finding.other);
+        Say(text::EntryNameTwice(i, name, finding.other));
       } else {
-        std::printf("entry %zu bears the name '%s' of entry %zu '%s' but for letter case\n", i,
-                    name.c_str(), finding.other, NameOf(entries[finding.other]).c_str());
+        Say(text::EntryNameTwiceButCase(i, name, finding.other, NameOf(entries[finding.other])));
       }
       break;
     case Kind::kDirectoryPastEnd:
@@ -257,16 +240,13 @@ void ReportFinding(const std::vector<img::Entry>& entries, std::uint64_t length,
   }
 }
 
-unsigned long long Ull(std::uint64_t n) { return static_cast<unsigned long long>(n); }
-
 // The space held by holes, when the directory lets compaction take it back.
 void ReportHoles(const std::string& path, const img::CompactPlan& plan) {
   if (plan.verdict != img::CompactPlan::Verdict::kReady) return;
   if (plan.Reclaimable() == 0) {
-    std::printf("%s: no holes\n", path.c_str());
+    Say(text::NoHoles(path));
   } else {
-    std::printf("%s: %llu bytes in holes (img compact gives them back)\n", path.c_str(),
-                Ull(plan.Reclaimable()));
+    Say(text::Holes(path, plan.Reclaimable()));
   }
 }
 
@@ -279,8 +259,7 @@ int Check(const std::string& path) {
   std::size_t problems = ReportJournal(archive.JournalPath(), journal) ? 1 : 0;
   problems += ReportSetAside(archive.JournalPath());
   if (status != TORVANE_OK) {
-    std::printf("%s: the directory cannot be read: %s (code %d)\n", path.c_str(),
-                TorvaneStatusText(status), status);
+    Say(text::DirectoryUnreadable(path, TorvaneStatusText(status), status));
     ++problems;
   } else {
     const std::vector<img::Finding> findings =
@@ -292,19 +271,17 @@ int Check(const std::string& path) {
     ReportHoles(path, img::PlanCompaction(archive.Entries(), archive.Length()));
   }
   if (problems == 0) {
-    std::printf("%s: %zu entries, %llu bytes: sound\n", path.c_str(), archive.Entries().size(),
-                static_cast<unsigned long long>(archive.Length()));
+    Say(text::ArchiveSound(path, archive.Entries().size(), archive.Length()));
     return 0;
   }
-  std::printf("%s: %zu problem%s found\n", path.c_str(), problems, problems == 1 ? "" : "s");
+  Say(text::Problems(path, problems));
   return 1;
 }
 
 // Progress on one terminal line, redrawn in place; nothing when stderr is not a terminal.
 bool ShowProgress(std::uint64_t moved, std::uint64_t total) {
-  const unsigned long long percent = total == 0 ? 100 : Ull(moved * 100 / total);
-  std::fprintf(stderr, "\rcompacting: %3llu%% (%llu of %llu bytes moved)", percent, Ull(moved),
-               Ull(total));
+  const std::uint64_t percent = total == 0 ? 100 : moved * 100 / total;
+  std::fprintf(stderr, "\r%s", text::CompactProgress(percent, moved, total).c_str());
   if (moved == total) std::fputc('\n', stderr);
   return false;
 }
@@ -317,14 +294,12 @@ int Compact(const Args& args) {
   if (archive.status() != TORVANE_OK) return Fail(path, archive.status());
   const img::CompactPlan plan = img::PlanCompaction(archive->Entries(), archive->Length());
   if (plan.verdict == img::CompactPlan::Verdict::kInsideDirectory) {
-    return Fail(path + ": an entry lies inside the directory", TORVANE_BAD_ARCHIVE);
+    return Fail(text::PlanInsideDirectory(path), TORVANE_BAD_ARCHIVE);
   }
   if (plan.verdict == img::CompactPlan::Verdict::kPastEnd) {
-    return Fail(path + ": an entry runs past the end", TORVANE_IO_ERROR);
+    return Fail(text::PlanPastEnd(path), TORVANE_IO_ERROR);
   }
-  std::printf("%s: %llu bytes; compaction %s %llu bytes, moving %llu bytes\n", path.c_str(),
-              Ull(plan.length), dry_run ? "would reclaim" : "reclaims", Ull(plan.Reclaimable()),
-              Ull(plan.bytes_to_move));
+  Say(text::CompactionPlan(path, plan.length, dry_run, plan.Reclaimable(), plan.bytes_to_move));
   if (dry_run) return 0;
   std::fflush(stdout);
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
@@ -336,8 +311,7 @@ int Compact(const Args& args) {
   }
   const std::uint64_t after = archive->Length();
   if (!archive.Close()) return Fail(path, TORVANE_IO_ERROR);
-  std::printf("%s: %llu bytes before, %llu bytes after\n", path.c_str(), Ull(plan.length),
-              Ull(after));
+  Say(text::Compacted(path, plan.length, after));
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli_messages.h"
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
@@ -21,10 +22,7 @@ namespace wrenfield::cli {
 namespace {
 
 int Usage() {
-  std::fputs(
-      "usage: wrenfield-cli install GAMEDIR FIELDS [--force]\n"
-      "       wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--force]\n",
-      stderr);
+  std::fputs(msg::cli::InstallUsage().c_str(), stderr);
   return 2;
 }
 
@@ -79,10 +77,7 @@ bool CheckPasses(const std::string& gameDir, const TInstallFields& fields, bool 
   if (findings.empty()) return true;
   PrintFindings(findings, stderr);
   if (!HasErrors(findings) || force) return true;
-  std::fputs(
-      "wrenfield-cli: the mod check found errors; nothing was installed (--force "
-      "installs anyway)\n",
-      stderr);
+  std::fprintf(stderr, "wrenfield-cli: %s\n", msg::cli::CheckFoundErrors().c_str());
   return false;
 }
 
@@ -117,17 +112,14 @@ int RunInstallCommand(const Args& given) {
     if (!mod.source) {
       const std::string unfit = FirstUnfitField(mod.fields, mod.replacedHandlingId);
       if (!unfit.empty()) {
-        std::fprintf(stderr,
-                     "wrenfield-cli: the field \"%s\" holds a line break or a NUL byte; "
-                     "nothing was installed\n",
-                     unfit.c_str());
+        std::fprintf(stderr, "wrenfield-cli: %s\n", msg::cli::FieldUnfit(unfit).c_str());
         return 1;
       }
     }
   } catch (const Error& e) {
     return Fail(e.message());
   } catch (const FieldsJsonError& e) {
-    std::fprintf(stderr, "wrenfield-cli: %s; nothing was installed\n", e.what());
+    std::fprintf(stderr, "wrenfield-cli: %s\n", msg::cli::NothingInstalled(e.what()).c_str());
     return 1;
   }
   if (!CheckPasses(gameDir, mod.fields, force)) return 2;

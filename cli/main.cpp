@@ -4,33 +4,14 @@
 #include <exception>
 #include <string>
 
+#include "cli_messages.h"
 #include "commands.h"
 #include "mod_source.h"
 #include "wrenfield_version.h"
 
 namespace {
 
-void PrintUsage() {
-  std::fputs(
-      "usage:\n"
-      "  wrenfield-cli --version\n"
-      "  wrenfield-cli img list ARCHIVE\n"
-      "  wrenfield-cli img check ARCHIVE\n"
-      "  wrenfield-cli img add ARCHIVE FILE [--name NAME] [--no-replace]\n"
-      "  wrenfield-cli img extract ARCHIVE NAME OUTPUT\n"
-      "  wrenfield-cli img del ARCHIVE NAME\n"
-      "  wrenfield-cli img compact ARCHIVE [--dry-run]\n"
-      "  wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n"
-      "  wrenfield-cli check GAMEDIR FIELDS [--json]\n"
-      "  wrenfield-cli check GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--json]\n"
-      "  wrenfield-cli install GAMEDIR FIELDS [--force]\n"
-      "  wrenfield-cli install GAMEDIR --mod MODDIR|ARCHIVE [--pick FOLDER] [--force]\n"
-      "  wrenfield-cli undo GAMEDIR [N] [--force]\n"
-      "  wrenfield-cli history GAMEDIR\n"
-      "  wrenfield-cli prune GAMEDIR [--keep N] [--yes]\n"
-      "  wrenfield-cli demo GAMEDIR MODDIR [--entries N] [--archive-size BYTES] [--force]\n",
-      stderr);
-}
+void PrintUsage() { std::fputs(wrenfield::msg::cli::MainUsage().c_str(), stderr); }
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "mod_choice.h"
 
+#include "cli_messages.h"
 #include "error.h"
 #include "file_system.h"
 #include "messages.h"
@@ -11,7 +12,7 @@ std::string ChooseModFolder(ModSource& source, const std::string& pick) {
   if (pick.empty() && source.candidates().size() > 1) {
     std::string message = msg::SeveralModFolders(FullPath(source.path())) + ":";
     for (const std::string& candidate : source.candidates()) message += "\n  " + candidate;
-    throw Error(message + "\n(--pick FOLDER)");
+    throw Error(msg::cli::PickHint(message));
   }
   return source.ModFolder(pick);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli_messages.h"
 #include "commands.h"
 #include "error.h"
 #include "fields_json.h"
@@ -17,7 +18,7 @@ namespace wrenfield::cli {
 namespace {
 
 int Usage() {
-  std::fputs("usage: wrenfield-cli read MODDIR|ARCHIVE [--pick FOLDER] [--fields FILE]\n", stderr);
+  std::fputs(msg::cli::ReadUsage().c_str(), stderr);
   return 2;
 }
 

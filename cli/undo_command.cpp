@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_messages.h"
 #include "commands.h"
 #include "error.h"
 #include "install_undo.h"
@@ -61,10 +62,10 @@ bool ConfirmPrune(const std::vector<unsigned>& applied, bool yes) {
   PrintMessage(PruneWarning(applied) + ".");
   if (yes) return true;
   if (::isatty(STDIN_FILENO) == 0) {
-    std::fputs("wrenfield-cli: nothing pruned; pass --yes to prune without asking\n", stderr);
+    std::fprintf(stderr, "wrenfield-cli: %s\n", msg::cli::NothingPruned().c_str());
     return false;
   }
-  std::fprintf(stderr, "%s [y/N] ", Cp1251ToUtf8(PruneQuestion()).c_str());
+  std::fputs(msg::cli::YesNo(Cp1251ToUtf8(PruneQuestion())).c_str(), stderr);
   std::string answer;
   std::getline(std::cin, answer);
   return answer == "y" || answer == "Y" || answer == "yes";
@@ -87,7 +88,7 @@ int RunUndoCommand(const Args& args) {
   }
   const unsigned number = folders.size() == 2 ? InstallNumber(folders[1]) : 0;
   if (folders.empty() || (folders.size() == 2 && number == 0)) {
-    std::fputs("usage: wrenfield-cli undo GAMEDIR [N] [--force]\n", stderr);
+    std::fputs(msg::cli::UndoUsage().c_str(), stderr);
     return 2;
   }
   try {
@@ -104,7 +105,7 @@ int RunUndoCommand(const Args& args) {
 
 int RunHistoryCommand(const Args& args) {
   if (args.size() != 1 || args[0].empty() || args[0].rfind("--", 0) == 0) {
-    std::fputs("usage: wrenfield-cli history GAMEDIR\n", stderr);
+    std::fputs(msg::cli::HistoryUsage().c_str(), stderr);
     return 2;
   }
   std::vector<std::string> recovered;
@@ -129,7 +130,7 @@ int RunHistoryCommand(const Args& args) {
 int RunPruneCommand(const Args& args) {
   PruneArgs parsed;
   if (!ParsePruneArgs(args, parsed)) {
-    std::fputs("usage: wrenfield-cli prune GAMEDIR [--keep N] [--yes]\n", stderr);
+    std::fputs(msg::cli::PruneUsage().c_str(), stderr);
     return 2;
   }
   try {

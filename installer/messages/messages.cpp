@@ -8,9 +8,7 @@
 #include <initializer_list>
 
 namespace wrenfield::msg {
-namespace {
 
-// `pattern` with each "{N}" replaced by the N-th of `values`.
 std::string Fill(const char* pattern, std::initializer_list<std::string> values) {
   std::string text;
   for (const char* at = pattern; *at != '\0'; ++at) {
@@ -25,6 +23,8 @@ std::string Fill(const char* pattern, std::initializer_list<std::string> values)
   }
   return text;
 }
+
+namespace {
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 

@@ -7,9 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace wrenfield::msg {
+
+// `pattern` with each "{N}" replaced by the N-th of `values`: how every
+// sentence of the table takes what is put into it.
+std::string Fill(const char* pattern, std::initializer_list<std::string> values);
 
 // --- Installing a vehicle ---
 std::string NoGameFolder();
