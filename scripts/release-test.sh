@@ -3,7 +3,7 @@
 # scripts/release.sh and checks it as a player gets it:
 #   - the zip holds exactly its four files, in their order;
 #   - both binaries are 32-bit and stripped, and import only system DLLs and
-#     Torvane.dll (the program its five functions by name);
+#     Torvane.dll (the program its six functions by name);
 #   - the one version (file VERSION) is in the zip's name, CHANGELOG.md,
 #     wrenfield-cli --version and both binaries' version resources;
 #   - Readme.txt and LICENSE.txt are code page 1251 with CR LF, and the guide quotes
@@ -81,14 +81,15 @@ binaries_import_only_system_dlls_and_torvane() {
   for dll in $(imported_dlls "$unpacked/Wrenfield.exe"); do
     [[ $dll =~ $system_dlls || $dll = torvane.dll ]] || { echo "Wrenfield.exe imports $dll"; ok=1; }
   done
-  # The program binds IMGOpen, IMGAddFile, IMGClose, IMGDelFile and IMGExtractFile from
-  # Torvane.dll by name (the last two for the install records: undo and rollback).
+  # The program binds IMGOpen, IMGAddFile, IMGClose, IMGDelFile, IMGExtractFile and
+  # IMGCompact from Torvane.dll by name (IMGDelFile and IMGExtractFile for the install
+  # records: undo and rollback; IMGCompact for the list of installations).
   local from_torvane
   from_torvane=$(i686-w64-mingw32-objdump -p "$unpacked/Wrenfield.exe" |
     awk '/DLL Name:/ {in_torvane = tolower($3) == "torvane.dll"; next}
          in_torvane && NF == 3 && $2 ~ /^[0-9]+$/ {print $3}' |
     sort | tr '\n' ' ')
-  [ "$from_torvane" = "IMGAddFile IMGClose IMGDelFile IMGExtractFile IMGOpen " ] ||
+  [ "$from_torvane" = "IMGAddFile IMGClose IMGCompact IMGDelFile IMGExtractFile IMGOpen " ] ||
     { echo "from Torvane.dll Wrenfield.exe imports: $from_torvane"; ok=1; }
   return $ok
 }
